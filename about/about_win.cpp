@@ -1,0 +1,3 @@
+#include "about/about_win.h"
+
+void ShowAboutModeless() {}

@@ -1,0 +1,7 @@
+#include "about/update_check_win.h"
+
+namespace mWebLookup {
+
+void RunUpdateCheck() {}
+
+}  // namespace mWebLookup

@@ -1,0 +1,24 @@
+// Program entry: loads the main window minimised and runs the message loop until no window of
+// the program is left and no look-up is running.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "host/main_window_win.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    if (!MainForm().Show()) {
+        return 1;
+    }
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (HWND dialog = GetActiveWindow(); dialog && IsDialogMessageA(dialog, &msg)) {
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,264 @@
+#include "host/main_window_win.h"
+
+#include "about/about_win.h"
+#include "about/update_check_win.h"
+#include "common/twips.h"
+#include "host/hook_win.h"
+#include "host/lifetime_win.h"
+#include "host/resource.h"
+#include "lookup/web_lookup_win.h"
+#include "settings/settings_win.h"
+
+namespace {
+
+// Client area and the test button, in twips.
+constexpr int kClientWidth = 3345;
+constexpr int kClientHeight = 2100;
+constexpr int kButtonLeft = 1440;
+constexpr int kButtonTop = 1200;
+constexpr int kButtonWidth = 855;
+constexpr int kButtonHeight = 375;
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kExStyle = 0;
+
+bool RegisterMainClass(HINSTANCE instance) {
+    static bool registered = false;
+    if (registered) {
+        return true;
+    }
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcA;  // the form procedure is attached at creation
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
+    wc.lpszClassName = kMainWindowClass;
+    registered = RegisterClassExA(&wc) != 0;
+    return registered;
+}
+
+UniqueFont MessageFontForDpi(UINT dpi) {
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        return UniqueFont();
+    }
+    // The system metrics are for the system DPI; scale them to this window's.
+    const UINT systemDpi = GetDpiForSystem();
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi);
+    return UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
+}
+
+}  // namespace
+
+wndInternetCallsignLookup& MainForm() {
+    static wndInternetCallsignLookup form;
+    return form;
+}
+
+bool wndInternetCallsignLookup::Show() {
+    return Load(true);
+}
+
+void wndInternetCallsignLookup::EnsureLoaded() {
+    if (!IsLoaded()) {
+        Load(false);
+    }
+}
+
+bool wndInternetCallsignLookup::Load(bool show) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (!RegisterMainClass(instance)) {
+        return false;
+    }
+    // Created minimised; a re-load stays hidden.
+    HWND hwnd = CreateWindowExA(kExStyle, kMainWindowClass, kMainCaption, kStyle | WS_MINIMIZE,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                                nullptr, instance, nullptr);
+    if (!hwnd) {
+        return false;
+    }
+    hwnd_ = hwnd;
+    lifetime::WindowLoaded();
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
+
+    cmdCommand1_ =
+        CreateWindowExA(0, "BUTTON", "Command1", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
+                        hwnd, reinterpret_cast<HMENU>(IDC_COMMAND1), instance, nullptr);
+    LayOut(GetDpiForWindow(hwnd));
+    SetTimer(hwnd, IDT_TIMER1, kWatchdogMs, nullptr);  // Timer1 runs from the load on
+
+    Form_Load();
+    if (show && IsLoaded()) {
+        ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
+    }
+    return IsLoaded();
+}
+
+void wndInternetCallsignLookup::LayOut(UINT dpi) {
+    // Client area of the stored layout, for this window's DPI, keeping the window's place.
+    RECT frame = {0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
+    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, kExStyle, dpi);
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd_, &placement);
+    placement.rcNormalPosition.right = placement.rcNormalPosition.left + (frame.right - frame.left);
+    placement.rcNormalPosition.bottom = placement.rcNormalPosition.top + (frame.bottom - frame.top);
+    placement.showCmd = IsWindowVisible(hwnd_) ? placement.showCmd : SW_HIDE;
+    SetWindowPlacement(hwnd_, &placement);
+
+    font_ = MessageFontForDpi(dpi);
+    SetWindowPos(cmdCommand1_, nullptr, TwipsToPixels(kButtonLeft, dpi),
+                 TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kButtonWidth, dpi),
+                 TwipsToPixels(kButtonHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(cmdCommand1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+}
+
+void wndInternetCallsignLookup::Form_Load() {
+    // Every step is attempted; a step that fails leaves its value empty and the next one runs.
+    SetWindowTextA(hwnd_, kMainCaption);
+    SetLastError(0);
+    mHook::OwnWnd = hwnd_;
+    Hook();
+    mHook::MsgLookup = RegisterWindowMessageA("InternetCallsignLookup");
+    mWebLookup::MsgExtended = RegisterWindowMessageA("Extended Lookup Information");
+    mWebLookup::ExtendedWnd = FindWindowA(nullptr, "Extended Lookup Information");
+    mWebLookup::HostWnd = FindWindowA(nullptr, "Logger32");
+    mWebLookup::MsgHost = RegisterWindowMessageA("Logger32 1");
+    if (mWebLookup::ExtendedWnd == nullptr) {
+        mWebLookup::ExtendedPresent = false;
+    } else {
+        mWebLookup::ExtendedPresent = true;
+        PostMessageA(mWebLookup::ExtendedWnd, mWebLookup::MsgExtended, 0,
+                     reinterpret_cast<LPARAM>(mHook::OwnWnd));
+    }
+    // The window was created minimised, and Load shows it so on the first load. The stored
+    // layout also asks for a stacking-order position that the window library does not define;
+    // it has no effect here.
+}
+
+void wndInternetCallsignLookup::Form_Unload() {
+    Unhook();
+}
+
+void wndInternetCallsignLookup::Unload() {
+    if (!IsLoaded()) {
+        return;
+    }
+    Form_Unload();
+    DestroyWindow(hwnd_);
+}
+
+void wndInternetCallsignLookup::Hook() {
+    mHook::PrevWndProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        mHook::OwnWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&mHook::WindowProc)));
+}
+
+void wndInternetCallsignLookup::Unhook() {
+    SetWindowLongPtrA(mHook::OwnWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mHook::PrevWndProc));
+}
+
+void wndInternetCallsignLookup::CheckforInIfile() {
+    EnsureLoaded();
+    mWebLookup::CreateDefaultSettingsFile();
+}
+
+void wndInternetCallsignLookup::SetUserandPassword() {
+    EnsureLoaded();
+    mWebLookup::PromptForAccount();
+}
+
+void wndInternetCallsignLookup::CheckforUpdate() {
+    EnsureLoaded();
+    mWebLookup::RunUpdateCheck();
+}
+
+void wndInternetCallsignLookup::ArmWatchdog() {
+    EnsureLoaded();
+    SetTimer(hwnd_, IDT_TIMER1, kWatchdogMs, nullptr);
+}
+
+void wndInternetCallsignLookup::DisarmWatchdog() {
+    EnsureLoaded();
+    KillTimer(hwnd_, IDT_TIMER1);
+}
+
+void wndInternetCallsignLookup::RestoreAndActivate() {
+    EnsureLoaded();
+    ShowWindow(hwnd_, SW_RESTORE);
+    if (HWND target = FindWindowA(nullptr, kMainCaption)) {
+        SetForegroundWindow(target);
+    }
+}
+
+void wndInternetCallsignLookup::Timer1_Timer() {
+    // One box at a time: the count stops while the box is open, and the unload ends the timer.
+    KillTimer(hwnd_, IDT_TIMER1);
+    MessageBoxA(nullptr,
+                "I waited 45 seconds and nothing happened.  I got bored, and went to find a more "
+                "exciting hobby.",
+                "InternetCallsignLookup", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    Unload();
+}
+
+void wndInternetCallsignLookup::cmdCommand1_Click() {
+    if (mHook::LookupBusy || lifetime::RunActive()) {
+        return;
+    }
+    std::string callsign = "oxbel";
+    mWebLookup::RunLookup(callsign);
+}
+
+void wndInternetCallsignLookup::mnuAbout_Click() {
+    ShowAboutModeless();
+}
+
+LRESULT CALLBACK wndInternetCallsignLookup::FormProc(HWND hwnd, UINT msg, WPARAM wParam,
+                                                     LPARAM lParam) {
+    wndInternetCallsignLookup& form = MainForm();
+    switch (msg) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_COMMAND1 && HIWORD(wParam) == BN_CLICKED) {
+                form.cmdCommand1_Click();
+                return 0;
+            }
+            if (LOWORD(wParam) == IDM_ABOUT && HIWORD(wParam) == 0) {
+                form.mnuAbout_Click();
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == IDT_TIMER1) {
+                form.Timer1_Timer();
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            form.Unload();
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            form.LayOut(HIWORD(wParam));
+            return 0;
+        }
+        case WM_NCDESTROY:
+            if (form.hwnd_ == hwnd) {
+                form.hwnd_ = nullptr;
+                form.cmdCommand1_ = nullptr;
+                lifetime::WindowUnloaded();
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,60 @@
+// The main window: the program's start-up window and its only long-lived one. It exists so that
+// the logger and the extended-information window have a window to talk to; it owns the
+// watchdog timer, the test button and the About menu entry, and carries the methods the look-up
+// run calls. The object outlives its window: using a method after the window was unloaded loads
+// it again, hidden.
+#pragma once
+
+#include <windows.h>
+
+#include "common/handles_win.h"
+
+// Window class of the main window (tests find the window by class and process).
+inline constexpr const char* kMainWindowClass = "QuendixInternetLookupMain";
+inline constexpr const char* kMainCaption = "InternetCallsignLookup";
+inline constexpr UINT kWatchdogMs = 45000;
+
+class wndInternetCallsignLookup {
+  public:
+    // Public methods, in slot order.
+    void CheckforInIfile();
+    void Hook();
+    void SetUserandPassword();
+    void Unhook();
+    void CheckforUpdate();
+
+    // The first load at program start: the window is shown minimised.
+    bool Show();
+    // Loads the window again, hidden, when it has been unloaded.
+    void EnsureLoaded();
+    // The shut-down: removes the subclass and destroys the window.
+    void Unload();
+
+    HWND Handle() const { return hwnd_; }
+    bool IsLoaded() const { return hwnd_ != nullptr; }
+
+    // Timer1: arming restarts the 45-second count.
+    void ArmWatchdog();
+    void DisarmWatchdog();
+
+    // Restores the window from its minimised state and brings it to the front.
+    void RestoreAndActivate();
+
+  private:
+    bool Load(bool show);
+    void Form_Load();
+    void Form_Unload();
+    void Timer1_Timer();
+    void cmdCommand1_Click();
+    void mnuAbout_Click();
+    void LayOut(UINT dpi);
+
+    static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
+    HWND cmdCommand1_ = nullptr;
+    UniqueFont font_;
+};
+
+// The program's one main window object.
+wndInternetCallsignLookup& MainForm();

@@ -1,0 +1,22 @@
+// Resource and control identifiers of the program. Test programs include this file too, so the
+// numbers here are part of what the tests rely on.
+#pragma once
+
+#define IDI_APP 1
+
+// Main window.
+#define IDM_MAIN 100
+#define IDM_ABOUT 40001
+#define IDC_COMMAND1 1001
+#define IDT_TIMER1 1
+
+// Input box (user name and password prompts).
+#define IDD_INPUTBOX 200
+#define IDC_INPUT_PROMPT 201
+#define IDC_INPUT_TEXT 202
+
+// Version resource fields.
+#define APP_VERSION_MAJOR 1
+#define APP_VERSION_MINOR 2
+#define APP_VERSION_BUILD 0
+#define APP_VERSION_REVISION 4

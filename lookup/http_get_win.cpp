@@ -1,0 +1,228 @@
+#include "lookup/http_get_win.h"
+
+#include <wininet.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "common/handles_win.h"
+#include "lookup/request.h"
+
+namespace {
+
+enum Op { kNone, kOpen, kRead, kQuit };
+
+void SetTimeouts(HINTERNET h, DWORD ms) {
+    // Wine honours these on connection and request handles, Windows on every handle.
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_SEND_TIMEOUT}) {
+        InternetSetOptionA(h, option, &ms, sizeof ms);
+    }
+}
+
+}  // namespace
+
+struct BoundedHttpGet::Shared {
+    std::mutex mutex;
+    std::condition_variable cv;
+    Op op = kNone;
+    bool done = false;
+    bool abandoned = false;
+
+    // Inputs and outputs of the current operation.
+    std::string agent;
+    std::string url;
+    DWORD timeoutMs = 0;
+    std::vector<char> buffer;
+    DWORD wanted = 0;
+    DWORD got = 0;
+    bool ok = false;
+    bool readFailed = false;
+    DWORD status = 0;
+
+    // Owned by the worker thread alone.
+    UniqueInternet session;
+    UniqueInternet connection;
+    UniqueInternet request;
+
+    bool DoOpen() {
+        UrlParts parts;
+        if (!SplitUrl(url, parts)) {
+            return false;
+        }
+        session.reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+        if (!session) {
+            return false;
+        }
+        SetTimeouts(session.get(), timeoutMs);
+        connection.reset(InternetConnectA(session.get(), parts.host.c_str(), parts.port, nullptr,
+                                          nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection) {
+            return false;
+        }
+        SetTimeouts(connection.get(), timeoutMs);
+        DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
+        if (parts.secure) {
+            flags |= INTERNET_FLAG_SECURE;  // certificate errors are never ignored
+        }
+        request.reset(HttpOpenRequestA(connection.get(), "GET", parts.pathAndQuery.c_str(), nullptr,
+                                       nullptr, nullptr, flags, 0));
+        if (!request) {
+            return false;
+        }
+        SetTimeouts(request.get(), timeoutMs);
+        if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+            return false;
+        }
+        DWORD code = 0;
+        DWORD size = sizeof code;
+        if (HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code,
+                           &size, nullptr)) {
+            status = code;
+        }
+        return true;
+    }
+
+    DWORD DoRead() {
+        if (!request) {
+            return 0;
+        }
+        DWORD n = 0;
+        if (!InternetReadFile(request.get(), buffer.data(), wanted, &n)) {
+            readFailed = true;
+            return 0;
+        }
+        return n;
+    }
+
+    void Release() {
+        request.reset();
+        connection.reset();
+        session.reset();
+    }
+
+    static void Worker(std::shared_ptr<Shared> self) {
+        std::unique_lock<std::mutex> lock(self->mutex);
+        for (;;) {
+            self->cv.wait(lock, [&] { return self->op != kNone; });
+            const Op op = self->op;
+            if (op == kQuit) {
+                break;
+            }
+            lock.unlock();
+            bool ok = false;
+            DWORD got = 0;
+            if (op == kOpen) {
+                ok = self->DoOpen();
+            } else {
+                got = self->DoRead();
+                ok = true;
+            }
+            lock.lock();
+            self->ok = ok;
+            self->got = got;
+            self->op = kNone;
+            self->done = true;
+            self->cv.notify_all();
+            if (self->abandoned) {
+                break;
+            }
+        }
+        lock.unlock();
+        self->Release();
+    }
+};
+
+BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
+    : shared_(std::make_shared<Shared>()), deadline_(GetTickCount64() + budgetMs) {
+    shared_->agent = std::move(agent);
+    shared_->timeoutMs = budgetMs;
+    std::thread(Shared::Worker, shared_).detach();
+}
+
+BoundedHttpGet::~BoundedHttpGet() {
+    Close();
+}
+
+bool BoundedHttpGet::Run(int op) {
+    if (!usable_) {
+        return false;
+    }
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    shared_->op = static_cast<Op>(op);
+    shared_->done = false;
+    shared_->cv.notify_all();
+    const ULONGLONG now = GetTickCount64();
+    const auto left = std::chrono::milliseconds(now < deadline_ ? deadline_ - now : 0);
+    if (!shared_->cv.wait_for(lock, left, [&] { return shared_->done; })) {
+        // Out of time: the worker finishes the call on its own and then releases its handles.
+        shared_->abandoned = true;
+        usable_ = false;
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool BoundedHttpGet::Open(const std::string& url) {
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->url = url;
+    }
+    if (!Run(kOpen)) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    if (!shared_->ok) {
+        usable_ = false;
+    }
+    status_ = shared_->status;
+    return shared_->ok;
+}
+
+DWORD BoundedHttpGet::Read(char* buffer, DWORD size) {
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->buffer.resize(size);
+        shared_->wanted = size;
+    }
+    if (!Run(kRead)) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    const DWORD got = shared_->got;
+    if (shared_->readFailed) {
+        failed_ = true;
+    }
+    std::copy(shared_->buffer.begin(), shared_->buffer.begin() + got, buffer);
+    return got;
+}
+
+void BoundedHttpGet::Close() {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    usable_ = false;
+    if (!shared_->abandoned && shared_->op == kNone) {
+        shared_->op = kQuit;
+        shared_->cv.notify_all();
+    }
+}
+
+bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
+                               std::string& body) {
+    body.clear();
+    BoundedHttpGet get(agent, budgetMs);
+    if (!get.Open(url) || get.Status() < 200 || get.Status() > 299) {
+        return false;
+    }
+    char chunk[4096];
+    for (;;) {
+        const DWORD n = get.Read(chunk, sizeof chunk);
+        if (n == 0) {
+            break;
+        }
+        body.append(chunk, n);
+    }
+    return !get.Failed();
+}

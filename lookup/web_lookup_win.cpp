@@ -1,0 +1,202 @@
+#include "lookup/web_lookup_win.h"
+
+#include "common/handles_win.h"
+#include "host/hook_win.h"
+#include "host/lifetime_win.h"
+#include "host/main_window_win.h"
+#include "lookup/http_get_win.h"
+#include "lookup/request.h"
+#include "record/buckmaster.h"
+#include "settings/scramble.h"
+#include "settings/settings_win.h"
+
+namespace mWebLookup {
+
+UINT MsgExtended = 0;
+HWND ExtendedWnd = nullptr;
+HWND HostWnd = nullptr;
+UINT MsgHost = 0;
+bool ExtendedPresent = false;
+HWND ReplyWnd = nullptr;
+
+std::string UserName;
+std::string Password;
+
+namespace {
+
+constexpr DWORD kReadBufferSize = 265;
+constexpr UINT kReplyReady = 20;
+// A companion window that stops answering must not hold the run for ever.
+constexpr UINT kSetTextTimeoutMs = 10000;
+
+char ReadBuffer[kReadBufferSize];
+DWORD BytesRead = 0;
+std::string ResponseText;
+
+// The decimal separator of the user's regional settings.
+std::string UserDecimalSeparator() {
+    char buffer[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof buffer) <= 1) {
+        return ".";
+    }
+    return buffer;
+}
+
+void DispatchPendingMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+std::string SystemMessage(DWORD error) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = n ? std::string(text, n) : "Error " + std::to_string(error);
+    if (text) {
+        LocalFree(text);
+    }
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n')) {
+        message.pop_back();
+    }
+    return message;
+}
+
+// Replaces the reply file in the current folder. On failure returns the system error code.
+DWORD WriteReplyFile(const std::string& line) {
+    if (GetFileAttributesA(kReplyFileName) != INVALID_FILE_ATTRIBUTES &&
+        !DeleteFileA(kReplyFileName)) {
+        return GetLastError();
+    }
+    UniqueFile file(CreateFileA(kReplyFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return GetLastError();
+    }
+    const std::string content = line + "\r\n";
+    DWORD written = 0;
+    if (!WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                   nullptr) ||
+        written != content.size()) {
+        return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    }
+    if (!CloseHandle(file.release())) {
+        return GetLastError();
+    }
+    return ERROR_SUCCESS;
+}
+
+std::string FullPathOf(const char* name) {
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD n = GetFullPathNameA(name, sizeof buffer, buffer, nullptr);
+    return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : std::string(name);
+}
+
+void ShowAccountError() {
+    const std::string text = "Error with User Name or Password\r\nDelete " + ProgramFolder() +
+                             "\\QuendixLookup.ini\r\nAnd re-enter your information.";
+    MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Asks the service and leaves the reply text in ResponseText. Returns whether the run got as far
+// as an answer (the request could be opened).
+void AskService(const std::string& callsign, Buckmaster& record, bool& callFound) {
+    const std::string url = BuildLookupUrl(ServiceBaseUrl("LookupURL", kDefaultLookupBase),
+                                           UserName, Password, callsign);
+    BoundedHttpGet request("vb wininet", kRequestBudgetMs);
+    if (!request.Open(url)) {
+        ResponseText = NoSessionReply(callsign);
+        return;
+    }
+    BytesRead = request.Read(ReadBuffer, kReadBufferSize);
+    ResponseText.assign(ReadBuffer, BytesRead);
+    while (BytesRead != 0) {
+        DispatchPendingMessages();
+        BytesRead = request.Read(ReadBuffer, kReadBufferSize);
+        ResponseText.append(ReadBuffer, BytesRead);
+    }
+    request.Close();
+
+    record.ParseBuckmaster(ResponseText);
+    ResponseText = record.ProcessInfo();
+
+    // The service's notices stand in the callsign field of the answer.
+    const NoticeResult notices = ClassifyNotices(record.Callsign());
+    if (notices.notFound) {
+        ResponseText = NotFoundReply(callsign);
+        callFound = false;
+    }
+    if (notices.accountError) {
+        ResponseText = NotFoundReply(callsign);
+        ShowAccountError();
+        MainForm().Unload();
+    }
+    if (ExtendedPresent && callFound) {
+        const std::string message = "CTTP|" + ResponseText + record.ProcessExtendedInfo();
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(ReplyWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(message.c_str()),
+                            SMTO_NORMAL, kSetTextTimeoutMs, &ignored);
+    }
+}
+
+}  // namespace
+
+void PrepareLookup() {
+    wndInternetCallsignLookup& form = MainForm();
+    form.CheckforInIfile();
+    UserName = ReadSetting("UserName");
+    const std::string storedPassword = ReadSetting("Password");
+    Password = storedPassword == kNotSet ? storedPassword : DecodeText(storedPassword);
+    if (UserName == kNotSet) {
+        form.SetUserandPassword();
+    }
+    if (UserName != kNotSet) {
+        form.CheckforUpdate();
+        form.ArmWatchdog();
+    }
+}
+
+void DoLookup(std::string& callsign) {
+    mHook::LookupBusy = true;
+    // The callsign may be the host buffer itself, which is emptied at the end of the run.
+    const std::string call = callsign;
+    bool notify = true;
+    try {
+        Buckmaster record(UserDecimalSeparator());
+        bool callFound = true;
+        AskService(call, record, callFound);
+
+        const DWORD error = WriteReplyFile(ResponseText);
+        if (error != ERROR_SUCCESS) {
+            // A stale file must never be taken for this callsign's answer: no notification.
+            notify = false;
+            const std::string text =
+                "Could not write " + FullPathOf(kReplyFileName) + "\r\n" + SystemMessage(error);
+            MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        }
+    } catch (...) {
+        // Out of memory inside the run: the host is not told of an answer that was not written.
+        notify = false;
+    }
+    if (notify) {
+        PostMessageA(HostWnd, MsgHost, kReplyReady, 0);
+    }
+    MainForm().DisarmWatchdog();
+    mHook::CallBuffer.clear();
+    mHook::LookupBusy = false;
+}
+
+void RunLookup(std::string& callsign) {
+    lifetime::RunScope run;
+    PrepareLookup();
+    DoLookup(callsign);
+}
+
+}  // namespace mWebLookup

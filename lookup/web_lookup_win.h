@@ -1,0 +1,34 @@
+// One look-up run: from the collected callsign to the written answer and the notification.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace mWebLookup {
+
+// Host-link state held here (set by the main window's load and by command 10).
+extern UINT MsgExtended;      // registered "Extended Lookup Information"
+extern HWND ExtendedWnd;      // the extended-information window found at load, or null
+extern HWND HostWnd;          // the logger's window found at load, or null
+extern UINT MsgHost;          // registered "Logger32 1"
+extern bool ExtendedPresent;  // the extended window was found at load
+extern HWND ReplyWnd;         // receives the extended line (command 10)
+
+// The service account, in clear text, or the placeholder "Not Set".
+extern std::string UserName;
+extern std::string Password;
+
+inline constexpr const char* kNotSet = "Not Set";
+inline constexpr const char* kAppTitle = "Quendix Internet Lookup";
+inline constexpr const char* kReplyFileName = "Lookup.dat";
+// A request, from opening to the last read, ends within this time whatever the server does.
+inline constexpr DWORD kRequestBudgetMs = 25000;
+
+void PrepareLookup();
+void DoLookup(std::string& callsign);
+
+// A complete run: PrepareLookup, then DoLookup, with host commands held off throughout.
+void RunLookup(std::string& callsign);
+
+}  // namespace mWebLookup

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a fresh Debian 12 machine.
+set -euo pipefail
+need=()
+for pkg in cmake g++ make googletest g++-mingw-w64-x86-64 wine wine64; do
+    dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+done
+if [ ${#need[@]} -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi

@@ -1,0 +1,30 @@
+# Sourced by the build and test scripts: a private, headless Wine prefix for this checkout.
+# After sourcing, call wine_start before running Win32 programs; wine_stop runs on exit.
+ROOT=${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+export LANG=C.UTF-8
+unset DISPLAY
+
+wine_start() {
+    if [ ! -f "$WINEPREFIX/.initialised" ]; then
+        echo "Creating the Wine prefix in $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1 || true
+        # Headless: Wine's null display driver, no X server needed.
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+        wineserver -w 2>/dev/null || true
+        touch "$WINEPREFIX/.initialised"
+    fi
+    # One persistent wineserver for the whole run, then one throw-away program so that
+    # Wine's background services do not inherit the first test's output handles.
+    wineserver -p
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    trap wine_stop EXIT
+}
+
+wine_stop() {
+    wineserver -k 2>/dev/null || true
+}

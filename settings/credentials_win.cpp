@@ -1,0 +1,7 @@
+#include "settings/settings_win.h"
+
+namespace mWebLookup {
+
+void PromptForAccount() {}
+
+}  // namespace mWebLookup

@@ -1,0 +1,96 @@
+#include "settings/settings_win.h"
+
+#include <windows.h>
+
+#include "common/handles_win.h"
+#include "lookup/request.h"
+
+namespace mWebLookup {
+namespace {
+
+constexpr const char* kSettingsFileName = "QuendixLookup.ini";
+constexpr const char* kSettingsSection = "Settings";
+constexpr const char* kServiceSection = "Service";
+constexpr const char* kDefaultSettings =
+    "[Settings]\r\n"
+    "UserName=Not Set\r\n"
+    "Password=Not Set\r\n";
+
+// Values come back through a buffer of 255 characters, terminator included.
+constexpr DWORD kValueBufferSize = 255;
+
+// A normal file: present, not a folder, not hidden, not a system file.
+bool NormalFileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    return (attributes &
+            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) {
+            return std::string();
+        }
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string SettingsFilePath() {
+    return ProgramFolder() + "\\" + kSettingsFileName;
+}
+
+void CreateDefaultSettingsFile() {
+    const std::string path = SettingsFilePath();
+    if (NormalFileExists(path)) {
+        return;
+    }
+    // CREATE_NEW: an existing (hidden or system) file is never overwritten.
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return;
+    }
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(strlen(kDefaultSettings));
+    WriteFile(file.get(), kDefaultSettings, size, &written, nullptr);
+}
+
+std::string ReadIniValue(const std::string& path, const std::string& section,
+                         const std::string& key) {
+    char buffer[kValueBufferSize] = {};
+    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer,
+                                             kValueBufferSize, path.c_str());
+    return std::string(buffer, n);
+}
+
+void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& value) {
+    WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str());
+}
+
+std::string ReadSetting(const std::string& key) {
+    return ReadIniValue(SettingsFilePath(), kSettingsSection, key);
+}
+
+void WriteSetting(const std::string& key, const std::string& value) {
+    WriteIniValue(SettingsFilePath(), kSettingsSection, key, value);
+}
+
+std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault) {
+    return NormalizeBaseUrl(ReadIniValue(SettingsFilePath(), kServiceSection, key), builtInDefault);
+}
+
+}  // namespace mWebLookup
