@@ -1,0 +1,96 @@
+#include "about/version.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace {
+
+// The same on every platform, whatever the width of unsigned long.
+constexpr unsigned long kMaxComponent = 4294967295UL;
+
+bool IsBodySpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool ParseComponent(const std::string& digits, unsigned long& value) {
+    if (digits.empty()) {
+        return false;
+    }
+    value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        const unsigned long digit = static_cast<unsigned long>(c - '0');
+        if (value > (kMaxComponent - digit) / 10) {
+            return false;
+        }
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseDottedVersion(const std::string& body, std::vector<unsigned long>& out) {
+    out.clear();
+    std::size_t begin = 0;
+    std::size_t end = body.size();
+    while (begin < end && IsBodySpace(body[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBodySpace(body[end - 1])) {
+        --end;
+    }
+    if (begin == end) {
+        return false;
+    }
+
+    std::vector<unsigned long> components;
+    std::size_t start = begin;
+    while (true) {
+        std::size_t dot = body.find('.', start);
+        if (dot == std::string::npos || dot > end) {
+            dot = end;
+        }
+        unsigned long value = 0;
+        if (!ParseComponent(body.substr(start, dot - start), value)) {
+            return false;
+        }
+        components.push_back(value);
+        if (dot == end) {
+            break;
+        }
+        start = dot + 1;
+    }
+    out = std::move(components);
+    return true;
+}
+
+bool IsNewerVersion(const std::string& publishedBody, const Version& local) {
+    std::vector<unsigned long> published;
+    if (!ParseDottedVersion(publishedBody, published)) {
+        return false;
+    }
+    const unsigned long own[] = {local.major, local.minor, local.revision};
+    const std::size_t ownCount = sizeof own / sizeof own[0];
+    const std::size_t count = published.size() > ownCount ? published.size() : ownCount;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned long theirs = i < published.size() ? published[i] : 0;
+        const unsigned long ours = i < ownCount ? own[i] : 0;
+        if (theirs != ours) {
+            return theirs > ours;
+        }
+    }
+    return false;
+}
+
+std::string VersionText(const Version& version) {
+    return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+           std::to_string(version.revision);
+}
+
+std::string AboutTitleText() {
+    return "Quendix Internet Lookup for Logger32\r\n ver. " + VersionText(kProgramVersion) +
+           " by the Quendix team";
+}
