@@ -96,7 +96,7 @@ std::string CleanField(const std::string& value) {
 Buckmaster::Buckmaster(std::string decimalSeparator)
     : decimalSeparator_(std::move(decimalSeparator)) {}
 
-char Buckmaster::GetNextField(std::string& text, std::string& value) {
+char Buckmaster::GetNextField(std::string_view& text, std::string& value) {
     if (text.empty()) {
         return kEndOfText;
     }
@@ -105,8 +105,8 @@ char Buckmaster::GetNextField(std::string& text, std::string& value) {
     while (end < text.size() && IsValueByte(static_cast<unsigned char>(text[end]))) {
         ++end;
     }
-    value.assign(text, 1, end - 1);
-    text.erase(0, end);
+    value.assign(text.substr(1, end - 1));
+    text.remove_prefix(end);  // a view: taking a field off the front costs nothing
     return tag;
 }
 
@@ -115,8 +115,10 @@ void Buckmaster::ParseBuckmaster(std::string& text) {
     text.insert(text.begin(), static_cast<char>(kTagCallsign));
     text = text::TrimSpaces(text);
 
+    // The fields are taken off the front of a view of the text; the text is consumed at the end.
+    std::string_view rest(text);
     std::string value;
-    char tag = GetNextField(text, value);
+    char tag = GetNextField(rest, value);
     while (tag != kEndOfText) {
         const std::string trimmed = text::TrimSpaces(value);
         double number = 0.0;
@@ -208,8 +210,9 @@ void Buckmaster::ParseBuckmaster(std::string& text) {
             default:
                 break;  // unknown tag: the field is skipped
         }
-        tag = GetNextField(text, value);
+        tag = GetNextField(rest, value);
     }
+    text.clear();
 }
 
 std::string Buckmaster::ProcessInfo() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class Buckmaster {
   public:
@@ -78,7 +79,7 @@ class Buckmaster {
   private:
     // Removes the next field from the front of `text`, puts its value into `value` and returns
     // its tag byte; returns '$' (leaving `value` alone) when `text` is empty.
-    char GetNextField(std::string& text, std::string& value);
+    char GetNextField(std::string_view& text, std::string& value);
 
     std::string Callsign_;
     std::string FirstName_;
