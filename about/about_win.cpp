@@ -1,3 +1,353 @@
 #include "about/about_win.h"
 
-void ShowAboutModeless() {}
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "about/link_hover.h"
+#include "about/shell_open_win.h"
+#include "about/version.h"
+#include "common/handles_win.h"
+#include "common/twips.h"
+#include "host/lifetime_win.h"
+#include "host/main_window_win.h"
+#include "host/resource.h"
+#include "lookup/request.h"
+#include "settings/settings_win.h"
+
+namespace {
+
+// Client area and labels, in twips.
+constexpr int kClientWidth = 3735;
+constexpr int kClientHeight = 1485;
+
+struct LabelLayout {
+    int id;
+    const char* text;  // the text of the stored layout; Label1's is set at load
+    int left;
+    int top;
+    int width;
+    int height;
+    bool link;
+    DWORD align;
+    HoverTarget target;
+};
+
+constexpr LabelLayout kLabels[] = {
+    {IDC_ABOUT_LABEL1, "", 120, 240, 3495, 615, false, SS_CENTER, HoverTarget::OtherLabel},
+    {IDC_ABOUT_LABEL2, "Question,Bugs,Comments", 120, 960, 1815, 255, false, SS_LEFT,
+     HoverTarget::OtherLabel},
+    {IDC_ABOUT_LABEL3, "Send Email", 600, 1200, 795, 195, true, SS_LEFT, HoverTarget::SendEmail},
+    {IDC_ABOUT_LABEL4, "Latest Updates", 2400, 960, 1215, 255, false, SS_LEFT,
+     HoverTarget::OtherLabel},
+    {IDC_ABOUT_LABEL5, "Click Here", 2640, 1200, 735, 195, true, SS_LEFT, HoverTarget::ClickHere},
+};
+constexpr int kLabelCount = sizeof kLabels / sizeof kLabels[0];
+constexpr int kSendEmail = 2;  // index of Label3
+constexpr int kClickHere = 4;  // index of Label5
+
+constexpr const char* kSendEmailTip = "Send Email to OXBEL";
+constexpr const char* kClickHereTip = "Download the latest Update Here";
+
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+// Fixed border, a close box, no minimise or maximise button.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = 0;
+
+// The labels use the font the layout was drawn for, 8.25 pt; the links are underlined.
+constexpr const char* kFontFace = "MS Sans Serif";
+constexpr int kFontHundredthsOfPoint = 825;
+
+struct AboutWindow {
+    HWND hwnd = nullptr;
+    HWND labels[kLabelCount] = {};
+    HWND tooltip = nullptr;
+    UniqueFont textFont;
+    UniqueFont linkFont;
+    LinkColours colours;
+};
+
+AboutWindow g_about;
+// Counts the unloads, so that a modal wait knows when the window it showed has been closed.
+unsigned g_unloads = 0;
+// The main window while a modal show keeps it from taking input.
+HWND g_heldWindow = nullptr;
+
+LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+bool RegisterAboutClass(HINSTANCE instance) {
+    static bool registered = false;
+    if (registered) {
+        return true;
+    }
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &AboutProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kAboutWindowClass;
+    registered = RegisterClassExA(&wc) != 0;
+    return registered;
+}
+
+UniqueFont LabelFont(UINT dpi, bool underline) {
+    const int height = -MulDiv(kFontHundredthsOfPoint, static_cast<int>(dpi), 7200);
+    return UniqueFont(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE,
+                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFontFace));
+}
+
+int IndexOfLabel(HWND label) {
+    for (int i = 0; i < kLabelCount; ++i) {
+        if (g_about.labels[i] == label) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Moves the pointer's colour state on and repaints a link whose colour changed.
+void PointerOver(HoverTarget target) {
+    const LinkColours before = g_about.colours;
+    g_about.colours = OnPointerOver(before, target);
+    if (g_about.colours.sendEmailRed != before.sendEmailRed) {
+        InvalidateRect(g_about.labels[kSendEmail], nullptr, TRUE);
+    }
+    if (g_about.colours.clickHereRed != before.clickHereRed) {
+        InvalidateRect(g_about.labels[kClickHere], nullptr, TRUE);
+    }
+}
+
+// The labels report the pointer moving over them; clicks come as STN_CLICKED to the window.
+LRESULT CALLBACK LabelProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                           DWORD_PTR refData) {
+    if (msg == WM_MOUSEMOVE) {
+        PointerOver(static_cast<HoverTarget>(refData));
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(label, &LabelProc, id);
+    }
+    return DefSubclassProc(label, msg, wParam, lParam);
+}
+
+void AddTip(HWND label, const char* text) {
+    TTTOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = g_about.hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
+    tool.lpszText = const_cast<char*>(text);
+    SendMessageA(g_about.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Sizes the window and places the labels for `dpi`, keeping the window's top-left corner.
+void LayOut(UINT dpi) {
+    g_about.textFont = LabelFont(dpi, false);
+    g_about.linkFont = LabelFont(dpi, true);
+    for (int i = 0; i < kLabelCount; ++i) {
+        const LabelLayout& l = kLabels[i];
+        SetWindowPos(g_about.labels[i], nullptr, TwipsToPixels(l.left, dpi),
+                     TwipsToPixels(l.top, dpi), TwipsToPixels(l.width, dpi),
+                     TwipsToPixels(l.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        HFONT font = l.link ? g_about.linkFont.get() : g_about.textFont.get();
+        SendMessageA(g_about.labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    RECT frame = {0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
+    AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+    SetWindowPos(g_about.hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Places the window at the centre of the primary screen, sized for that screen's DPI.
+void CentreOnScreen() {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    // Move onto the screen first, so that the window takes that screen's DPI.
+    SetWindowPos(g_about.hwnd, nullptr, (screen.left + screen.right) / 2,
+                 (screen.top + screen.bottom) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut(GetDpiForWindow(g_about.hwnd));
+    RECT window = {};
+    GetWindowRect(g_about.hwnd, &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    SetWindowPos(g_about.hwnd, nullptr, screen.left + (screen.right - screen.left - width) / 2,
+                 screen.top + (screen.bottom - screen.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The load step: texts, caption and tool tips are set anew, both links start blue.
+void Form_Load() {
+    SetWindowTextA(g_about.labels[0], AboutTitleText().c_str());
+    SetWindowTextA(g_about.hwnd, kAboutCaption);
+    AddTip(g_about.labels[kSendEmail], kSendEmailTip);
+    AddTip(g_about.labels[kClickHere], kClickHereTip);
+    g_about.colours = LinkColours();
+}
+
+bool Load() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (!RegisterAboutClass(instance)) {
+        return false;
+    }
+    HWND hwnd = CreateWindowExA(kExStyle, kAboutWindowClass, "", kStyle, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, nullptr);
+    if (!hwnd) {
+        return false;
+    }
+    g_about.hwnd = hwnd;
+    lifetime::WindowLoaded();
+
+    for (int i = 0; i < kLabelCount; ++i) {
+        const LabelLayout& l = kLabels[i];
+        // SS_NOTIFY: the labels take the pointer themselves, for the hover colours and clicks.
+        g_about.labels[i] = CreateWindowExA(
+            0, "STATIC", l.text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX | l.align, 0, 0, 0,
+            0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(l.id)), instance, nullptr);
+        SetWindowSubclass(g_about.labels[i], &LabelProc, static_cast<UINT_PTR>(l.id),
+                          static_cast<DWORD_PTR>(l.target));
+    }
+    g_about.tooltip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance, nullptr);
+
+    Form_Load();
+    CentreOnScreen();
+    return true;
+}
+
+// Loads the window when needed, shows it and brings it to the front.
+bool ShowAbout() {
+    if (!g_about.hwnd && !Load()) {
+        return false;
+    }
+    ShowWindow(g_about.hwnd, SW_SHOWNORMAL);
+    SetForegroundWindow(g_about.hwnd);
+    return true;
+}
+
+void ReleaseHeldWindow() {
+    if (g_heldWindow) {
+        if (IsWindow(g_heldWindow)) {
+            EnableWindow(g_heldWindow, TRUE);
+        }
+        g_heldWindow = nullptr;
+    }
+}
+
+void Label3_Click() {
+    std::string link = SupportMailtoLink();
+    mWebLookup::OpenDocument(link, "Open", nullptr, nullptr, 0);
+}
+
+void Label5_Click() {
+    const int answer = MessageBoxA(g_about.hwnd,
+                                   "After Downloading this Update you will need to close this\r"
+                                   " application before installing the new update!",
+                                   "Download Update", MB_OKCANCEL | MB_ICONEXCLAMATION);
+    if (answer != IDOK) {
+        return;
+    }
+    MainForm().DisarmWatchdog();
+    std::string archive =
+        UpdateArchiveUrl(mWebLookup::ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
+    mWebLookup::OpenDocument(archive, "Open", nullptr, nullptr, 0);
+}
+
+LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_MOUSEMOVE:
+            PointerOver(HoverTarget::Background);
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == STN_CLICKED) {
+                if (LOWORD(wParam) == IDC_ABOUT_LABEL3) {
+                    Label3_Click();
+                } else if (LOWORD(wParam) == IDC_ABOUT_LABEL5) {
+                    Label5_Click();
+                }
+                return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC: {
+            const int index = IndexOfLabel(reinterpret_cast<HWND>(lParam));
+            if (index != kSendEmail && index != kClickHere) {
+                break;
+            }
+            const bool red =
+                index == kSendEmail ? g_about.colours.sendEmailRed : g_about.colours.clickHereRed;
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, red ? kRed : kBlue);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_CLOSE:
+            // The main window takes input again before this one goes, so that it is activated.
+            ReleaseHeldWindow();
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOut(HIWORD(wParam));
+            return 0;
+        }
+        case WM_NCDESTROY:
+            if (g_about.hwnd == hwnd) {
+                g_about.hwnd = nullptr;
+                for (HWND& label : g_about.labels) {
+                    label = nullptr;
+                }
+                g_about.tooltip = nullptr;  // destroyed with its owner
+                ++g_unloads;
+                lifetime::WindowUnloaded();
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void ShowAboutModeless() {
+    ShowAbout();
+}
+
+void ShowAboutModal() {
+    const unsigned unloadsBefore = g_unloads;
+    if (!ShowAbout()) {
+        return;
+    }
+    HWND main = MainForm().Handle();
+    if (!g_heldWindow && main && IsWindowEnabled(main)) {
+        g_heldWindow = main;
+        EnableWindow(main, FALSE);
+    }
+    MSG msg;
+    while (g_unloads == unloadsBefore) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
+            break;
+        }
+        if (got < 0) {
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    ReleaseHeldWindow();
+}

@@ -20,3 +20,10 @@
 #define APP_VERSION_MINOR 2
 #define APP_VERSION_BUILD 0
 #define APP_VERSION_REVISION 4
+
+// About window: its five labels, in the order of the layout (title, two captions, two links).
+#define IDC_ABOUT_LABEL1 301
+#define IDC_ABOUT_LABEL2 302
+#define IDC_ABOUT_LABEL3 303
+#define IDC_ABOUT_LABEL4 304
+#define IDC_ABOUT_LABEL5 305

@@ -1,7 +1,66 @@
+// The account prompt: asks for the service user name and password on first use and stores
+// them, the password scrambled.
+#include <windows.h>
+
+#include "lookup/web_lookup_win.h"
+#include "settings/input_box_win.h"
+#include "settings/scramble.h"
 #include "settings/settings_win.h"
 
 namespace mWebLookup {
+namespace {
 
-void PromptForAccount() {}
+constexpr const char* kAccountNotice =
+    "Before continuing you need to enter your Username and Password for Quendix\r"
+    " Click OK to Continue.";
+constexpr const char* kCannotStore =
+    "This password cannot be stored. Please enter a different password.";
+
+// Asks for the password until the entry is empty or one that reads back from the settings
+// file exactly as typed. A refused entry brings the box back with the same default.
+InputBoxAnswer AskForStorablePassword() {
+    for (;;) {
+        InputBoxAnswer answer =
+            AskForText("Please Enter your Password for Quendix:", "Enter Password", Password);
+        const bool unchanged = answer.exactInAnsi && answer.text == Password;
+        if (answer.exactInAnsi && (answer.text.empty() || unchanged)) {
+            return answer;
+        }
+        if (answer.exactInAnsi && CanStorePassword(answer.text)) {
+            return answer;
+        }
+        MessageBoxA(nullptr, kCannotStore, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+}  // namespace
+
+void PromptForAccount() {
+    if (MessageBoxA(nullptr, kAccountNotice, kAppTitle, MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
+        WriteSetting("UserName", kNotSet);
+        return;
+    }
+
+    const std::string name =
+        InputBox("Please Enter your User Name for Quendix:", "Enter UserName", UserName);
+    if (name.empty()) {
+        WriteSetting("UserName", kNotSet);
+        return;
+    }
+    if (name != UserName) {
+        UserName = name;
+        WriteSetting("UserName", UserName);
+    }
+
+    const InputBoxAnswer password = AskForStorablePassword();
+    if (password.text.empty()) {
+        WriteSetting("Password", kNotSet);
+        return;
+    }
+    if (password.text != Password) {
+        Password = password.text;
+        WriteSetting("Password", EncodeText(Password));
+    }
+}
 
 }  // namespace mWebLookup
