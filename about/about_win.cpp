@@ -206,6 +206,11 @@ bool Load() {
     }
     g_about.hwnd = hwnd;
     lifetime::WindowLoaded();
+    // The program's icon in the caption and the task switcher, as on the main window.
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP))));
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(GetClassLongPtrA(hwnd, GCLP_HICONSM)));
 
     for (int i = 0; i < kLabelCount; ++i) {
         const LabelLayout& l = kLabels[i];
