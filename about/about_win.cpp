@@ -210,7 +210,7 @@ bool Load() {
     SendMessageA(hwnd, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP))));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(GetClassLongPtrA(hwnd, GCLP_HICONSM)));
+                 static_cast<LPARAM>(GetClassLongPtrA(hwnd, GCLP_HICONSM)));
 
     for (int i = 0; i < kLabelCount; ++i) {
         const LabelLayout& l = kLabels[i];
