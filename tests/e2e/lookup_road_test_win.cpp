@@ -1,0 +1,409 @@
+// One look-up through the whole road: the request to the service, the answer, Lookup.dat, the
+// extended line and the host's notification, with the service's notices and its failures.
+#include "tests/e2e/road_fixture_win.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace e2e {
+namespace {
+
+class LookupRoad : public AddOnTest {};
+
+TEST_F(LookupRoad, WorkedExampleEndToEnd) {
+    server_.SetAnswer("/call", Answer(WorkedBody()));
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    CreateExtended();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_NO_FATAL_FAILURE(ConnectExtended());
+
+    ASSERT_TRUE(addon_->Type("N0CALL"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotifications(1)) << "no notification";
+    PumpFor(300);
+
+    const auto calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].method, "GET");
+    EXPECT_EQ(calls[0].target, CallTarget(kUser, kPassword, "N0CALL"));
+    EXPECT_EQ(calls[0].Header("User-Agent"), "vb wininet");
+
+    const std::string expected = kWorkedLine + "\r\n";
+    EXPECT_EQ(Visible(LookupDat()), Visible(expected));
+    const auto notes = host_->Messages(kHostMessageName);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].wParam, 20u);
+    EXPECT_EQ(notes[0].lParam, 0);
+    // When the notification arrived the file was already complete.
+    EXPECT_TRUE(notes[0].fileExisted);
+    EXPECT_EQ(Visible(notes[0].fileBytes), Visible(expected));
+
+    ASSERT_EQ(reply_->Texts().size(), 1u);
+    EXPECT_EQ(Visible(reply_->Texts()[0]), Visible(kWorkedExtended));
+    EXPECT_TRUE(extended_->Texts().empty());
+
+    EXPECT_EQ(server_.Requests().size(), 1u) << "requests other than the look-up were made";
+    EXPECT_EQ(addon_->FindDialog(""), nullptr) << "a box is open";
+    EXPECT_TRUE(addon_->Running());
+}
+
+TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
+    server_.SetAnswer("/call", Answer("NOT FOUND"));
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    CreateExtended();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_NO_FATAL_FAILURE(ConnectExtended());
+
+    ASSERT_TRUE(addon_->Type("AB1CD"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1));
+    ASSERT_EQ(addon_->FindDialog(""), nullptr) << "a box is open";
+    PumpFor(300);
+    const std::string expected = "AB1CD not found in lookup database|\r\n";
+    EXPECT_EQ(Visible(LookupDat()), Visible(expected));
+    const auto notes = host_->Messages(kHostMessageName);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(Visible(notes[0].fileBytes), Visible(expected));
+    EXPECT_TRUE(reply_->Texts().empty());
+}
+
+// An HTTP error status does not change how the answer is read.
+TEST_F(LookupRoad, AnswerWithErrorStatusIsParsed) {
+    server_.SetAnswer("/call", Answer(WorkedBody(), 500));
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_TRUE(addon_->Type("N0CALL"));
+    ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotifications(1));
+    EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
+}
+
+TEST_F(LookupRoad, NoServiceListening) {
+    const unsigned short closed = StandInServer::ClosedPort();
+    ASSERT_NE(closed, 0);
+    const std::string base = "http://127.0.0.1:" + std::to_string(closed);
+    const std::string settings = SettingsText(kUser, kPassword, base, base);
+    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
+    CreateHost();
+    CreateExtended();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_NO_FATAL_FAILURE(ConnectExtended());
+
+    ASSERT_TRUE(addon_->Type("AB1CD"));
+    ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotifications(1));
+    const std::string expected = "AB1CDNo Internet session in progress.\r\n";
+    EXPECT_EQ(Visible(LookupDat()), Visible(expected));
+    EXPECT_EQ(Visible(host_->Messages(kHostMessageName)[0].fileBytes), Visible(expected));
+    EXPECT_TRUE(reply_->Texts().empty());
+    EXPECT_EQ(addon_->FindDialog(""), nullptr);
+}
+
+// 600 bytes arrive in several reads; all of them are parsed. A shorter answer afterwards
+// leaves nothing of the longer one behind.
+TEST_F(LookupRoad, LongAnswerIsReadWhole) {
+    std::string body = WorkedBody();
+    const size_t at = body.find("12 ELM ST");
+    ASSERT_NE(at, std::string::npos);
+    const size_t addressLength = 600 - (body.size() - 9);
+    std::string address;
+    for (int i = 1; address.size() < addressLength; ++i) {
+        address += std::to_string(1000 + i) + " LONG ROAD ";
+    }
+    address.resize(addressLength);
+    address.back() = 'Z';  // no trailing space
+    body.replace(at, 9, address);
+    ASSERT_EQ(body.size(), 600u);
+    server_.SetAnswer("/call", Answer(body));
+
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_TRUE(addon_->Type("N0CALL"));
+    ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotifications(1));
+
+    std::string expected = kWorkedLine;
+    expected.replace(expected.find("12 ELM ST"), 9, address);
+    EXPECT_EQ(Visible(LookupDat()), Visible(expected + "\r\n"));
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(Calls()[0].target, CallTarget(kUser, kPassword, "N0CALL"));
+
+    server_.SetAnswer("/call", Answer("NOT FOUND"));
+    ASSERT_TRUE(addon_->Type("AB1CD"));
+    ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotifications(2));
+    EXPECT_EQ(Visible(LookupDat()), Visible("AB1CD not found in lookup database|\r\n"));
+}
+
+// The placeholder user name, a password with reserved characters and a high byte, and a
+// callsign with a lower-case letter and a slash, all percent-encoded.
+TEST_F(LookupRoad, RequestValuesArePercentEncoded) {
+    server_.SetAnswer("/call", Answer("NOT FOUND"));
+    const std::string password = std::string("p&ss word+%") + "\xE9";
+    const std::string settings =
+        SettingsText("Not Set", password, server_.BaseUrl(), server_.BaseUrl());
+    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
+    CreateHost();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+
+    ASSERT_TRUE(addon_->Type("ab1cd/p"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    bool prompted = false;
+    std::string settingsAtPrompt;
+    ASSERT_TRUE(WaitCancellingPrompts(1, &prompted, &settingsAtPrompt));
+    const auto calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].target, CallTarget("Not%20Set", "p%26ss%20word%2B%25%E9", "ab1cd%2Fp"));
+    EXPECT_EQ(Visible(LookupDat()), Visible("ab1cd/p not found in lookup database|\r\n"));
+}
+
+// Only the answer's head carries the service's notices: ERROR in a name or an address, or in
+// the callsign asked for, is no account error.
+TEST_F(LookupRoad, ErrorOutsideTheHeadIsNoAccountError) {
+    std::string body = WorkedBody();
+    body.replace(body.find("JANE"), 4, "ERRORINA");
+    body.replace(body.find("12 ELM ST"), 9, "1 ERROR WAY");
+    server_.SetAnswer("/call", Answer(body));
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    CreateExtended();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_NO_FATAL_FAILURE(ConnectExtended());
+    HWND main = addon_->MainWindow();
+
+    ASSERT_TRUE(addon_->Type("N0CALL"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1));
+    EXPECT_EQ(addon_->FindDialog(""), nullptr)
+        << "a box is open: " << MessageBoxText(addon_->FindDialog(""));
+    ASSERT_TRUE(WaitForNotifications(1, 1000)) << "no notification";
+    std::string line = kWorkedLine;
+    line.replace(line.find("JANE"), 4, "ERRORINA");
+    line.replace(line.find("12 ELM ST"), 9, "1 ERROR WAY");
+    EXPECT_EQ(Visible(LookupDat()), Visible(line + "\r\n"));
+    std::string extendedLine = kWorkedExtended;
+    extendedLine.replace(extendedLine.find("JANE"), 4, "ERRORINA");
+    extendedLine.replace(extendedLine.find("12 ELM ST"), 9, "1 ERROR WAY");
+    ASSERT_EQ(reply_->Texts().size(), 1u);
+    EXPECT_EQ(Visible(reply_->Texts()[0]), Visible(extendedLine));
+
+    server_.SetAnswer("/call", Answer("NOT FOUND"));
+    ASSERT_TRUE(addon_->Type("K1ERROR"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(2));
+    EXPECT_EQ(addon_->FindDialog(""), nullptr)
+        << "a box is open: " << MessageBoxText(addon_->FindDialog(""));
+    ASSERT_TRUE(WaitForNotifications(2, 1000)) << "no notification";
+    EXPECT_EQ(Visible(LookupDat()), Visible("K1ERROR not found in lookup database|\r\n"));
+    EXPECT_EQ(reply_->Texts().size(), 1u);
+
+    // The window was never unloaded.
+    EXPECT_EQ(addon_->MainWindow(), main);
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(extended_->Count(kExtendedMessageName), 1u);
+}
+
+// The service rejects the account: the box names the settings file, the host is still told
+// (after the box), and the program goes on with a hidden main window that still works.
+TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
+    server_.SetAnswer("/call", Answer("ERROR"));
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    CreateExtended();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_NO_FATAL_FAILURE(ConnectExtended());
+    HWND first = addon_->MainWindow();
+
+    ASSERT_TRUE(addon_->Type("AB1CD"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    HWND box = addon_->WaitForDialog(kAppTitle, kRunTimeoutMs);
+    ASSERT_NE(box, nullptr) << "no account-error box";
+    EXPECT_EQ(Visible(MessageBoxText(box)),
+              Visible("Error with User Name or Password\r\nDelete " + folder_.Path() +
+                      "\\QuendixLookup.ini\r\nAnd re-enter your information."));
+    PumpFor(500);
+    EXPECT_EQ(Notifications(), 0u) << "the host was told before the box was closed";
+    ASSERT_TRUE(PressButton(box, IDOK));
+
+    ASSERT_TRUE(WaitForNotifications(1)) << "the host was not told after the box";
+    const std::string expected = "AB1CD not found in lookup database|\r\n";
+    EXPECT_EQ(Visible(LookupDat()), Visible(expected));
+    EXPECT_EQ(Visible(host_->Messages(kHostMessageName)[0].fileBytes), Visible(expected));
+    ASSERT_EQ(reply_->Texts().size(), 1u);
+    EXPECT_EQ(Visible(reply_->Texts()[0]),
+              Visible("CTTP|AB1CD not found in lookup database|||||||"));
+
+    // Still running, with a new main window that is not shown and was announced again.
+    PumpFor(500);
+    ASSERT_TRUE(addon_->Running()) << "the program ended";
+    HWND second = addon_->MainWindow();
+    ASSERT_NE(second, nullptr) << "no main window after the account error";
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_FALSE(IsWindowVisible(second));
+    const auto announcements = extended_->Messages(kExtendedMessageName);
+    ASSERT_EQ(announcements.size(), 2u);
+    EXPECT_EQ(reinterpret_cast<HWND>(announcements[1].lParam), second);
+
+    // A second look-up through the hidden window.
+    server_.SetAnswer("/call", Answer(WorkedBody()));
+    ASSERT_TRUE(addon_->Type("N0CALL"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(2));
+    ASSERT_EQ(addon_->FindDialog(""), nullptr);
+    ASSERT_TRUE(WaitForNotifications(2, 1000));
+    ASSERT_EQ(Calls().size(), 2u);
+    EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "N0CALL"));
+    EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
+    ASSERT_EQ(reply_->Texts().size(), 2u);
+    EXPECT_EQ(Visible(reply_->Texts()[1]), Visible(kWorkedExtended));
+    EXPECT_TRUE(addon_->Running());
+}
+
+// A look-up with no settings file creates it with the three default lines; the account is
+// then the placeholder (the prompt, when it shows, is cancelled).
+TEST_F(LookupRoad, SettingsFileCreatedWhenMissing) {
+    ASSERT_NO_FATAL_FAILURE(PrepareFolder(nullptr));
+    CreateHost();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    EXPECT_FALSE(FileExists(folder_.SettingsPath())) << "created at start-up";
+
+    ASSERT_TRUE(addon_->Type("AB1CD"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    bool prompted = false;
+    std::string settingsAtPrompt;
+    ASSERT_TRUE(WaitCancellingPrompts(1, &prompted, &settingsAtPrompt)) << "no notification";
+    const std::string after = ReadFileBytes(folder_.SettingsPath());
+    if (prompted) {
+        EXPECT_EQ(Visible(settingsAtPrompt), Visible(kDefaultSettings));
+        for (const char* line :
+             {"[Settings]\r\n", "UserName=Not Set\r\n", "Password=Not Set\r\n"}) {
+            EXPECT_NE(after.find(line), std::string::npos)
+                << line << " missing: " << Visible(after);
+        }
+    } else {
+        EXPECT_EQ(Visible(after), Visible(kDefaultSettings));
+    }
+    // No service address is configured, so the built-in one is used, which does not exist.
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(Visible(LookupDat()), Visible("AB1CDNo Internet session in progress.\r\n"));
+}
+
+// Lookup.dat cannot be replaced: a box names the file, the host is not told, the old file
+// stays, and the program is ready for the next look-up.
+TEST_F(LookupRoad, UnwritableReplyFile) {
+    server_.SetAnswer("/call", Answer(WorkedBody()));
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    const std::string stale = "N0CALL|STALE|\r\n";
+    ASSERT_TRUE(WriteFileBytes(folder_.ReplyPath(), stale));
+    ASSERT_TRUE(SetReadOnly(folder_.ReplyPath(), true));
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+
+    ASSERT_TRUE(addon_->Type("N0CALL"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    HWND box = addon_->WaitForDialog(kAppTitle, kRunTimeoutMs);
+    ASSERT_NE(box, nullptr) << "no box; notifications: " << Notifications()
+                            << ", Lookup.dat: " << Visible(LookupDat());
+    const std::string text = MessageBoxText(box);
+    const std::string head = "Could not write " + folder_.ReplyPath() + "\r\n";
+    EXPECT_EQ(Visible(text.substr(0, head.size())), Visible(head));
+    EXPECT_GT(text.size(), head.size()) << "no system message";
+    EXPECT_EQ(text.find("\r\n", head.size()), std::string::npos) << Visible(text);
+    ASSERT_TRUE(PressButton(box, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return addon_->FindDialog("") == nullptr; }, 5000));
+    PumpFor(1000);
+    EXPECT_EQ(Notifications(), 0u) << "the host was told of a file that was not written";
+    EXPECT_EQ(Visible(LookupDat()), Visible(stale));
+
+    // The run was finished: the next look-up works and looks up only the new characters.
+    ASSERT_TRUE(SetReadOnly(folder_.ReplyPath(), false));
+    ASSERT_TRUE(addon_->Type("K1A"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1));
+    ASSERT_EQ(addon_->FindDialog(""), nullptr);
+    ASSERT_TRUE(WaitForNotifications(1, 1000));
+    ASSERT_EQ(Calls().size(), 2u);
+    EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "K1A"));
+    EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// A service that does not finish: the run still ends within 30 s.
+
+class SilentService : public AddOnTest {
+  protected:
+    // Sets up the silent service first (`makeSilent`), then looks up a callsign through it,
+    // then one through a service that answers.
+    void RunThroughSilence(const std::function<void()>& makeSilent) {
+        makeSilent();
+        ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+        CreateHost();
+        ASSERT_NO_FATAL_FAILURE(StartAddOn());
+
+        ASSERT_TRUE(addon_->Type("AB1CD"));
+        const ULONGLONG start = GetTickCount64();
+        ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+        ASSERT_TRUE(WaitForNotificationOrDialog(1, 45000)) << "the run did not end";
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
+        EXPECT_LT(elapsed, 30000u);
+        EXPECT_EQ(server_.Connections(), 1);
+        EXPECT_EQ(Visible(LookupDat()), Visible("AB1CDNo Internet session in progress.\r\n"));
+
+        // The program is free again for a service that answers.
+        server_.SetNeverRead(false);
+        server_.SetAnswer("/call", Answer(WorkedBody()));
+        ASSERT_TRUE(addon_->Type("N0CALL"));
+        ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+        ASSERT_TRUE(WaitForNotificationOrDialog(2));
+        ASSERT_EQ(addon_->FindDialog(""), nullptr);
+        EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
+        ASSERT_FALSE(Calls().empty());
+        EXPECT_EQ(Calls().back().target, CallTarget(kUser, kPassword, "N0CALL"));
+    }
+};
+
+TEST_F(SilentService, AcceptsAndNeverAnswers) {
+    RunThroughSilence([&] {
+        CannedAnswer silent;
+        silent.mode = CannedAnswer::Mode::NeverAnswer;
+        server_.SetAnswer("/call", silent);
+    });
+}
+
+TEST_F(SilentService, AcceptsAndNeverReads) {
+    RunThroughSilence([&] { server_.SetNeverRead(true); });
+}
+
+// The answer stops in the middle of the body and the connection stays open: what arrived is
+// parsed and the host is told, within the bound.
+TEST_F(LookupRoad, StallInTheBodyParsesWhatArrived) {
+    CannedAnswer stalled = Answer(WorkedBody());
+    stalled.stallAfter = WorkedBody().find("\xBF");  // up to and with the address
+    server_.SetAnswer("/call", stalled);
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+
+    ASSERT_TRUE(addon_->Type("N0CALL"));
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1, 45000)) << "the run did not end";
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
+    EXPECT_LT(elapsed, 30000u);
+    const std::string dat = LookupDat();
+    const std::string head = "N0CALL|JANE|Q SAMPLE|12 ELM ST||";
+    EXPECT_EQ(Visible(dat.substr(0, head.size())), Visible(head));
+    EXPECT_EQ(std::count(dat.begin(), dat.end(), '|'), 17);
+    ASSERT_GE(dat.size(), 2u);
+    EXPECT_EQ(dat.substr(dat.size() - 2), "\r\n");
+}
+
+}  // namespace
+}  // namespace e2e

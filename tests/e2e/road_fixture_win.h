@@ -1,0 +1,147 @@
+// Shared set-up of the end-to-end tests: a stand-in service, a folder with the program and its
+// settings, the partner windows a test asks for, and the program itself.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tests/e2e/harness_win.h"
+
+namespace e2e {
+
+// The worked example of the service's tagged answer, its reply line and its extended message.
+// Built piece by piece: a hex escape would swallow the hex digits that follow it.
+inline std::string WorkedBody() {
+    return std::string("N0CALL") + "\xB8" + "JANE" + "\xB9" + "Q" + "\xBA" + "SAMPLE" + "\xBC" +
+           "12 ELM ST" + "\xBF" + "ANYTOWN" + "\xC0" + "IL" + "\xC1" + "60000" + "\xC6" + "LAKE" +
+           "\xD1" + "United States" + "\xB6" + "E" + "\xCA" + "EN52" + "\xC8" + "42.25" + "\xC9" +
+           "88.1" + "\xD0" + "BUREAU" + "\xC3" + "01/15/2005" + "\xC4" + "01/15/2015" + "\xB7" +
+           "X" + "\xD3" + "Y" + "\xC7" + "-6" + "\xC5" + "11/02/2008" + "\xBB" + "IGNORED";
+}
+inline const std::string kWorkedLine =
+    "N0CALL|JANE|Q SAMPLE|12 ELM ST|ANYTOWN|IL|60000|United States|E||LAKE|EN52|42.25|-88.1|||"
+    "BUREAU|";
+inline const std::string kWorkedExtended =
+    "CTTP|N0CALL|JANE|Q SAMPLE|12 ELM ST|ANYTOWN|IL|60000|United States|E||LAKE|EN52|42.25|-88.1|"
+    "||BUREAU||01/15/2005|01/15/2015|X||-6|11/02/2008";
+
+inline const std::string kDefaultSettings =
+    "[Settings]\r\nUserName=Not Set\r\nPassword=Not Set\r\n";
+
+inline CannedAnswer Answer(const std::string& body, int status = 200) {
+    CannedAnswer a;
+    a.status = status;
+    a.body = body;
+    return a;
+}
+
+// The request target the program should send for an account and a callsign, written out.
+inline std::string CallTarget(const std::string& encodedUser, const std::string& encodedPassword,
+                              const std::string& encodedCallsign) {
+    return "/call?username=" + encodedUser + "&password=" + encodedPassword +
+           "&rawlookup=1&callsign=" + encodedCallsign + "&program=Logger32";
+}
+
+class AddOnTest : public ::testing::Test {
+  protected:
+    static constexpr DWORD kRunTimeoutMs = 40000;  // a run ends within 30 s; margin on top
+    static constexpr const char* kUser = "K1TEST";
+    static constexpr const char* kPassword = "secret";
+
+    void SetUp() override {
+        ASSERT_TRUE(MarkUpdateCheckedNow()) << "cannot store the time of the last update check";
+        ASSERT_TRUE(server_.Start()) << "the stand-in service did not start";
+    }
+
+    std::string StandardSettings() const {
+        return SettingsText(kUser, kPassword, server_.BaseUrl(), server_.BaseUrl());
+    }
+
+    // The folder with the program and the given settings (none when null).
+    void PrepareFolder(const std::string* settings) {
+        std::string error;
+        ASSERT_TRUE(folder_.Prepare(settings ? settings->c_str() : nullptr, &error)) << error;
+    }
+    void PrepareStandardFolder() {
+        const std::string settings = StandardSettings();
+        PrepareFolder(&settings);
+    }
+
+    void CreateHost() { host_ = MakeHost(folder_.Path()); }
+    void CreateExtended() {
+        extended_ = MakeExtendedWindow();
+        reply_ = MakeReplyWindow();
+    }
+
+    void StartAddOn() {
+        addon_ = std::make_unique<AddOn>(folder_);
+        std::string error;
+        ASSERT_TRUE(addon_->StartAndWait(&error)) << error;
+    }
+
+    // Names the reply window after the announcement arrived.
+    void ConnectExtended() {
+        ASSERT_TRUE(WaitUntil([&] { return extended_->Count(kExtendedMessageName) >= 1; }, 5000))
+            << "no announcement";
+        LRESULT result = -1;
+        ASSERT_TRUE(
+            addon_->Send(kCmdReplyWindow, reinterpret_cast<LPARAM>(reply_->Handle()), &result));
+        EXPECT_EQ(result, 0);
+    }
+
+    size_t Notifications() const { return host_ ? host_->Count(kHostMessageName) : 0; }
+
+    bool WaitForNotifications(size_t n, DWORD timeoutMs = kRunTimeoutMs) {
+        return WaitUntil([&] { return Notifications() >= n; }, timeoutMs);
+    }
+
+    // Waits until the host has `n` notifications or a dialog of the program is open.
+    bool WaitForNotificationOrDialog(size_t n, DWORD timeoutMs = kRunTimeoutMs) {
+        return WaitUntil([&] { return Notifications() >= n || addon_->FindDialog("") != nullptr; },
+                         timeoutMs);
+    }
+
+    // Waits for `n` notifications, cancelling the account prompt (its message box and input
+    // boxes) whenever it shows. Returns the settings file's bytes as they were when the first
+    // prompt appeared, or "" with `prompted` false when none did.
+    bool WaitCancellingPrompts(size_t n, bool* prompted, std::string* settingsAtPrompt) {
+        *prompted = false;
+        HWND lastPressed = nullptr;
+        return WaitUntil(
+            [&] {
+                if (Notifications() >= n) {
+                    return true;
+                }
+                for (const char* title : {kAppTitle, "Enter UserName", "Enter Password"}) {
+                    HWND box = addon_->FindDialog(title);
+                    if (box && box != lastPressed) {
+                        if (!*prompted) {
+                            *prompted = true;
+                            *settingsAtPrompt = ReadFileBytes(folder_.SettingsPath());
+                        }
+                        PressButton(box, IDCANCEL);
+                        lastPressed = box;
+                    }
+                }
+                return false;
+            },
+            kRunTimeoutMs);
+    }
+
+    std::string LookupDat() const { return ReadFileBytes(folder_.ReplyPath()); }
+
+    std::vector<RecordedRequest> Calls() const { return server_.RequestsFor("/call"); }
+
+    // Declared in this order so that the program goes first, then the windows, the folder and
+    // the service.
+    StandInServer server_;
+    AddOnFolder folder_;
+    std::unique_ptr<FakeWindow> host_;
+    std::unique_ptr<FakeWindow> extended_;
+    std::unique_ptr<FakeWindow> reply_;
+    std::unique_ptr<AddOn> addon_;
+};
+
+}  // namespace e2e
