@@ -791,6 +791,7 @@ struct WindowSearch {
     const char* className;
     std::string title;
     bool anyTitle;
+    bool visibleOnly;
     HWND found;
 };
 
@@ -807,6 +808,9 @@ BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
     if (pid != search->pid || ClassOf(hwnd) != search->className) {
         return TRUE;
     }
+    if (search->visibleOnly && !IsWindowVisible(hwnd)) {
+        return TRUE;
+    }
     if (!search->anyTitle && TextOf(hwnd) != search->title) {
         return TRUE;
     }
@@ -820,7 +824,7 @@ HWND AddOn::MainWindow() const {
     if (!pid_) {
         return nullptr;
     }
-    WindowSearch search = {pid_, kMainWindowClass, "", true, nullptr};
+    WindowSearch search = {pid_, kMainWindowClass, "", true, false, nullptr};
     EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -870,7 +874,8 @@ HWND AddOn::FindDialog(const std::string& title) const {
     if (!pid_) {
         return nullptr;
     }
-    WindowSearch search = {pid_, "#32770", title, title.empty(), nullptr};
+    // A box being closed is hidden before it is destroyed: only shown ones count.
+    WindowSearch search = {pid_, "#32770", title, title.empty(), true, nullptr};
     EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

@@ -260,7 +260,7 @@ class AddOn {
     // Command 1 for each byte of `callsign`, sent one by one.
     bool Type(const std::string& callsign);
 
-    // A dialog (class #32770) of this process with the given title ("" = any title).
+    // A shown dialog (class #32770) of this process with the given title ("" = any title).
     HWND FindDialog(const std::string& title) const;
     HWND WaitForDialog(const std::string& title, DWORD timeoutMs);
 

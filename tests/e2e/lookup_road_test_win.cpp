@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "host/resource.h"
+
 namespace e2e {
 namespace {
 
@@ -152,9 +154,8 @@ TEST_F(LookupRoad, RequestValuesArePercentEncoded) {
 
     ASSERT_TRUE(addon_->Type("ab1cd/p"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    bool prompted = false;
-    std::string settingsAtPrompt;
-    ASSERT_TRUE(WaitCancellingPrompts(1, &prompted, &settingsAtPrompt));
+    Prompts prompts;
+    ASSERT_TRUE(WaitCancellingPrompts(1, &prompts));
     const auto calls = Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].target, CallTarget("Not%20Set", "p%26ss%20word%2B%25%E9", "ab1cd%2Fp"));
@@ -274,12 +275,11 @@ TEST_F(LookupRoad, SettingsFileCreatedWhenMissing) {
 
     ASSERT_TRUE(addon_->Type("AB1CD"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    bool prompted = false;
-    std::string settingsAtPrompt;
-    ASSERT_TRUE(WaitCancellingPrompts(1, &prompted, &settingsAtPrompt)) << "no notification";
+    Prompts prompts;
+    ASSERT_TRUE(WaitCancellingPrompts(1, &prompts)) << "no notification";
     const std::string after = ReadFileBytes(folder_.SettingsPath());
-    if (prompted) {
-        EXPECT_EQ(Visible(settingsAtPrompt), Visible(kDefaultSettings));
+    if (prompts.count > 0) {
+        EXPECT_EQ(Visible(prompts.settingsAtFirst), Visible(kDefaultSettings));
         for (const char* line :
              {"[Settings]\r\n", "UserName=Not Set\r\n", "Password=Not Set\r\n"}) {
             EXPECT_NE(after.find(line), std::string::npos)
@@ -291,6 +291,42 @@ TEST_F(LookupRoad, SettingsFileCreatedWhenMissing) {
     // No service address is configured, so the built-in one is used, which does not exist.
     EXPECT_TRUE(Calls().empty());
     EXPECT_EQ(Visible(LookupDat()), Visible("AB1CDNo Internet session in progress.\r\n"));
+}
+
+// While the account prompt of a run is open, the host's characters, a second look-up and the
+// test button are dropped, as they are later in the run.
+TEST_F(LookupRoad, CommandsDuringThePromptAreDropped) {
+    server_.SetAnswer("/call", Answer("NOT FOUND"));
+    const std::string settings =
+        SettingsText("Not Set", "Not Set", server_.BaseUrl(), server_.BaseUrl());
+    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
+    CreateHost();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    HWND button = GetDlgItem(addon_->MainWindow(), IDC_COMMAND1);
+    ASSERT_NE(button, nullptr);
+
+    ASSERT_TRUE(addon_->Type("AB1CD"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end";
+    HWND prompt = addon_->FindDialog(kAppTitle);
+    if (!prompt) {
+        GTEST_SKIP() << "this build shows no account prompt";
+    }
+    ASSERT_TRUE(addon_->Post(kCmdChar, 'X'));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(PostMessageA(button, BM_CLICK, 0, 0));
+    PumpFor(700);  // the prompt's own message loop takes them now
+    EXPECT_TRUE(Calls().empty()) << "a look-up was made while the prompt was open";
+    EXPECT_EQ(Notifications(), 0u);
+
+    Prompts prompts;
+    ASSERT_TRUE(WaitCancellingPrompts(1, &prompts)) << "the run did not end";
+    PumpFor(1500);  // time for any look-up that should not have started
+    EXPECT_EQ(prompts.count, 1) << "more than one prompt: a second run started";
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(Calls()[0].target, CallTarget("Not%20Set", "Not%20Set", "AB1CD"));
+    EXPECT_EQ(Notifications(), 1u);
+    EXPECT_EQ(Visible(LookupDat()), Visible("AB1CD not found in lookup database|\r\n"));
 }
 
 // Lookup.dat cannot be replaced: a box names the file, the host is not told, the old file

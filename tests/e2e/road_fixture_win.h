@@ -103,11 +103,15 @@ class AddOnTest : public ::testing::Test {
                          timeoutMs);
     }
 
+    // What WaitCancellingPrompts saw.
+    struct Prompts {
+        int count = 0;                // boxes cancelled
+        std::string settingsAtFirst;  // the settings file when the first one showed
+    };
+
     // Waits for `n` notifications, cancelling the account prompt (its message box and input
-    // boxes) whenever it shows. Returns the settings file's bytes as they were when the first
-    // prompt appeared, or "" with `prompted` false when none did.
-    bool WaitCancellingPrompts(size_t n, bool* prompted, std::string* settingsAtPrompt) {
-        *prompted = false;
+    // boxes) whenever it shows.
+    bool WaitCancellingPrompts(size_t n, Prompts* prompts) {
         HWND lastPressed = nullptr;
         return WaitUntil(
             [&] {
@@ -117,9 +121,8 @@ class AddOnTest : public ::testing::Test {
                 for (const char* title : {kAppTitle, "Enter UserName", "Enter Password"}) {
                     HWND box = addon_->FindDialog(title);
                     if (box && box != lastPressed) {
-                        if (!*prompted) {
-                            *prompted = true;
-                            *settingsAtPrompt = ReadFileBytes(folder_.SettingsPath());
+                        if (prompts->count++ == 0) {
+                            prompts->settingsAtFirst = ReadFileBytes(folder_.SettingsPath());
                         }
                         PressButton(box, IDCANCEL);
                         lastPressed = box;
