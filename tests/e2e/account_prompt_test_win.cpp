@@ -3,6 +3,8 @@
 // carries. Also the stored account used without a prompt, and passwords that cannot be stored.
 #include "tests/e2e/road_fixture_win.h"
 
+#include <ostream>
+
 #include "host/resource.h"
 #include "tests/e2e/ui_helpers_win.h"
 
@@ -55,10 +57,16 @@ class AccountPrompt : public AddOnTest {
         return addon_->WaitForDialog(title, kBoxWaitMs);
     }
 
+    // Presses a box's button and waits until the box has gone.
+    void Press(HWND box, int id) {
+        ASSERT_TRUE(PressButton(box, id));
+        ASSERT_TRUE(WaitGone(box)) << "the box stays open";
+    }
+
     // Types `text` into an input box and presses OK.
     void Enter(HWND box, const std::string& text) {
         ASSERT_TRUE(SetControlText(box, IDC_INPUT_TEXT, text));
-        ASSERT_TRUE(PressButton(box, IDOK));
+        ASSERT_NO_FATAL_FAILURE(Press(box, IDOK));
     }
 
     // Waits for the run to end with `n` notifications; a box that opens meanwhile fails the
@@ -116,7 +124,7 @@ TEST_F(AccountPrompt, FirstUseCreatesTheFileAsksOnceAndStoresTheAccount) {
     EXPECT_TRUE(HasButton(notice, IDOK));
     EXPECT_TRUE(HasButton(notice, IDCANCEL));
     EXPECT_FALSE(ShowsIcon(notice));
-    ASSERT_TRUE(PressButton(notice, IDOK));
+    ASSERT_NO_FATAL_FAILURE(Press(notice, IDOK));
 
     HWND name = NextBox(kNameTitle, notice);
     ASSERT_NE(name, nullptr) << "no user name box";
@@ -156,6 +164,21 @@ TEST_F(AccountPrompt, FirstUseCreatesTheFileAsksOnceAndStoresTheAccount) {
 // look-up goes ahead with the placeholder, and the next look-up asks again.
 enum class NameAnswer { CancelNotice, CancelNameBox, EmptyName };
 
+const char* Name(NameAnswer a) {
+    switch (a) {
+        case NameAnswer::CancelNotice:
+            return "CancelNotice";
+        case NameAnswer::CancelNameBox:
+            return "CancelNameBox";
+        case NameAnswer::EmptyName:
+            return "EmptyName";
+    }
+    return "?";
+}
+void PrintTo(NameAnswer a, std::ostream* out) {
+    *out << Name(a);
+}
+
 class AccountPromptLeftUnset : public AccountPrompt,
                                public ::testing::WithParamInterface<NameAnswer> {};
 
@@ -169,13 +192,13 @@ TEST_P(AccountPromptLeftUnset, KeepsThePlaceholderAndAsksAgain) {
         HWND notice = addon_->WaitForDialog(kAppTitle, kBoxWaitMs);
         ASSERT_NE(notice, nullptr) << "no account notice in run " << run;
         if (GetParam() == NameAnswer::CancelNotice) {
-            ASSERT_TRUE(PressButton(notice, IDCANCEL));
+            ASSERT_NO_FATAL_FAILURE(Press(notice, IDCANCEL));
         } else {
-            ASSERT_TRUE(PressButton(notice, IDOK));
+            ASSERT_NO_FATAL_FAILURE(Press(notice, IDOK));
             HWND name = NextBox(kNameTitle, notice);
             ASSERT_NE(name, nullptr);
             if (GetParam() == NameAnswer::CancelNameBox) {
-                ASSERT_TRUE(PressButton(name, IDCANCEL));
+                ASSERT_NO_FATAL_FAILURE(Press(name, IDCANCEL));
             } else {
                 ASSERT_NO_FATAL_FAILURE(Enter(name, ""));
             }
@@ -192,7 +215,10 @@ TEST_P(AccountPromptLeftUnset, KeepsThePlaceholderAndAsksAgain) {
 
 INSTANTIATE_TEST_SUITE_P(Answers, AccountPromptLeftUnset,
                          ::testing::Values(NameAnswer::CancelNotice, NameAnswer::CancelNameBox,
-                                           NameAnswer::EmptyName));
+                                           NameAnswer::EmptyName),
+                         [](const ::testing::TestParamInfo<NameAnswer>& info) {
+                             return std::string(Name(info.param));
+                         });
 
 // The pre-filled "Not Set" confirmed as the user name: nothing is written for it, the password
 // is still asked for and stored, and the next look-up asks again.
@@ -203,10 +229,10 @@ TEST_F(AccountPrompt, UnchangedPlaceholderNameStillAsksForThePassword) {
 
     HWND notice = addon_->WaitForDialog(kAppTitle, kBoxWaitMs);
     ASSERT_NE(notice, nullptr);
-    ASSERT_TRUE(PressButton(notice, IDOK));
+    ASSERT_NO_FATAL_FAILURE(Press(notice, IDOK));
     HWND name = NextBox(kNameTitle, notice);
     ASSERT_NE(name, nullptr);
-    ASSERT_TRUE(PressButton(name, IDOK));  // "Not Set" as it stands
+    ASSERT_NO_FATAL_FAILURE(Press(name, IDOK));  // "Not Set" as it stands
     HWND password = NextBox(kPasswordTitle, name);
     ASSERT_NE(password, nullptr) << "the password was not asked for";
     EXPECT_EQ(ControlText(password, IDC_INPUT_TEXT), "Not Set");
@@ -222,7 +248,7 @@ TEST_F(AccountPrompt, UnchangedPlaceholderNameStillAsksForThePassword) {
     ASSERT_NO_FATAL_FAILURE(StartLookup());
     HWND again = addon_->WaitForDialog(kAppTitle, kBoxWaitMs);
     ASSERT_NE(again, nullptr) << "the prompt did not return";
-    ASSERT_TRUE(PressButton(again, IDCANCEL));
+    ASSERT_NO_FATAL_FAILURE(Press(again, IDCANCEL));
     ASSERT_NO_FATAL_FAILURE(ExpectRunEndsWithoutBox(2));
 }
 
@@ -231,6 +257,21 @@ TEST_F(AccountPrompt, UnchangedPlaceholderNameStillAsksForThePassword) {
 // placeholder for the password, yet the look-up still uses the password it loaded; the
 // unchanged default writes nothing.
 enum class PasswordAnswer { Cancel, Empty, Unchanged };
+
+const char* Name(PasswordAnswer a) {
+    switch (a) {
+        case PasswordAnswer::Cancel:
+            return "Cancel";
+        case PasswordAnswer::Empty:
+            return "Empty";
+        case PasswordAnswer::Unchanged:
+            return "Unchanged";
+    }
+    return "?";
+}
+void PrintTo(PasswordAnswer a, std::ostream* out) {
+    *out << Name(a);
+}
 
 class AccountPromptPassword : public AccountPrompt,
                               public ::testing::WithParamInterface<PasswordAnswer> {};
@@ -242,7 +283,7 @@ TEST_P(AccountPromptPassword, StoresTheNameAndHandlesThePassword) {
 
     HWND notice = addon_->WaitForDialog(kAppTitle, kBoxWaitMs);
     ASSERT_NE(notice, nullptr);
-    ASSERT_TRUE(PressButton(notice, IDOK));
+    ASSERT_NO_FATAL_FAILURE(Press(notice, IDOK));
     HWND name = NextBox(kNameTitle, notice);
     ASSERT_NE(name, nullptr);
     ASSERT_NO_FATAL_FAILURE(Enter(name, "K1ABC"));
@@ -251,13 +292,13 @@ TEST_P(AccountPromptPassword, StoresTheNameAndHandlesThePassword) {
     EXPECT_EQ(ControlText(password, IDC_INPUT_TEXT), "old");
     switch (GetParam()) {
         case PasswordAnswer::Cancel:
-            ASSERT_TRUE(PressButton(password, IDCANCEL));
+            ASSERT_NO_FATAL_FAILURE(Press(password, IDCANCEL));
             break;
         case PasswordAnswer::Empty:
             ASSERT_NO_FATAL_FAILURE(Enter(password, ""));
             break;
         case PasswordAnswer::Unchanged:
-            ASSERT_TRUE(PressButton(password, IDOK));
+            ASSERT_NO_FATAL_FAILURE(Press(password, IDOK));
             break;
     }
 
@@ -270,7 +311,10 @@ TEST_P(AccountPromptPassword, StoresTheNameAndHandlesThePassword) {
 
 INSTANTIATE_TEST_SUITE_P(Answers, AccountPromptPassword,
                          ::testing::Values(PasswordAnswer::Cancel, PasswordAnswer::Empty,
-                                           PasswordAnswer::Unchanged));
+                                           PasswordAnswer::Unchanged),
+                         [](const ::testing::TestParamInfo<PasswordAnswer>& info) {
+                             return std::string(Name(info.param));
+                         });
 
 // A stored account is used as it stands, with no prompt: a password written into the file by
 // hand is taken as scrambled and used shifted down; a missing "UserName" key is an empty user
@@ -308,7 +352,7 @@ TEST_F(AccountPrompt, PasswordThatCannotBeStoredIsRefused) {
 
     HWND notice = addon_->WaitForDialog(kAppTitle, kBoxWaitMs);
     ASSERT_NE(notice, nullptr);
-    ASSERT_TRUE(PressButton(notice, IDOK));
+    ASSERT_NO_FATAL_FAILURE(Press(notice, IDOK));
     HWND name = NextBox(kNameTitle, notice);
     ASSERT_NE(name, nullptr);
     ASSERT_NO_FATAL_FAILURE(Enter(name, "K1ABC"));
@@ -330,7 +374,7 @@ TEST_F(AccountPrompt, PasswordThatCannotBeStoredIsRefused) {
     for (const Refused& r : refused) {
         SCOPED_TRACE(r.what);
         ASSERT_TRUE(SetControlTextW(password, IDC_INPUT_TEXT, r.text));
-        ASSERT_TRUE(PressButton(password, IDOK));
+        ASSERT_NO_FATAL_FAILURE(Press(password, IDOK));
         HWND refusal = NextBox(kAppTitle, password);
         ASSERT_NE(refusal, nullptr) << "not refused";
         EXPECT_EQ(Visible(MessageBoxText(refusal)), Visible(kRefusalText));
@@ -339,7 +383,7 @@ TEST_F(AccountPrompt, PasswordThatCannotBeStoredIsRefused) {
         EXPECT_TRUE(ShowsIcon(refusal));
         EXPECT_EQ(Setting("UserName"), "K1ABC");
         EXPECT_EQ(Setting("Password"), "Not Set");
-        ASSERT_TRUE(PressButton(refusal, IDOK));
+        ASSERT_NO_FATAL_FAILURE(Press(refusal, IDOK));
         password = NextBox(kPasswordTitle, refusal);
         ASSERT_NE(password, nullptr) << "the password box did not come back";
         EXPECT_EQ(ControlText(password, IDC_INPUT_TEXT), "Not Set");

@@ -2,6 +2,8 @@
 // leads to, and when the time of the check is written.
 #include "tests/e2e/road_fixture_win.h"
 
+#include <ostream>
+
 #include "about/about_win.h"
 #include "tests/e2e/ui_helpers_win.h"
 
@@ -103,11 +105,18 @@ TEST_F(UpdateCheck, NewerVersionShowsTheBoxThenTheAboutWindowThenWritesTheTime) 
 // No newer version: the same version (also followed by a line break, or with spaces around
 // it), an older one, or a body that is no version at all. Nothing is shown, the time is
 // written, and a second look-up in the same period fetches nothing.
-class UpdateCheckNoUpdate : public UpdateCheck,
-                            public ::testing::WithParamInterface<const char*> {};
+struct Published {
+    const char* name;
+    const char* body;
+};
+void PrintTo(const Published& p, std::ostream* out) {
+    *out << p.name;
+}
+
+class UpdateCheckNoUpdate : public UpdateCheck, public ::testing::WithParamInterface<Published> {};
 
 TEST_P(UpdateCheckNoUpdate, ShowsNothingAndWritesTheTime) {
-    server_.SetAnswer(kUpdatePath, Answer(GetParam()));
+    server_.SetAnswer(kUpdatePath, Answer(GetParam().body));
     ASSERT_TRUE(SetLastCheckText(kLongAgo));
     ASSERT_NO_FATAL_FAILURE(StartStandard());
     const double started = NowAsDate();
@@ -126,12 +135,35 @@ TEST_P(UpdateCheckNoUpdate, ShowsNothingAndWritesTheTime) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Bodies, UpdateCheckNoUpdate,
-                         ::testing::Values("1.2.4", "1.2.4\r\n", "  1.2.4  ", "1.2.3", "1.1.9",
-                                           "<html><body>Moved</body></html>", ""));
+                         ::testing::Values(Published{"SameVersion", "1.2.4"},
+                                           Published{"SameWithLineBreak", "1.2.4\r\n"},
+                                           Published{"SameWithSpaces", "  1.2.4  "},
+                                           Published{"OlderRevision", "1.2.3"},
+                                           Published{"OlderMinor", "1.1.9"},
+                                           Published{"HtmlPage", "<html><body>Moved</body></html>"},
+                                           Published{"Empty", ""}),
+                         [](const ::testing::TestParamInfo<Published>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // A fetch that fails counts as no update: nothing is shown, the look-up goes ahead and the time
 // is written, so that the next look-up does not try again the same day.
 enum class FetchFailure { NotFoundStatus, ServerErrorStatus, ConnectionRefused };
+
+const char* Name(FetchFailure f) {
+    switch (f) {
+        case FetchFailure::NotFoundStatus:
+            return "NotFoundStatus";
+        case FetchFailure::ServerErrorStatus:
+            return "ServerErrorStatus";
+        case FetchFailure::ConnectionRefused:
+            return "ConnectionRefused";
+    }
+    return "?";
+}
+void PrintTo(FetchFailure f, std::ostream* out) {
+    *out << Name(f);
+}
 
 class UpdateCheckFailedFetch : public UpdateCheck,
                                public ::testing::WithParamInterface<FetchFailure> {};
@@ -165,7 +197,10 @@ TEST_P(UpdateCheckFailedFetch, CountsAsNoUpdateAndWritesTheTime) {
 INSTANTIATE_TEST_SUITE_P(Failures, UpdateCheckFailedFetch,
                          ::testing::Values(FetchFailure::NotFoundStatus,
                                            FetchFailure::ServerErrorStatus,
-                                           FetchFailure::ConnectionRefused));
+                                           FetchFailure::ConnectionRefused),
+                         [](const ::testing::TestParamInfo<FetchFailure>& info) {
+                             return std::string(Name(info.param));
+                         });
 
 // The gate counts hour boundaries: a check stored 24 boundaries ago is not due, 25 is; a
 // moment in the future is not due; a value that is no date counts as long past. A check that
@@ -176,6 +211,10 @@ struct GateCase {
     const char* stored;  // used instead when not null
     bool due;
 };
+
+void PrintTo(const GateCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class UpdateCheckGate : public UpdateCheck, public ::testing::WithParamInterface<GateCase> {};
 
