@@ -731,8 +731,9 @@ bool AddOn::Start(std::string* error) {
     PROCESS_INFORMATION pi = {};
     const std::string exe = folder_.Exe();
     std::string commandLine = "\"" + exe + "\"";
+    const std::string& current = currentFolder_.empty() ? folder_.Path() : currentFolder_;
     const BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                   folder_.Path().c_str(), &si, &pi);
+                                   current.c_str(), &si, &pi);
     const DWORD lastError = GetLastError();
     CloseHandle(nul);
     if (!ok) {

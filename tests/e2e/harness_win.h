@@ -239,7 +239,10 @@ class AddOn {
     AddOn(const AddOn&) = delete;
     AddOn& operator=(const AddOn&) = delete;
 
-    // Starts the program with the folder as current directory and NUL for its standard handles.
+    // The current directory the program starts in; the program's folder unless set.
+    void SetCurrentFolder(const std::string& path) { currentFolder_ = path; }
+
+    // Starts the program in its current directory, with NUL for its standard handles.
     bool Start(std::string* error);
     // Start() and wait for the main window.
     bool StartAndWait(std::string* error, DWORD timeoutMs = 15000);
@@ -266,6 +269,7 @@ class AddOn {
 
   private:
     const AddOnFolder& folder_;
+    std::string currentFolder_;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
     ULONGLONG startTick_ = 0;

@@ -68,7 +68,7 @@ TEST_F(HostLink, IgnoresOtherCodesAndOutOfRangeCharacters) {
     PumpFor(700);
     EXPECT_TRUE(Calls().empty()) << "a code other than 2 started a look-up";
     EXPECT_EQ(Notifications(), 0u);
-    EXPECT_FALSE(FileExists(folder_.ReplyPath()));
+    EXPECT_FALSE(FileExists(ReplyPath()));
 
     result = -1;
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0, &result));  // returns when the run is over
@@ -122,6 +122,8 @@ TEST_F(HostLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
     ASSERT_TRUE(WaitForNotifications(2));
     ASSERT_EQ(Calls().size(), 2u);
     EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "K1A"));
+    // Sent while this thread waited in SendMessage for the run: no deadlock, and it arrived.
+    EXPECT_EQ(second->Texts().size(), 2u);
 }
 
 // The test button looks up "oxbel" like a host's look-up; the host's partial callsign is lost.

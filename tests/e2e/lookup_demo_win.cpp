@@ -98,8 +98,8 @@ int Run(const std::string& callsign) {
     for (const auto& entry : db) {
         names += (names.empty() ? "" : ", ") + entry.first;
     }
-    std::printf("Stand-in look-up service: %s (sample callsigns: %s)\n", server.BaseUrl().c_str(),
-                names.c_str());
+    std::printf("Stand-in look-up service:    %s (sample callsigns: %s)\n",
+                server.BaseUrl().c_str(), names.c_str());
 
     if (!MarkUpdateCheckedNow()) {
         return Fail("cannot store the time of the last update check");
@@ -111,7 +111,7 @@ int Run(const std::string& callsign) {
     if (!folder.Prepare(settings.c_str(), &error)) {
         return Fail(error);
     }
-    std::printf("Program folder (temporary): %s\n", folder.Path().c_str());
+    std::printf("Program folder (temporary):  %s\n", folder.Path().c_str());
 
     auto host = MakeHost(folder.Path());
     auto extended = MakeExtendedWindow();
@@ -129,7 +129,7 @@ int Run(const std::string& callsign) {
     }
     addon.Send(kCmdReplyWindow, reinterpret_cast<LPARAM>(reply->Handle()));
 
-    std::printf("Logger32 sends:           %s (command 1 per character, then command 2)\n",
+    std::printf("Logger32 sends:              %s (command 1 per character, then command 2)\n",
                 callsign.c_str());
     std::fflush(stdout);
     if (!addon.Type(callsign) || !addon.Post(kCmdLookup, 0)) {
@@ -151,13 +151,13 @@ int Run(const std::string& callsign) {
 
     const auto requests = server.RequestsFor("/call");
     const auto notes = host->Messages(kHostMessageName);
-    std::printf("Service request:          %s\n",
+    std::printf("Service request:             %s\n",
                 requests.empty() ? "(none)" : requests.front().line.c_str());
-    std::printf("Logger32 notified:        \"%s\", wParam %llu\n", kHostMessageName,
+    std::printf("Logger32 notified:           \"%s\", wParam %llu\n", kHostMessageName,
                 static_cast<unsigned long long>(notes.front().wParam));
-    std::printf("Lookup.dat:               %s\n",
+    std::printf("Lookup.dat:                  %s\n",
                 WithoutLineEnd(ReadFileBytes(folder.ReplyPath())).c_str());
-    std::printf("Extended message:         %s\n",
+    std::printf("Extended message:            %s\n",
                 reply->Texts().empty() ? "(none)" : reply->Texts().front().c_str());
     std::fflush(stdout);
 

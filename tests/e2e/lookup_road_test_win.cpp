@@ -53,6 +53,7 @@ TEST_F(LookupRoad, WorkedExampleEndToEnd) {
 TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
     server_.SetAnswer("/call", Answer("NOT FOUND"));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    ASSERT_NO_FATAL_FAILURE(UseWorkFolder());
     CreateHost();
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
@@ -69,6 +70,12 @@ TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(Visible(notes[0].fileBytes), Visible(expected));
     EXPECT_TRUE(reply_->Texts().empty());
+    // The account came from the settings file beside the program; the answer went to the
+    // current directory only.
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(Calls()[0].target, CallTarget(kUser, kPassword, "AB1CD"));
+    EXPECT_FALSE(FileExists(folder_.ReplyPath()));
+    EXPECT_FALSE(FileExists(JoinPath(CurrentFolder(), kSettingsName)));
 }
 
 // An HTTP error status does not change how the answer is read.
@@ -213,6 +220,7 @@ TEST_F(LookupRoad, ErrorOutsideTheHeadIsNoAccountError) {
 TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
     server_.SetAnswer("/call", Answer("ERROR"));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    ASSERT_NO_FATAL_FAILURE(UseWorkFolder());  // the box names the program's folder, not this
     CreateHost();
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
@@ -334,10 +342,11 @@ TEST_F(LookupRoad, CommandsDuringThePromptAreDropped) {
 TEST_F(LookupRoad, UnwritableReplyFile) {
     server_.SetAnswer("/call", Answer(WorkedBody()));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    ASSERT_NO_FATAL_FAILURE(UseWorkFolder());  // the box names the current directory's file
     CreateHost();
     const std::string stale = "N0CALL|STALE|\r\n";
-    ASSERT_TRUE(WriteFileBytes(folder_.ReplyPath(), stale));
-    ASSERT_TRUE(SetReadOnly(folder_.ReplyPath(), true));
+    ASSERT_TRUE(WriteFileBytes(ReplyPath(), stale));
+    ASSERT_TRUE(SetReadOnly(ReplyPath(), true));
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     ASSERT_TRUE(addon_->Type("N0CALL"));
@@ -346,7 +355,7 @@ TEST_F(LookupRoad, UnwritableReplyFile) {
     ASSERT_NE(box, nullptr) << "no box; notifications: " << Notifications()
                             << ", Lookup.dat: " << Visible(LookupDat());
     const std::string text = MessageBoxText(box);
-    const std::string head = "Could not write " + folder_.ReplyPath() + "\r\n";
+    const std::string head = "Could not write " + ReplyPath() + "\r\n";
     EXPECT_EQ(Visible(text.substr(0, head.size())), Visible(head));
     EXPECT_GT(text.size(), head.size()) << "no system message";
     EXPECT_EQ(text.find("\r\n", head.size()), std::string::npos) << Visible(text);
@@ -357,7 +366,7 @@ TEST_F(LookupRoad, UnwritableReplyFile) {
     EXPECT_EQ(Visible(LookupDat()), Visible(stale));
 
     // The run was finished: the next look-up works and looks up only the new characters.
-    ASSERT_TRUE(SetReadOnly(folder_.ReplyPath(), false));
+    ASSERT_TRUE(SetReadOnly(ReplyPath(), false));
     ASSERT_TRUE(addon_->Type("K1A"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
     ASSERT_TRUE(WaitForNotificationOrDialog(1));

@@ -69,7 +69,16 @@ class AddOnTest : public ::testing::Test {
         PrepareFolder(&settings);
     }
 
-    void CreateHost() { host_ = MakeHost(folder_.Path()); }
+    // The program runs in a folder of its own below the program's folder: Lookup.dat belongs in
+    // the current directory, the settings file beside the program.
+    void UseWorkFolder() {
+        workFolder_ = JoinPath(folder_.Path(), "work");
+        ASSERT_TRUE(CreateDirectoryA(workFolder_.c_str(), nullptr));
+    }
+    std::string CurrentFolder() const { return workFolder_.empty() ? folder_.Path() : workFolder_; }
+    std::string ReplyPath() const { return JoinPath(CurrentFolder(), kReplyFileName); }
+
+    void CreateHost() { host_ = MakeHost(CurrentFolder()); }
     void CreateExtended() {
         extended_ = MakeExtendedWindow();
         reply_ = MakeReplyWindow();
@@ -77,6 +86,7 @@ class AddOnTest : public ::testing::Test {
 
     void StartAddOn() {
         addon_ = std::make_unique<AddOn>(folder_);
+        addon_->SetCurrentFolder(CurrentFolder());
         std::string error;
         ASSERT_TRUE(addon_->StartAndWait(&error)) << error;
     }
@@ -133,7 +143,7 @@ class AddOnTest : public ::testing::Test {
             kRunTimeoutMs);
     }
 
-    std::string LookupDat() const { return ReadFileBytes(folder_.ReplyPath()); }
+    std::string LookupDat() const { return ReadFileBytes(ReplyPath()); }
 
     std::vector<RecordedRequest> Calls() const { return server_.RequestsFor("/call"); }
 
@@ -141,6 +151,7 @@ class AddOnTest : public ::testing::Test {
     // the service.
     StandInServer server_;
     AddOnFolder folder_;
+    std::string workFolder_;
     std::unique_ptr<FakeWindow> host_;
     std::unique_ptr<FakeWindow> extended_;
     std::unique_ptr<FakeWindow> reply_;
