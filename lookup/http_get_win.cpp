@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -89,10 +90,19 @@ struct BoundedHttpGet::Shared {
         if (!request) {
             return 0;
         }
-        DWORD n = 0;
-        if (!InternetReadFile(request.get(), buffer.data(), wanted, &n)) {
+        // A plain read waits until the whole buffer is full; ask what has arrived first, so a
+        // server that stalls in the body still hands over what it sent before.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
             readFailed = true;
             return 0;
+        }
+        if (available == 0) {
+            return 0;  // end of the body
+        }
+        DWORD n = 0;
+        if (!InternetReadFile(request.get(), buffer.data(), std::min(available, wanted), &n)) {
+            readFailed = true;  // a read that timed out may still have delivered some bytes
         }
         return n;
     }
@@ -138,7 +148,9 @@ struct BoundedHttpGet::Shared {
 BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
     : shared_(std::make_shared<Shared>()), deadline_(GetTickCount64() + budgetMs) {
     shared_->agent = std::move(agent);
-    shared_->timeoutMs = budgetMs;
+    // Each blocking call on the worker gives up well before the whole budget is spent, so a
+    // silent server fails the call itself rather than leaving the worker behind.
+    shared_->timeoutMs = budgetMs / 2;
     std::thread(Shared::Worker, shared_).detach();
 }
 
