@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <cstdint>
 #include <vector>
 
 namespace e2e {
@@ -160,6 +161,25 @@ class StandInServer {
     std::map<std::string, CannedAnswer> answers_;
     std::function<CannedAnswer(const RecordedRequest&)> responder_;
     std::vector<RecordedRequest> requests_;
+};
+
+// A port on 127.0.0.1 whose listen queue is full: the connection of a new client is never
+// completed (its handshake goes unanswered) for as long as this object lives.
+class FullListenQueue {
+  public:
+    FullListenQueue();
+    ~FullListenQueue();
+    FullListenQueue(const FullListenQueue&) = delete;
+    FullListenQueue& operator=(const FullListenQueue&) = delete;
+
+    // False when the queue could not be filled (the port then answers).
+    bool Ok() const { return full_; }
+    std::string BaseUrl() const;
+
+  private:
+    std::vector<uintptr_t> sockets_;  // the listener first, then the queued clients
+    unsigned short port_ = 0;
+    bool full_ = false;
 };
 
 // Percent-decodes a query value ("%2F" -> "/"); "+" stays "+".

@@ -425,6 +425,26 @@ TEST_F(SilentService, AcceptsAndNeverReads) {
     RunThroughSilence([&] { server_.SetNeverRead(true); });
 }
 
+// The service's port never completes the connection (its listen queue is full): the run still
+// ends within the bound with the no-session text, and the host is told.
+TEST_F(LookupRoad, ConnectionThatNeverCompletes) {
+    FullListenQueue unreachable;
+    ASSERT_TRUE(unreachable.Ok()) << "could not fill the listen queue";
+    const std::string settings =
+        SettingsText(kUser, kPassword, unreachable.BaseUrl(), server_.BaseUrl());
+    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
+    CreateHost();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+
+    ASSERT_TRUE(addon_->Type("AB1CD"));
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1, 45000)) << "the run did not end";
+    EXPECT_LT(GetTickCount64() - start, 30000u);
+    ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
+    EXPECT_EQ(Visible(LookupDat()), Visible("AB1CDNo Internet session in progress.\r\n"));
+}
+
 // The answer stops in the middle of the body and the connection stays open: what arrived is
 // parsed and the host is told, within the bound.
 TEST_F(LookupRoad, StallInTheBodyParsesWhatArrived) {
