@@ -10,6 +10,7 @@
 #include "about/version.h"
 #include "common/handles_win.h"
 #include "common/twips.h"
+#include "common/window_class_win.h"
 #include "host/lifetime_win.h"
 #include "host/main_window_win.h"
 #include "host/resource.h"
@@ -77,26 +78,6 @@ unsigned g_unloads = 0;
 HWND g_heldWindow = nullptr;
 
 LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-bool RegisterAboutClass(HINSTANCE instance) {
-    static bool registered = false;
-    if (registered) {
-        return true;
-    }
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &AboutProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kAboutWindowClass;
-    registered = RegisterClassExA(&wc) != 0;
-    return registered;
-}
 
 UniqueFont LabelFont(UINT dpi, bool underline) {
     const int height = -MulDiv(kFontHundredthsOfPoint, static_cast<int>(dpi), 7200);
@@ -196,7 +177,7 @@ void Form_Load() {
 
 bool Load() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!RegisterAboutClass(instance)) {
+    if (!RegisterProgramWindowClass(kAboutWindowClass, &AboutProc, nullptr)) {
         return false;
     }
     HWND hwnd = CreateWindowExA(kExStyle, kAboutWindowClass, "", kStyle, CW_USEDEFAULT,

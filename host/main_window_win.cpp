@@ -3,6 +3,7 @@
 #include "about/about_win.h"
 #include "about/update_check_win.h"
 #include "common/twips.h"
+#include "common/window_class_win.h"
 #include "host/hook_win.h"
 #include "host/lifetime_win.h"
 #include "host/resource.h"
@@ -21,27 +22,6 @@ constexpr int kButtonHeight = 375;
 
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = 0;
-
-bool RegisterMainClass(HINSTANCE instance) {
-    static bool registered = false;
-    if (registered) {
-        return true;
-    }
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;  // the form procedure is attached at creation
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
-    wc.lpszClassName = kMainWindowClass;
-    registered = RegisterClassExA(&wc) != 0;
-    return registered;
-}
 
 UniqueFont MessageFontForDpi(UINT dpi) {
     NONCLIENTMETRICSA metrics = {};
@@ -74,7 +54,7 @@ void wndInternetCallsignLookup::EnsureLoaded() {
 
 bool wndInternetCallsignLookup::Load(bool show) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!RegisterMainClass(instance)) {
+    if (!RegisterProgramWindowClass(kMainWindowClass, &FormProc, MAKEINTRESOURCEA(IDM_MAIN))) {
         return false;
     }
     // Created minimised; a re-load stays hidden.
@@ -86,7 +66,6 @@ bool wndInternetCallsignLookup::Load(bool show) {
     }
     hwnd_ = hwnd;
     lifetime::WindowLoaded();
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormProc));
 
     cmdCommand1_ =
         CreateWindowExA(0, "BUTTON", "Command1", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
