@@ -113,6 +113,18 @@ class AddOnTest : public ::testing::Test {
                          timeoutMs);
     }
 
+    // Types `callsign`, posts the look-up and waits for the run to end against a service that
+    // does not answer in time; the run must end within the bound, with no box shown.
+    void LookUpWithinTheBound(const std::string& callsign, size_t notification) {
+        ASSERT_TRUE(addon_->Type(callsign));
+        const ULONGLONG start = GetTickCount64();
+        ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+        ASSERT_TRUE(WaitForNotificationOrDialog(notification, 45000)) << "the run did not end";
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
+        EXPECT_LT(elapsed, 30000u);
+    }
+
     // What WaitCancellingPrompts saw.
     struct Prompts {
         int count = 0;                // boxes cancelled
