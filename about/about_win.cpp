@@ -9,6 +9,7 @@
 #include "about/shell_open_win.h"
 #include "about/version.h"
 #include "common/handles_win.h"
+#include "common/dpi_win.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
 #include "host/lifetime_win.h"
@@ -141,7 +142,7 @@ void LayOut(UINT dpi) {
         SendMessageA(g_about.labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     RECT frame = {0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-    AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+    AdjustWindowRectForDpi(frame, kStyle, false, kExStyle, dpi);
     SetWindowPos(g_about.hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -156,7 +157,7 @@ void CentreOnScreen() {
     SetWindowPos(g_about.hwnd, nullptr, (screen.left + screen.right) / 2,
                  (screen.top + screen.bottom) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    LayOut(GetDpiForWindow(g_about.hwnd));
+    LayOut(WindowDpi(g_about.hwnd));
     RECT window = {};
     GetWindowRect(g_about.hwnd, &window);
     const int width = window.right - window.left;
@@ -244,7 +245,7 @@ void Label5_Click() {
     if (answer != IDOK) {
         return;
     }
-    MainForm().DisarmWatchdog();
+    MainForm().StopWatchdogIfLoaded();  // a closed main window is not brought back
     std::string archive =
         UpdateArchiveUrl(mWebLookup::ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
     mWebLookup::OpenDocument(archive, "Open", nullptr, nullptr, 0);

@@ -127,7 +127,8 @@ void RunUpdateCheck() {
     // machine pays for one failed fetch a day, not for one before every look-up.
     std::string body;
     const std::string url = UpdateDescriptionUrl(ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
-    if (BoundedHttpGet::FetchText(url, kAgent, kRequestBudgetMs, body) && IsNewerVersion(body)) {
+    if (BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body) &&
+        IsNewerVersion(body)) {
         MessageBoxA(nullptr, "     There is an UPDATE Available!\r", "UPDATE AVAILABLE!", MB_OK);
         MainForm().RestoreAndActivate();
         ShowAboutModal();

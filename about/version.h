@@ -5,13 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "host/resource.h"
+
 struct Version {
     unsigned major;
     unsigned minor;
     unsigned revision;
 };
 
-inline constexpr Version kProgramVersion{1, 2, 4};
+// The program's own version: the first, second and fourth numbers of its version resource
+// (which reads 1.2.0.4; the third number takes no part).
+inline constexpr Version kProgramVersion{APP_VERSION_MAJOR, APP_VERSION_MINOR,
+                                         APP_VERSION_REVISION};
 
 // Parses a dotted version ("1.2.5", "2", "1.2.4.1") after trimming space, tab, CR and LF at
 // both ends. Every component is one or more decimal digits with a value of at most 4294967295

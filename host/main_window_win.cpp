@@ -2,6 +2,7 @@
 
 #include "about/about_win.h"
 #include "about/update_check_win.h"
+#include "common/dpi_win.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
 #include "host/hook_win.h"
@@ -30,7 +31,7 @@ UniqueFont MessageFontForDpi(UINT dpi) {
         return UniqueFont();
     }
     // The system metrics are for the system DPI; scale them to this window's.
-    const UINT systemDpi = GetDpiForSystem();
+    const UINT systemDpi = SystemDpi();
     metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi);
     return UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
 }
@@ -70,7 +71,7 @@ bool wndInternetCallsignLookup::Load(bool show) {
     cmdCommand1_ =
         CreateWindowExA(0, "BUTTON", "Command1", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
                         hwnd, reinterpret_cast<HMENU>(IDC_COMMAND1), instance, nullptr);
-    LayOut(GetDpiForWindow(hwnd));
+    LayOut(WindowDpi(hwnd));
     SetTimer(hwnd, IDT_TIMER1, kWatchdogMs, nullptr);  // Timer1 runs from the load on
 
     Form_Load();
@@ -83,7 +84,7 @@ bool wndInternetCallsignLookup::Load(bool show) {
 void wndInternetCallsignLookup::LayOut(UINT dpi) {
     // Client area of the stored layout, for this window's DPI, keeping the window's place.
     RECT frame = {0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-    AdjustWindowRectExForDpi(&frame, kStyle, TRUE, kExStyle, dpi);
+    AdjustWindowRectForDpi(frame, kStyle, true, kExStyle, dpi);
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     GetWindowPlacement(hwnd_, &placement);
@@ -160,7 +161,9 @@ void wndInternetCallsignLookup::CheckforUpdate() {
 
 void wndInternetCallsignLookup::ArmWatchdog() {
     EnsureLoaded();
-    SetTimer(hwnd_, IDT_TIMER1, kWatchdogMs, nullptr);
+    if (!watchdogBoxOpen_) {
+        SetTimer(hwnd_, IDT_TIMER1, kWatchdogMs, nullptr);
+    }
 }
 
 void wndInternetCallsignLookup::DisarmWatchdog() {
@@ -168,21 +171,35 @@ void wndInternetCallsignLookup::DisarmWatchdog() {
     KillTimer(hwnd_, IDT_TIMER1);
 }
 
+void wndInternetCallsignLookup::StopWatchdogIfLoaded() {
+    if (IsLoaded()) {
+        KillTimer(hwnd_, IDT_TIMER1);
+    }
+}
+
 void wndInternetCallsignLookup::RestoreAndActivate() {
     EnsureLoaded();
-    ShowWindow(hwnd_, SW_RESTORE);
+    if (IsWindowVisible(hwnd_)) {
+        ShowWindow(hwnd_, SW_RESTORE);
+    }
     if (HWND target = FindWindowA(nullptr, kMainCaption)) {
         SetForegroundWindow(target);
     }
 }
 
 void wndInternetCallsignLookup::Timer1_Timer() {
-    // One box at a time: the count stops while the box is open, and the unload ends the timer.
+    // One box at a time: the count stops while the box is open (a run started meanwhile does
+    // not restart it), and the unload ends the timer.
     KillTimer(hwnd_, IDT_TIMER1);
+    if (watchdogBoxOpen_) {
+        return;
+    }
+    watchdogBoxOpen_ = true;
     MessageBoxA(nullptr,
                 "I waited 45 seconds and nothing happened.  I got bored, and went to find a more "
                 "exciting hobby.",
                 "InternetCallsignLookup", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    watchdogBoxOpen_ = false;
     Unload();
 }
 

@@ -33,11 +33,15 @@ class wndInternetCallsignLookup {
     HWND Handle() const { return hwnd_; }
     bool IsLoaded() const { return hwnd_ != nullptr; }
 
-    // Timer1: arming restarts the 45-second count.
+    // Timer1: arming restarts the 45-second count. Both load the window again when it was
+    // unloaded, as every step of a look-up run that uses the window does.
     void ArmWatchdog();
     void DisarmWatchdog();
+    // Stops the timer of a loaded window; an unloaded window stays unloaded.
+    void StopWatchdogIfLoaded();
 
-    // Restores the window from its minimised state and brings it to the front.
+    // Restores the window from its minimised state and brings it to the front. A window that
+    // was loaded again hidden stays hidden.
     void RestoreAndActivate();
 
   private:
@@ -53,6 +57,7 @@ class wndInternetCallsignLookup {
 
     HWND hwnd_ = nullptr;
     HWND cmdCommand1_ = nullptr;
+    bool watchdogBoxOpen_ = false;  // the watchdog's box is showing; no second count meanwhile
     UniqueFont font_;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -151,7 +152,11 @@ BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
     // Each blocking call on the worker gives up well before the whole budget is spent, so a
     // silent server fails the call itself rather than leaving the worker behind.
     shared_->timeoutMs = budgetMs / 2;
-    std::thread(Shared::Worker, shared_).detach();
+    try {
+        std::thread(Shared::Worker, shared_).detach();
+    } catch (const std::system_error&) {
+        usable_ = false;  // no worker: every call fails as a request that could not be opened
+    }
 }
 
 BoundedHttpGet::~BoundedHttpGet() {

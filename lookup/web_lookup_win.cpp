@@ -26,7 +26,8 @@ namespace {
 
 constexpr DWORD kReadBufferSize = 265;
 constexpr UINT kReplyReady = 20;
-// A companion window that stops answering must not hold the run for ever.
+// A companion window that stops answering must not hold the run for ever; one that answers
+// has handled the text before the reply file is written.
 constexpr UINT kSetTextTimeoutMs = 10000;
 
 char ReadBuffer[kReadBufferSize];
@@ -138,11 +139,13 @@ void AskService(const std::string& callsign, Buckmaster& record, bool& callFound
         ShowAccountError();
         MainForm().Unload();
     }
-    if (ExtendedPresent && callFound) {
+    // A null reply window (no command 10 yet) makes the send fail quietly; the broadcast
+    // handle would rename every top-level window, so it is never used.
+    if (ExtendedPresent && callFound && ReplyWnd != HWND_BROADCAST) {
         const std::string message = "CTTP|" + ResponseText + record.ProcessExtendedInfo();
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(ReplyWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(message.c_str()),
-                            SMTO_NORMAL, kSetTextTimeoutMs, &ignored);
+                            SMTO_NORMAL | SMTO_ABORTIFHUNG, kSetTextTimeoutMs, &ignored);
     }
 }
 
@@ -165,10 +168,10 @@ void PrepareLookup() {
 
 void DoLookup(std::string& callsign) {
     mHook::LookupBusy = true;
-    // The callsign may be the host buffer itself, which is emptied at the end of the run.
-    const std::string call = callsign;
     bool notify = true;
     try {
+        // The callsign may be the host buffer itself, which is emptied at the end of the run.
+        const std::string call = callsign;
         Buckmaster record(UserDecimalSeparator());
         bool callFound = true;
         AskService(call, record, callFound);
@@ -195,7 +198,11 @@ void DoLookup(std::string& callsign) {
 
 void RunLookup(std::string& callsign) {
     lifetime::RunScope run;
-    PrepareLookup();
+    try {
+        PrepareLookup();
+    } catch (...) {
+        // Out of memory while preparing: the look-up still runs and the host is still told.
+    }
     DoLookup(callsign);
 }
 

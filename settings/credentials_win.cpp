@@ -16,6 +16,11 @@ constexpr const char* kAccountNotice =
 constexpr const char* kCannotStore =
     "This password cannot be stored. Please enter a different password.";
 
+bool SingleByteAnsiCodePage() {
+    CPINFO info = {};
+    return !GetCPInfo(CP_ACP, &info) || info.MaxCharSize == 1;
+}
+
 // Asks for the password until the entry is empty or one that reads back from the settings
 // file exactly as typed. A refused entry brings the box back with the same default.
 InputBoxAnswer AskForStorablePassword() {
@@ -26,7 +31,7 @@ InputBoxAnswer AskForStorablePassword() {
         if (answer.exactInAnsi && (answer.text.empty() || unchanged)) {
             return answer;
         }
-        if (answer.exactInAnsi && CanStorePassword(answer.text)) {
+        if (answer.exactInAnsi && CanStorePassword(answer.text, SingleByteAnsiCodePage())) {
             return answer;
         }
         MessageBoxA(nullptr, kCannotStore, kAppTitle, MB_OK | MB_ICONEXCLAMATION);

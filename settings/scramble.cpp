@@ -43,9 +43,16 @@ std::string DecodeText(const std::string& scrambled) {
     return ShiftBytes(scrambled, -1);
 }
 
-bool CanStorePassword(const std::string& clear) {
+bool CanStorePassword(const std::string& clear, bool singleByteCodePage) {
     if (clear.find('\xFF') != std::string::npos) {
         return false;
+    }
+    if (!singleByteCodePage) {
+        for (const char c : clear) {
+            if (static_cast<unsigned char>(c) >= 0x7F) {
+                return false;
+            }
+        }
     }
     const std::string stored = EncodeText(clear);
     if (stored.empty()) {

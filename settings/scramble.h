@@ -28,4 +28,7 @@ std::string DecodeText(const std::string& scrambled);
 // The empty password is accepted: its stored form is empty and reads back empty. (The prompt
 // stores the placeholder for an empty entry and never asks.)
 // A NUL byte in `clear` is accepted: it is stored as 0x01 and comes back unchanged.
-bool CanStorePassword(const std::string& clear);
+// Where the system's ANSI code page has characters of more than one byte (UTF-8, the East
+// Asian code pages), `singleByteCodePage` is false: the raised bytes of a non-ASCII password
+// no longer form the same characters, so only bytes below 0x7F are accepted there.
+bool CanStorePassword(const std::string& clear, bool singleByteCodePage = true);

@@ -98,3 +98,11 @@ TEST(CanStorePassword, RefusesAFormThatReadsAsThePlaceholder) {
     ASSERT_EQ(EncodeText("Mns\x1FRds"), "Not Set");
     EXPECT_FALSE(CanStorePassword("Mns\x1FRds"));
 }
+
+TEST(CanStorePassword, OnMultiByteCodePagesAcceptsOnlyBytesThatStayAscii) {
+    EXPECT_TRUE(CanStorePassword("secret~1", false));      // '~' is stored as DEL, still ASCII
+    EXPECT_FALSE(CanStorePassword("abc\x7F", false));      // stored as 0x80, no character there
+    EXPECT_FALSE(CanStorePassword("caf\xC3\xA9", false));  // UTF-8 bytes, raised, are no text
+    EXPECT_TRUE(CanStorePassword("caf\xE9", true));
+    EXPECT_FALSE(CanStorePassword("a\tb", false));  // the other rules still hold
+}
