@@ -106,9 +106,9 @@ void ShowAccountError() {
     MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// Asks the service and leaves the reply text in ResponseText. Returns whether the run got as far
-// as an answer (the request could be opened).
-void AskService(const std::string& callsign, Buckmaster& record, bool& callFound) {
+// Asks the service, hands the extended line to the reply window and leaves the reply text in
+// ResponseText.
+void AskService(const std::string& callsign, Buckmaster& record) {
     const std::string url = BuildLookupUrl(ServiceBaseUrl("LookupURL", kDefaultLookupBase),
                                            UserName, Password, callsign);
     BoundedHttpGet request("vb wininet", kRequestBudgetMs);
@@ -127,6 +127,7 @@ void AskService(const std::string& callsign, Buckmaster& record, bool& callFound
 
     record.ParseBuckmaster(ResponseText);
     ResponseText = record.ProcessInfo();
+    bool callFound = true;
 
     // The service's notices stand in the callsign field of the answer.
     const NoticeResult notices = ClassifyNotices(record.Callsign());
@@ -173,8 +174,7 @@ void DoLookup(std::string& callsign) {
         // The callsign may be the host buffer itself, which is emptied at the end of the run.
         const std::string call = callsign;
         Buckmaster record(UserDecimalSeparator());
-        bool callFound = true;
-        AskService(call, record, callFound);
+        AskService(call, record);
 
         const DWORD error = WriteReplyFile(ResponseText);
         if (error != ERROR_SUCCESS) {

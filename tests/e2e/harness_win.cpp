@@ -801,6 +801,13 @@ bool AddOn::StartAndWait(std::string* error, DWORD timeoutMs) {
         *error = "the main window did not appear within " + std::to_string(timeoutMs) + " ms";
         return false;
     }
+    // The window exists before its start-up has run; it is shown (minimised) once that is done
+    // and its button is in place.
+    if (!WaitUntil([&] { return IsWindowVisible(MainWindow()) || !Running(); }, timeoutMs) ||
+        !Running()) {
+        *error = "the main window was not shown within " + std::to_string(timeoutMs) + " ms";
+        return false;
+    }
     return true;
 }
 
