@@ -120,6 +120,39 @@ std::string SettingsText(const std::string& user, const std::string& clearPasswo
            "\r\n[Service]\r\nLookupURL=" + lookupUrl + "\r\nUpdateURL=" + updateUrl + "\r\n";
 }
 
+bool WriteRegistryText(HKEY root, const std::string& key, const char* name,
+                       const std::string& value) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LONG rc =
+        RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(handle);
+    return rc == ERROR_SUCCESS;
+}
+
+bool ReadRegistryText(HKEY root, const std::string& key, const char* name, std::string* value) {
+    char buffer[1024] = {};
+    DWORD size = sizeof buffer;
+    if (RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    *value = buffer;
+    return true;
+}
+
+bool SetLastCheckText(const std::string& text) {
+    return WriteRegistryText(HKEY_CURRENT_USER, kLastCheckKey, kLastCheckValue, text);
+}
+
+bool ReadLastCheckText(std::string* text) {
+    return ReadRegistryText(HKEY_CURRENT_USER, kLastCheckKey, kLastCheckValue, text);
+}
+
 bool MarkUpdateCheckedNow() {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -140,18 +173,7 @@ bool MarkUpdateCheckedNow() {
         return false;
     }
     ansi.resize(static_cast<size_t>(n));
-
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER,
-                        "Software\\VB and VBA Program Settings\\QuendixInternetLookup\\Settings", 0,
-                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG rc = RegSetValueExA(key, "wndInternetCallsignLookupLastUpdateCheck", 0, REG_SZ,
-                                   reinterpret_cast<const BYTE*>(ansi.c_str()),
-                                   static_cast<DWORD>(ansi.size() + 1));
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    return SetLastCheckText(ansi);
 }
 
 TempFolder::TempFolder() {

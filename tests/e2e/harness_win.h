@@ -33,6 +33,9 @@ inline constexpr const char* kWatchdogTitle = "InternetCallsignLookup";
 inline constexpr const char* kProductExe = "QuendixInternetLookup.exe";
 inline constexpr const char* kSettingsName = "QuendixLookup.ini";
 inline constexpr const char* kReplyFileName = "Lookup.dat";
+inline constexpr const char* kLastCheckKey =
+    "Software\\VB and VBA Program Settings\\QuendixInternetLookup\\Settings";
+inline constexpr const char* kLastCheckValue = "wndInternetCallsignLookupLastUpdateCheck";
 
 // Commands of the inbound message.
 inline constexpr WPARAM kCmdChar = 1;
@@ -67,6 +70,16 @@ std::string ScrambledPassword(const std::string& clear);
 // two service addresses.
 std::string SettingsText(const std::string& user, const std::string& clearPassword,
                          const std::string& lookupUrl, const std::string& updateUrl);
+// A REG_SZ value (`name` null: the key's default value). Write creates the key as needed.
+bool WriteRegistryText(HKEY root, const std::string& key, const char* name,
+                       const std::string& value);
+// False when the value is missing.
+bool ReadRegistryText(HKEY root, const std::string& key, const char* name, std::string* value);
+
+// The time of the last update check (per-user value), as stored text.
+bool SetLastCheckText(const std::string& text);
+// False when there is no value.
+bool ReadLastCheckText(std::string* text);
 // Stores "now" as the time of the last update check, so that no check runs.
 bool MarkUpdateCheckedNow();
 

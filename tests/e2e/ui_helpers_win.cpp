@@ -7,10 +7,6 @@
 namespace e2e {
 namespace {
 
-constexpr const char* kLastCheckKey =
-    "Software\\VB and VBA Program Settings\\QuendixInternetLookup\\Settings";
-constexpr const char* kLastCheckValue = "wndInternetCallsignLookupLastUpdateCheck";
-
 std::string ClassOfWindow(HWND hwnd) {
     char name[256] = {};
     const int n = GetClassNameA(hwnd, name, sizeof name);
@@ -43,27 +39,11 @@ std::string CommandKey(const std::string& protocol) {
 }
 
 bool ReadDefault(const std::string& key, std::string* value) {
-    char buffer[1024] = {};
-    DWORD size = sizeof buffer;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer,
-                     &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    *value = buffer;
-    return true;
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, key, nullptr, value);
 }
 
 bool WriteDefault(const std::string& key, const std::string& value) {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &handle, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG rc =
-        RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(handle);
-    return rc == ERROR_SUCCESS;
+    return WriteRegistryText(HKEY_LOCAL_MACHINE, key, nullptr, value);
 }
 
 }  // namespace
@@ -152,33 +132,9 @@ RECT ChildRect(HWND child) {
     return r;
 }
 
-bool SetLastCheckText(const std::string& text) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kLastCheckKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG rc =
-        RegSetValueExA(key, kLastCheckValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
-}
-
 bool DeleteLastCheck() {
     const LONG rc = RegDeleteKeyValueA(HKEY_CURRENT_USER, kLastCheckKey, kLastCheckValue);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
-}
-
-bool ReadLastCheckText(std::string* text) {
-    char buffer[256] = {};
-    DWORD size = sizeof buffer;
-    if (RegGetValueA(HKEY_CURRENT_USER, kLastCheckKey, kLastCheckValue, RRF_RT_REG_SZ, nullptr,
-                     buffer, &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    *text = buffer;
-    return true;
 }
 
 bool LastCheckAsDate(const std::string& text, double* date) {

@@ -42,10 +42,8 @@ RECT ChildRect(HWND child);
 // ---------------------------------------------------------------------------------------------
 // The time of the last update check (per-user value).
 
-bool SetLastCheckText(const std::string& text);
+// Setting and reading it: SetLastCheckText and ReadLastCheckText of the harness.
 bool DeleteLastCheck();
-// False when there is no value.
-bool ReadLastCheckText(std::string* text);
 // The value read as a local date and time (the user's regional rules), as a variant date.
 bool LastCheckAsDate(const std::string& text, double* date);
 // The present local time as a variant date.
