@@ -8,15 +8,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 
 if [ "${1:-}" != "--inside" ]; then
-    need=()
-    for pkg in xvfb xauth imagemagick fonts-wine; do
-        dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-    done
-    if [ ${#need[@]} -gt 0 ]; then
-        export DEBIAN_FRONTEND=noninteractive
-        apt-get update -qq
-        apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-    fi
+    scripts/install-deps.sh xvfb xauth imagemagick fonts-wine
     [ -f build/win64/bin/QuendixInternetLookup.exe ] || scripts/build.sh
 
     WORK=$(mktemp -d /tmp/quendix-shots.XXXXXX)
