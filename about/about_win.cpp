@@ -9,6 +9,7 @@
 #include "about/shell_open_win.h"
 #include "about/version.h"
 #include "common/handles_win.h"
+#include "common/messages.h"
 #include "common/dpi_win.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
@@ -238,10 +239,8 @@ void Label3_Click() {
 }
 
 void Label5_Click() {
-    const int answer = MessageBoxA(g_about.hwnd,
-                                   "After Downloading this Update you will need to close this\r"
-                                   " application before installing the new update!",
-                                   "Download Update", MB_OKCANCEL | MB_ICONEXCLAMATION);
+    const int answer = MessageBoxA(g_about.hwnd, messages::kDownloadConfirm,
+                                   messages::kDownloadCaption, MB_OKCANCEL | MB_ICONEXCLAMATION);
     if (answer != IDOK) {
         return;
     }

@@ -8,6 +8,7 @@
 #include "about/about_win.h"
 #include "about/update_gate.h"
 #include "about/version.h"
+#include "common/messages.h"
 #include "host/main_window_win.h"
 #include "lookup/http_get_win.h"
 #include "lookup/request.h"
@@ -129,7 +130,7 @@ void RunUpdateCheck() {
     const std::string url = UpdateDescriptionUrl(ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
     if (BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body) &&
         IsNewerVersion(body)) {
-        MessageBoxA(nullptr, "     There is an UPDATE Available!\r", "UPDATE AVAILABLE!", MB_OK);
+        MessageBoxA(nullptr, messages::kUpdateAvailable, messages::kUpdateCaption, MB_OK);
         MainForm().RestoreAndActivate();
         ShowAboutModal();
     }

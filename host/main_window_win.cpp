@@ -3,6 +3,7 @@
 #include "about/about_win.h"
 #include "about/update_check_win.h"
 #include "common/dpi_win.h"
+#include "common/messages.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
 #include "host/hook_win.h"
@@ -195,10 +196,8 @@ void wndInternetCallsignLookup::Timer1_Timer() {
         return;
     }
     watchdogBoxOpen_ = true;
-    MessageBoxA(nullptr,
-                "I waited 45 seconds and nothing happened.  I got bored, and went to find a more "
-                "exciting hobby.",
-                "InternetCallsignLookup", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    MessageBoxA(nullptr, messages::kWatchdog, messages::kWatchdogCaption,
+                MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
     watchdogBoxOpen_ = false;
     Unload();
 }

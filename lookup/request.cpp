@@ -1,5 +1,6 @@
 #include "lookup/request.h"
 
+#include "common/messages.h"
 #include "common/text.h"
 
 #include <cctype>
@@ -90,11 +91,11 @@ NoticeResult ClassifyNotices(const std::string& callsignField) {
 }
 
 std::string NotFoundReply(const std::string& callsign) {
-    return callsign + " not found in lookup database|";
+    return messages::Fill(messages::kNotFoundReply, {{messages::kCallsign, callsign}});
 }
 
 std::string NoSessionReply(const std::string& callsign) {
-    return callsign + "No Internet session in progress.";
+    return messages::Fill(messages::kNoSessionReply, {{messages::kCallsign, callsign}});
 }
 
 bool SplitUrl(const std::string& url, UrlParts& out) {

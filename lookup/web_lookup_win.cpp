@@ -1,6 +1,7 @@
 #include "lookup/web_lookup_win.h"
 
 #include "common/handles_win.h"
+#include "common/messages.h"
 #include "host/hook_win.h"
 #include "host/lifetime_win.h"
 #include "host/main_window_win.h"
@@ -94,15 +95,20 @@ DWORD WriteReplyFile(const std::string& line) {
     return ERROR_SUCCESS;
 }
 
-std::string FullPathOf(const char* name) {
+// The current folder, without a trailing backslash (a drive's root keeps none either).
+std::string CurrentFolder() {
     char buffer[MAX_PATH * 2] = {};
-    const DWORD n = GetFullPathNameA(name, sizeof buffer, buffer, nullptr);
-    return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : std::string(name);
+    const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
+    std::string folder = (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : std::string(".");
+    if (!folder.empty() && folder.back() == '\\') {
+        folder.pop_back();
+    }
+    return folder;
 }
 
 void ShowAccountError() {
-    const std::string text = "Error with User Name or Password\r\nDelete " + ProgramFolder() +
-                             "\\QuendixLookup.ini\r\nAnd re-enter your information.";
+    const std::string text =
+        messages::Fill(messages::kAccountError, {{messages::kFolder, ProgramFolder()}});
     MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -180,8 +186,9 @@ void DoLookup(std::string& callsign) {
         if (error != ERROR_SUCCESS) {
             // A stale file must never be taken for this callsign's answer: no notification.
             notify = false;
-            const std::string text =
-                "Could not write " + FullPathOf(kReplyFileName) + "\r\n" + SystemMessage(error);
+            const std::string text = messages::Fill(
+                messages::kCouldNotWriteReply, {{messages::kFolder, CurrentFolder()},
+                                                {messages::kSystemMessage, SystemMessage(error)}});
             MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
         }
     } catch (...) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "common/messages.h"
+
 namespace mWebLookup {
 
 // Host-link state held here (set by the main window's load and by command 10).
@@ -20,7 +22,7 @@ extern std::string UserName;
 extern std::string Password;
 
 inline constexpr const char* kNotSet = "Not Set";
-inline constexpr const char* kAppTitle = "Quendix Internet Lookup";
+inline constexpr const char* kAppTitle = messages::kAppTitle;
 inline constexpr const char* kReplyFileName = "Lookup.dat";
 // A look-up request, from opening to the last read, ends within this time whatever the server
 // does; the update check's fetch, which comes before it in the same run, within the second.

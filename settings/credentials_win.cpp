@@ -2,6 +2,7 @@
 // them, the password scrambled.
 #include <windows.h>
 
+#include "common/messages.h"
 #include "lookup/web_lookup_win.h"
 #include "settings/input_box_win.h"
 #include "settings/scramble.h"
@@ -9,12 +10,6 @@
 
 namespace mWebLookup {
 namespace {
-
-constexpr const char* kAccountNotice =
-    "Before continuing you need to enter your Username and Password for Quendix\r"
-    " Click OK to Continue.";
-constexpr const char* kCannotStore =
-    "This password cannot be stored. Please enter a different password.";
 
 bool SingleByteAnsiCodePage() {
     CPINFO info = {};
@@ -34,14 +29,15 @@ InputBoxAnswer AskForStorablePassword() {
         if (answer.exactInAnsi && CanStorePassword(answer.text, SingleByteAnsiCodePage())) {
             return answer;
         }
-        MessageBoxA(nullptr, kCannotStore, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(nullptr, messages::kCannotStorePassword, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
 }  // namespace
 
 void PromptForAccount() {
-    if (MessageBoxA(nullptr, kAccountNotice, kAppTitle, MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
+    if (MessageBoxA(nullptr, messages::kAccountNotice, kAppTitle, MB_OKCANCEL | MB_DEFBUTTON1) !=
+        IDOK) {
         WriteSetting("UserName", kNotSet);
         return;
     }

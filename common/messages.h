@@ -1,0 +1,60 @@
+// Every text the program shows in a message box or leaves in the reply file, in one place.
+// Parts that vary stand as placeholders ("<callsign>", "<folder>", "<system message>"), which
+// Fill replaces; the user's guide quotes the same texts with the placeholders as they stand.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+namespace messages {
+
+inline constexpr char kCallsign[] = "<callsign>";
+inline constexpr char kFolder[] = "<folder>";
+inline constexpr char kSystemMessage[] = "<system message>";
+
+// Captions of the boxes that have one of their own; the others show the application title.
+inline constexpr char kAppTitle[] = "Quendix Internet Lookup";
+inline constexpr char kWatchdogCaption[] = "InternetCallsignLookup";
+inline constexpr char kUpdateCaption[] = "UPDATE AVAILABLE!";
+inline constexpr char kDownloadCaption[] = "Download Update";
+
+// X(name, text) for each text. A text added here is a text the guide must quote.
+#define QUENDIX_MESSAGES(X)                                                                       \
+    X(kWatchdog,                                                                                  \
+      "I waited 45 seconds and nothing happened.  I got bored, and went to find a more "          \
+      "exciting hobby.")                                                                          \
+    X(kAccountNotice,                                                                             \
+      "Before continuing you need to enter your Username and Password for Quendix\r"              \
+      " Click OK to Continue.")                                                                   \
+    X(kCannotStorePassword, "This password cannot be stored. Please enter a different password.") \
+    X(kAccountError,                                                                              \
+      "Error with User Name or Password\r\nDelete <folder>\\QuendixLookup.ini\r\n"                \
+      "And re-enter your information.")                                                           \
+    X(kCouldNotWriteReply, "Could not write <folder>\\Lookup.dat\r\n<system message>")            \
+    X(kUpdateAvailable, "     There is an UPDATE Available!\r")                                   \
+    X(kDownloadConfirm,                                                                           \
+      "After Downloading this Update you will need to close this\r"                               \
+      " application before installing the new update!")                                           \
+    X(kNotFoundReply, "<callsign> not found in lookup database|")                                 \
+    X(kNoSessionReply, "<callsign>No Internet session in progress.")
+
+#define QUENDIX_DEFINE_MESSAGE(name, text) inline constexpr char name[] = text;
+QUENDIX_MESSAGES(QUENDIX_DEFINE_MESSAGE)
+#undef QUENDIX_DEFINE_MESSAGE
+
+// Each text with its name, for checks that must see all of them.
+struct NamedText {
+    const char* name;
+    const char* text;
+};
+#define QUENDIX_NAME_MESSAGE(name, text) NamedText{#name, name},
+inline constexpr NamedText kAll[] = {QUENDIX_MESSAGES(QUENDIX_NAME_MESSAGE)};
+#undef QUENDIX_NAME_MESSAGE
+
+// The text with each placeholder replaced by its value, in one pass: a value that itself holds
+// a placeholder is not replaced again.
+std::string Fill(const std::string& text,
+                 std::initializer_list<std::pair<const char*, std::string>> values);
+
+}  // namespace messages
