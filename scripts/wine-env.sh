@@ -8,6 +8,27 @@ export WINEARCH=win64
 export LANG=C.UTF-8
 unset DISPLAY
 
+# Debian's wine script takes the 32-bit loader whenever 32-bit Wine is installed, and that
+# loader starts 64-bit programs too. A kernel with 32-bit emulation switched off cannot run it
+# ("Exec format error"), so there 64-bit programs go to the 64-bit loader directly, and
+# WINE32_USABLE tells the scripts whether 32-bit programs can run at all.
+WINE32_USABLE=0
+if [ -x /usr/lib/wine/wine ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        WINE32_USABLE=1
+    else
+        shim="$ROOT/build/wine64-only"
+        mkdir -p "$shim"
+        for name in wine wine-stable; do
+            printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+                >"$shim/$name"
+            chmod +x "$shim/$name"
+        done
+        export PATH="$shim:$PATH"
+    fi
+fi
+export WINE32_USABLE
+
 wine_start() {
     if [ ! -f "$WINEPREFIX/.initialised" ]; then
         echo "Creating the Wine prefix in $WINEPREFIX"
