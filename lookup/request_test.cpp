@@ -94,6 +94,22 @@ TEST(ReplyTexts, CallsignFollowedDirectly) {
     EXPECT_EQ(NoSessionReply("AB1CD"), "AB1CDNo Internet session in progress.");
 }
 
+// The callsign comes from the host byte by byte: in the replacement texts it is made safe the
+// way every reply-line field is, so that it can neither split the reply file nor add a field.
+TEST(ReplyTexts, CallsignIsMadeSafeLikeAReplyField) {
+    EXPECT_EQ(NotFoundReply("\r\nAB1\rC|D\n"), "AB1 C D not found in lookup database|");
+    EXPECT_EQ(NoSessionReply("AB\n1CD\r\n"), "AB 1CDNo Internet session in progress.");
+    EXPECT_EQ(NotFoundReply("|"), "  not found in lookup database|");
+    EXPECT_EQ(NoSessionReply("\r\n\r"), "No Internet session in progress.");
+    for (const std::string& call : {std::string("A\rB"), std::string("A\nB"), std::string("\n")}) {
+        for (const std::string& reply : {NotFoundReply(call), NoSessionReply(call)}) {
+            EXPECT_EQ(reply.find_first_of("\r\n"), std::string::npos) << reply;
+        }
+    }
+    // The bar the not-found text ends with is its only one.
+    EXPECT_EQ(NotFoundReply("A|B|").find('|'), std::string("A B  not found in lookup database").size());
+}
+
 TEST(SplitUrl, AcceptsHttpAndHttpsWithDefaults) {
     UrlParts p;
     ASSERT_TRUE(SplitUrl("http://callbook.quendix.example/call?username=a%20b&x=1", p));

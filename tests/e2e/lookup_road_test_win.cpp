@@ -169,6 +169,27 @@ TEST_F(LookupRoad, RequestValuesArePercentEncoded) {
     EXPECT_EQ(Visible(LookupDat()), Visible("ab1cd/p not found in lookup database|\r\n"));
 }
 
+// The host may hand over line breaks and bars among the callsign's characters: the request
+// carries them percent-encoded, while the reply file keeps one line and the not-found text's
+// single bar.
+TEST_F(LookupRoad, CallsignWithLineBreaksKeepsTheReplyFileToOneLine) {
+    server_.SetAnswer("/call", Answer("NOT FOUND"));
+    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+    CreateHost();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+
+    ASSERT_TRUE(addon_->Type("\r\nAB1\rC|D\n"));
+    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end";
+    ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
+    ASSERT_TRUE(WaitForNotifications(1, 1000));
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(Calls()[0].target, CallTarget(kUser, kPassword, "%0D%0AAB1%0DC%7CD%0A"));
+    const std::string expected = "AB1 C D not found in lookup database|\r\n";
+    EXPECT_EQ(Visible(LookupDat()), Visible(expected));
+    EXPECT_EQ(Visible(host_->Messages(kHostMessageName)[0].fileBytes), Visible(expected));
+}
+
 // Only the answer's head carries the service's notices: ERROR in a name or an address, or in
 // the callsign asked for, is no account error.
 TEST_F(LookupRoad, ErrorOutsideTheHeadIsNoAccountError) {
