@@ -4,17 +4,18 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "about/link_hover.h"
 #include "about/shell_open_win.h"
 #include "about/version.h"
 #include "common/handles_win.h"
+#include "common/message_pump_win.h"
 #include "common/messages.h"
 #include "common/dpi_win.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
 #include "host/lifetime_win.h"
-#include "host/main_window_win.h"
 #include "host/resource.h"
 #include "lookup/request.h"
 #include "settings/settings_win.h"
@@ -78,6 +79,8 @@ AboutWindow g_about;
 unsigned g_unloads = 0;
 // The main window while a modal show keeps it from taking input.
 HWND g_heldWindow = nullptr;
+// Told when the user confirms a download; set by the latest show.
+std::function<void()> g_downloadConfirmed;
 
 LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -132,16 +135,19 @@ void AddTip(HWND label, const char* text) {
 
 // Sizes the window and places the labels for `dpi`, keeping the window's top-left corner.
 void LayOut(UINT dpi) {
-    g_about.textFont = LabelFont(dpi, false);
-    g_about.linkFont = LabelFont(dpi, true);
+    UniqueFont textFont = LabelFont(dpi, false);
+    UniqueFont linkFont = LabelFont(dpi, true);
     for (int i = 0; i < kLabelCount; ++i) {
         const LabelLayout& l = kLabels[i];
         SetWindowPos(g_about.labels[i], nullptr, TwipsToPixels(l.left, dpi),
                      TwipsToPixels(l.top, dpi), TwipsToPixels(l.width, dpi),
                      TwipsToPixels(l.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-        HFONT font = l.link ? g_about.linkFont.get() : g_about.textFont.get();
+        HFONT font = l.link ? linkFont.get() : textFont.get();
         SendMessageA(g_about.labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+    // The old fonts go only now that no label uses them.
+    g_about.textFont = std::move(textFont);
+    g_about.linkFont = std::move(linkFont);
     RECT frame = {0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
     AdjustWindowRectForDpi(frame, kStyle, false, kExStyle, dpi);
     SetWindowPos(g_about.hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -244,7 +250,9 @@ void Label5_Click() {
     if (answer != IDOK) {
         return;
     }
-    MainForm().StopWatchdogIfLoaded();  // a closed main window is not brought back
+    if (g_downloadConfirmed) {
+        g_downloadConfirmed();
+    }
     std::string archive =
         UpdateArchiveUrl(mWebLookup::ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
     mWebLookup::OpenDocument(archive, "Open", nullptr, nullptr, 0);
@@ -308,32 +316,22 @@ LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-void ShowAboutModeless() {
+void ShowAboutModeless(const AboutOwner& owner) {
+    g_downloadConfirmed = owner.downloadConfirmed;
     ShowAbout();
 }
 
-void ShowAboutModal() {
+void ShowAboutModal(const AboutOwner& owner) {
+    g_downloadConfirmed = owner.downloadConfirmed;
     const unsigned unloadsBefore = g_unloads;
     if (!ShowAbout()) {
         return;
     }
-    HWND main = MainForm().Handle();
-    if (!g_heldWindow && main && IsWindowEnabled(main)) {
+    HWND main = owner.mainWindow;
+    if (!g_heldWindow && main && IsWindow(main) && IsWindowEnabled(main)) {
         g_heldWindow = main;
         EnableWindow(main, FALSE);
     }
-    MSG msg;
-    while (g_unloads == unloadsBefore) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
-            break;
-        }
-        if (got < 0) {
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    RunMessagesUntil([&] { return g_unloads != unloadsBefore; });
     ReleaseHeldWindow();
 }

@@ -8,6 +8,7 @@
 #include "about/about_win.h"
 #include "about/update_gate.h"
 #include "about/version.h"
+#include "common/ansi_win.h"
 #include "common/messages.h"
 #include "host/main_window_win.h"
 #include "lookup/http_get_win.h"
@@ -47,27 +48,6 @@ void WriteLastCheck(const std::string& text) {
     RegCloseKey(key);
 }
 
-std::wstring Widen(const std::string& text) {
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    }
-    return wide;
-}
-
-std::string Narrow(const wchar_t* text, UINT length) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) {
-        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), &narrow[0], n, nullptr,
-                            nullptr);
-    }
-    return narrow;
-}
-
 CivilTime ToCivil(const SYSTEMTIME& t) {
     return CivilTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
@@ -75,7 +55,7 @@ CivilTime ToCivil(const SYSTEMTIME& t) {
 // The stored text as a local date and time, by the user's regional rules. False when it does
 // not convert.
 bool ParseLocalTime(const std::string& text, CivilTime& out) {
-    BSTR wide = SysAllocString(Widen(text).c_str());
+    BSTR wide = SysAllocString(FromAnsi(text).c_str());
     if (!wide) {
         return false;
     }
@@ -103,7 +83,7 @@ std::string NowAsText() {
     if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text)) || !text) {
         return std::string();
     }
-    std::string result = Narrow(text, SysStringLen(text));
+    std::string result = ToAnsi(std::wstring_view(text, SysStringLen(text))).text;
     SysFreeString(text);
     return result;
 }
@@ -132,7 +112,7 @@ void RunUpdateCheck() {
         IsNewerVersion(body)) {
         MessageBoxA(nullptr, messages::kUpdateAvailable, messages::kUpdateCaption, MB_OK);
         MainForm().RestoreAndActivate();
-        ShowAboutModal();
+        ShowAboutModal(MainForm().AboutOwnerLink());
     }
     const std::string now = NowAsText();
     if (!now.empty()) {

@@ -1,18 +1,17 @@
 #include "about/version.h"
 
 #include <cstddef>
+#include <string_view>
 #include <utility>
+
+#include "common/text.h"
 
 namespace {
 
 // The same on every platform, whatever the width of unsigned long.
 constexpr unsigned long kMaxComponent = 4294967295UL;
 
-bool IsBodySpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool ParseComponent(const std::string& digits, unsigned long& value) {
+bool ParseComponent(std::string_view digits, unsigned long& value) {
     if (digits.empty()) {
         return false;
     }
@@ -34,27 +33,21 @@ bool ParseComponent(const std::string& digits, unsigned long& value) {
 
 bool ParseDottedVersion(const std::string& body, std::vector<unsigned long>& out) {
     out.clear();
-    std::size_t begin = 0;
-    std::size_t end = body.size();
-    while (begin < end && IsBodySpace(body[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBodySpace(body[end - 1])) {
-        --end;
-    }
-    if (begin == end) {
+    const std::string_view trimmed = text::TrimBlanks(body);
+    if (trimmed.empty()) {
         return false;
     }
 
     std::vector<unsigned long> components;
-    std::size_t start = begin;
+    const std::size_t end = trimmed.size();
+    std::size_t start = 0;
     while (true) {
-        std::size_t dot = body.find('.', start);
-        if (dot == std::string::npos || dot > end) {
+        std::size_t dot = trimmed.find('.', start);
+        if (dot == std::string_view::npos) {
             dot = end;
         }
         unsigned long value = 0;
-        if (!ParseComponent(body.substr(start, dot - start), value)) {
+        if (!ParseComponent(trimmed.substr(start, dot - start), value)) {
             return false;
         }
         components.push_back(value);

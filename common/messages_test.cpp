@@ -28,3 +28,21 @@ TEST(MessagesTable, EveryTextIsListedOnceUnderItsOwnName) {
     }
     EXPECT_EQ(std::string(messages::kAll[0].name), "kWatchdog");
 }
+
+// The files are named by their whole path, one placeholder each, so that the path the program
+// uses is the path the box shows; the texts still read as the guide quotes them.
+TEST(MessagesFill, FilePathsAreFilledWhole) {
+    EXPECT_EQ(messages::Fill(messages::kAccountError,
+                             {{messages::kSettingsPath, "C:\\Prog\\QuendixLookup.ini"}}),
+              "Error with User Name or Password\r\nDelete C:\\Prog\\QuendixLookup.ini\r\n"
+              "And re-enter your information.");
+    EXPECT_EQ(std::string(messages::kCouldNotCreateSettings),
+              "Could not create <folder>\\QuendixLookup.ini\r\n"
+              "Put the program in a folder you can write to.");
+    EXPECT_EQ(std::string(messages::kCouldNotWriteSettings),
+              "Could not write <folder>\\QuendixLookup.ini");
+    EXPECT_EQ(messages::Fill(messages::kCouldNotWriteReply,
+                             {{messages::kReplyPath, "D:\\Log\\Lookup.dat"},
+                              {messages::kSystemMessage, "Access denied."}}),
+              "Could not write D:\\Log\\Lookup.dat\r\nAccess denied.");
+}

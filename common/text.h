@@ -2,11 +2,38 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace text {
 
+inline bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// White space as the program's readers of numbers and versions take it: space, tab, CR, LF.
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || IsLineBreak(c);
+}
+
+// `s` without the bytes at either end for which `drop` is true.
+template <typename Predicate>
+std::string_view TrimWhere(std::string_view s, Predicate drop) {
+    while (!s.empty() && drop(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && drop(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
 // Removes leading and trailing space characters (0x20 only; tabs and line breaks stay).
 std::string TrimSpaces(const std::string& s);
+
+// Removes leading and trailing blanks (IsBlank).
+inline std::string_view TrimBlanks(std::string_view s) {
+    return TrimWhere(s, IsBlank);
+}
 
 // True when `needle` occurs anywhere in `haystack` (exact, case-sensitive).
 inline bool Contains(const std::string& haystack, const std::string& needle) {

@@ -8,3 +8,16 @@ TEST(TrimSpaces, RemovesOnlySpacesAtBothEnds) {
     EXPECT_EQ(text::TrimSpaces(""), "");
     EXPECT_EQ(text::TrimSpaces("\tx\r\n "), "\tx\r\n");
 }
+
+TEST(TrimBlanks, RemovesSpaceTabAndLineBreaksAtBothEndsOnly) {
+    EXPECT_EQ(text::TrimBlanks(" \t\r\n1.2 3\n\t \r"), "1.2 3");
+    EXPECT_EQ(text::TrimBlanks("\v1\f"), "\v1\f");
+    EXPECT_EQ(text::TrimBlanks(" \r\n\t"), "");
+    EXPECT_EQ(text::TrimBlanks(""), "");
+    for (int b = 0; b <= 255; ++b) {
+        const char c = static_cast<char>(b);
+        const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        EXPECT_EQ(text::IsBlank(c), blank) << "byte " << b;
+        EXPECT_EQ(text::IsLineBreak(c), c == '\r' || c == '\n') << "byte " << b;
+    }
+}

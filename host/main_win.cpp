@@ -12,13 +12,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!MainForm().Show()) {
         return 1;
     }
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    MSG msg = {};
+    BOOL got = 0;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
         if (HWND dialog = GetActiveWindow(); dialog && IsDialogMessageA(dialog, &msg)) {
             continue;
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return static_cast<int>(msg.wParam);
+    // Only a WM_QUIT (a result of 0) carries an exit code; a failed GetMessage leaves the message
+    // unfilled.
+    return got == 0 ? static_cast<int>(msg.wParam) : 1;
 }

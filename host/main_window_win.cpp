@@ -12,6 +12,8 @@
 #include "lookup/web_lookup_win.h"
 #include "settings/settings_win.h"
 
+#include <utility>
+
 namespace {
 
 // Client area and the test button, in twips.
@@ -94,11 +96,12 @@ void wndInternetCallsignLookup::LayOut(UINT dpi) {
     placement.showCmd = IsWindowVisible(hwnd_) ? placement.showCmd : SW_HIDE;
     SetWindowPlacement(hwnd_, &placement);
 
-    font_ = MessageFontForDpi(dpi);
+    UniqueFont font = MessageFontForDpi(dpi);
     SetWindowPos(cmdCommand1_, nullptr, TwipsToPixels(kButtonLeft, dpi),
                  TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kButtonWidth, dpi),
                  TwipsToPixels(kButtonHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(cmdCommand1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    SendMessageA(cmdCommand1_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    font_ = std::move(font);  // the old font goes only now that the button no longer uses it
 }
 
 void wndInternetCallsignLookup::Form_Load() {
@@ -145,9 +148,9 @@ void wndInternetCallsignLookup::Unhook() {
     SetWindowLongPtrA(mHook::OwnWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mHook::PrevWndProc));
 }
 
-void wndInternetCallsignLookup::CheckforInIfile() {
+bool wndInternetCallsignLookup::CheckforInIfile() {
     EnsureLoaded();
-    mWebLookup::CreateDefaultSettingsFile();
+    return mWebLookup::CreateDefaultSettingsFile();
 }
 
 void wndInternetCallsignLookup::SetUserandPassword() {
@@ -160,16 +163,18 @@ void wndInternetCallsignLookup::CheckforUpdate() {
     mWebLookup::RunUpdateCheck();
 }
 
+// A re-load that failed leaves no window: a timer set then would belong to no window, and
+// nothing would ever kill it.
 void wndInternetCallsignLookup::ArmWatchdog() {
     EnsureLoaded();
-    if (!watchdogBoxOpen_) {
+    if (IsLoaded() && !watchdogBoxOpen_) {
         SetTimer(hwnd_, IDT_TIMER1, kWatchdogMs, nullptr);
     }
 }
 
 void wndInternetCallsignLookup::DisarmWatchdog() {
     EnsureLoaded();
-    KillTimer(hwnd_, IDT_TIMER1);
+    StopWatchdogIfLoaded();
 }
 
 void wndInternetCallsignLookup::StopWatchdogIfLoaded() {
@@ -210,8 +215,12 @@ void wndInternetCallsignLookup::cmdCommand1_Click() {
     mWebLookup::RunLookup(callsign);
 }
 
+AboutOwner wndInternetCallsignLookup::AboutOwnerLink() {
+    return AboutOwner{hwnd_, [this] { StopWatchdogIfLoaded(); }};
+}
+
 void wndInternetCallsignLookup::mnuAbout_Click() {
-    ShowAboutModeless();
+    ShowAboutModeless(AboutOwnerLink());
 }
 
 LRESULT CALLBACK wndInternetCallsignLookup::FormProc(HWND hwnd, UINT msg, WPARAM wParam,

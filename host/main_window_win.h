@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "about/about_win.h"
 #include "common/handles_win.h"
 
 // Window class of the main window (tests find the window by class and process).
@@ -16,8 +17,9 @@ inline constexpr UINT kWatchdogMs = 45000;
 
 class wndInternetCallsignLookup {
   public:
-    // Public methods, in slot order.
-    void CheckforInIfile();
+    // Public methods, in slot order. CheckforInIfile is true when the settings file is there
+    // afterwards.
+    bool CheckforInIfile();
     void Hook();
     void SetUserandPassword();
     void Unhook();
@@ -43,6 +45,11 @@ class wndInternetCallsignLookup {
     // Restores the window from its minimised state and brings it to the front. A window that
     // was loaded again hidden stays hidden.
     void RestoreAndActivate();
+
+    // What the About window is given of this window when it is shown: the window as it is now,
+    // and a confirmed download stopping the watchdog of a loaded window (a closed main window
+    // is not brought back).
+    AboutOwner AboutOwnerLink();
 
   private:
     bool Load(bool show);

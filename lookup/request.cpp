@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "common/text.h"
+#include "record/buckmaster.h"
 
 #include <cctype>
 #include <cstddef>
@@ -91,11 +92,11 @@ NoticeResult ClassifyNotices(const std::string& callsignField) {
 }
 
 std::string NotFoundReply(const std::string& callsign) {
-    return messages::Fill(messages::kNotFoundReply, {{messages::kCallsign, callsign}});
+    return messages::Fill(messages::kNotFoundReply, {{messages::kCallsign, CleanField(callsign)}});
 }
 
 std::string NoSessionReply(const std::string& callsign) {
-    return messages::Fill(messages::kNoSessionReply, {{messages::kCallsign, callsign}});
+    return messages::Fill(messages::kNoSessionReply, {{messages::kCallsign, CleanField(callsign)}});
 }
 
 bool SplitUrl(const std::string& url, UrlParts& out) {

@@ -107,7 +107,8 @@ TEST(ReplyTexts, CallsignIsMadeSafeLikeAReplyField) {
         }
     }
     // The bar the not-found text ends with is its only one.
-    EXPECT_EQ(NotFoundReply("A|B|").find('|'), std::string("A B  not found in lookup database").size());
+    EXPECT_EQ(NotFoundReply("A|B|").find('|'),
+              std::string("A B  not found in lookup database").size());
 }
 
 TEST(SplitUrl, AcceptsHttpAndHttpsWithDefaults) {

@@ -1,14 +1,17 @@
 #include "lookup/web_lookup_win.h"
 
 #include "common/handles_win.h"
+#include "common/message_pump_win.h"
 #include "common/messages.h"
 #include "host/hook_win.h"
 #include "host/lifetime_win.h"
 #include "host/main_window_win.h"
 #include "lookup/http_get_win.h"
+#include "lookup/reply_file_win.h"
 #include "lookup/request.h"
 #include "record/buckmaster.h"
 #include "settings/scramble.h"
+#include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
 
 namespace mWebLookup {
@@ -44,71 +47,16 @@ std::string UserDecimalSeparator() {
     return buffer;
 }
 
-void DispatchPendingMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-std::string SystemMessage(DWORD error) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = n ? std::string(text, n) : "Error " + std::to_string(error);
-    if (text) {
-        LocalFree(text);
-    }
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n')) {
-        message.pop_back();
-    }
-    return message;
-}
-
-// Replaces the reply file in the current folder. On failure returns the system error code.
-DWORD WriteReplyFile(const std::string& line) {
-    if (GetFileAttributesA(kReplyFileName) != INVALID_FILE_ATTRIBUTES &&
-        !DeleteFileA(kReplyFileName)) {
-        return GetLastError();
-    }
-    UniqueFile file(CreateFileA(kReplyFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return GetLastError();
-    }
-    const std::string content = line + "\r\n";
-    DWORD written = 0;
-    if (!WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
-                   nullptr) ||
-        written != content.size()) {
-        return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-    }
-    if (!CloseHandle(file.release())) {
-        return GetLastError();
-    }
-    return ERROR_SUCCESS;
-}
-
-// The current folder, without a trailing backslash (a drive's root keeps none either).
-std::string CurrentFolder() {
-    char buffer[MAX_PATH * 2] = {};
-    const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
-    std::string folder = (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : std::string(".");
-    if (!folder.empty() && folder.back() == '\\') {
-        folder.pop_back();
-    }
-    return folder;
-}
+// The settings file could not be created in this run's preparation: the account-error box,
+// which asks the user to delete it, is not shown in this run.
+bool SettingsFileMissing = false;
 
 void ShowAccountError() {
+    if (SettingsFileMissing) {
+        return;
+    }
     const std::string text =
-        messages::Fill(messages::kAccountError, {{messages::kFolder, ProgramFolder()}});
+        messages::Fill(messages::kAccountError, {{messages::kSettingsPath, SettingsFilePath()}});
     MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -160,9 +108,12 @@ void AskService(const std::string& callsign, Buckmaster& record) {
 
 void PrepareLookup() {
     wndInternetCallsignLookup& form = MainForm();
-    form.CheckforInIfile();
-    UserName = ReadSetting("UserName");
-    const std::string storedPassword = ReadSetting("Password");
+    SettingsFileMissing = !form.CheckforInIfile();
+    if (SettingsFileMissing) {
+        ReportSettingsFileNotCreated();
+    }
+    UserName = ReadSetting(kUserNameKey);
+    const std::string storedPassword = ReadSetting(kPasswordKey);
     Password = storedPassword == kNotSet ? storedPassword : DecodeText(storedPassword);
     if (UserName == kNotSet) {
         form.SetUserandPassword();
@@ -182,15 +133,8 @@ void DoLookup(std::string& callsign) {
         Buckmaster record(UserDecimalSeparator());
         AskService(call, record);
 
-        const DWORD error = WriteReplyFile(ResponseText);
-        if (error != ERROR_SUCCESS) {
-            // A stale file must never be taken for this callsign's answer: no notification.
-            notify = false;
-            const std::string text = messages::Fill(
-                messages::kCouldNotWriteReply, {{messages::kFolder, CurrentFolder()},
-                                                {messages::kSystemMessage, SystemMessage(error)}});
-            MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
-        }
+        // A stale file must never be taken for this callsign's answer: no notification.
+        notify = WriteReplyFileOrReport(ResponseText);
     } catch (...) {
         // Out of memory inside the run: the host is not told of an answer that was not written.
         notify = false;

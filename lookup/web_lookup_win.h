@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/messages.h"
+#include "settings/settings_win.h"
 
 namespace mWebLookup {
 
@@ -21,9 +22,7 @@ extern HWND ReplyWnd;         // receives the extended line (command 10)
 extern std::string UserName;
 extern std::string Password;
 
-inline constexpr const char* kNotSet = "Not Set";
 inline constexpr const char* kAppTitle = messages::kAppTitle;
-inline constexpr const char* kReplyFileName = "Lookup.dat";
 // A look-up request, from opening to the last read, ends within this time whatever the server
 // does; the update check's fetch, which comes before it in the same run, within the second.
 // Together they keep a whole run under 30 seconds.

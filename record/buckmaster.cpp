@@ -67,31 +67,17 @@ const char* LicenseWord(const std::string& letter) {
     return nullptr;
 }
 
-bool IsLineBreak(char c) {
-    return c == '\r' || c == '\n';
-}
+}  // namespace
 
-// Makes a value safe for one field of a "|"-separated line: line breaks at its ends go,
-// any other line break or "|" becomes a space.
 std::string CleanField(const std::string& value) {
-    std::size_t first = 0;
-    std::size_t last = value.size();
-    while (first < last && IsLineBreak(value[first])) {
-        ++first;
-    }
-    while (last > first && IsLineBreak(value[last - 1])) {
-        --last;
-    }
-    std::string out = value.substr(first, last - first);
+    std::string out(text::TrimWhere(value, text::IsLineBreak));
     for (char& c : out) {
-        if (IsLineBreak(c) || c == '|') {
+        if (text::IsLineBreak(c) || c == '|') {
             c = ' ';
         }
     }
     return out;
 }
-
-}  // namespace
 
 Buckmaster::Buckmaster(std::string decimalSeparator)
     : decimalSeparator_(std::move(decimalSeparator)) {}

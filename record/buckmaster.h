@@ -6,6 +6,11 @@
 #include <string>
 #include <string_view>
 
+// Makes a value safe for one field of a "|"-separated reply line: line breaks at its ends go,
+// any other line break or "|" becomes a space. Every text that goes into a reply line passes
+// through it.
+std::string CleanField(const std::string& value);
+
 class Buckmaster {
   public:
     // `decimalSeparator` is the user's decimal separator: the coordinates are written with it,

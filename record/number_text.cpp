@@ -3,7 +3,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 #include <system_error>
+
+#include "common/text.h"
 
 namespace {
 
@@ -11,10 +14,6 @@ constexpr int kSignificantDigits = 15;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 // Appends the decimal exponent as sign and at least two digits.
@@ -88,15 +87,10 @@ std::string FormatNumber(double v, const std::string& decimalSeparator) {
     return out;
 }
 
-bool ParseNumber(const std::string& s, const std::string& userDecimalSeparator, double& out) {
+bool ParseNumber(const std::string& input, const std::string& userDecimalSeparator, double& out) {
+    const std::string_view s = text::TrimBlanks(input);
     std::size_t pos = 0;
-    std::size_t end = s.size();
-    while (pos < end && IsBlank(s[pos])) {
-        ++pos;
-    }
-    while (end > pos && IsBlank(s[end - 1])) {
-        --end;
-    }
+    const std::size_t end = s.size();
 
     // The text is rewritten into the one form std::from_chars reads: "-123.45e-6".
     std::string normal;

@@ -6,6 +6,7 @@
 #include "lookup/web_lookup_win.h"
 #include "settings/input_box_win.h"
 #include "settings/scramble.h"
+#include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
 
 namespace mWebLookup {
@@ -33,34 +34,44 @@ InputBoxAnswer AskForStorablePassword() {
     }
 }
 
-}  // namespace
-
-void PromptForAccount() {
+// The prompt sequence. False when a user name or password that was typed could not be stored
+// (the run still goes on with it).
+bool AskAndStoreAccount() {
     if (MessageBoxA(nullptr, messages::kAccountNotice, kAppTitle, MB_OKCANCEL | MB_DEFBUTTON1) !=
         IDOK) {
-        WriteSetting("UserName", kNotSet);
-        return;
+        WriteSetting(kUserNameKey, kNotSet);
+        return true;
     }
 
     const std::string name =
         InputBox("Please Enter your User Name for Quendix:", "Enter UserName", UserName);
     if (name.empty()) {
-        WriteSetting("UserName", kNotSet);
-        return;
+        WriteSetting(kUserNameKey, kNotSet);
+        return true;
     }
+    bool stored = true;
     if (name != UserName) {
         UserName = name;
-        WriteSetting("UserName", UserName);
+        stored = WriteSetting(kUserNameKey, UserName);
     }
 
     const InputBoxAnswer password = AskForStorablePassword();
     if (password.text.empty()) {
-        WriteSetting("Password", kNotSet);
-        return;
+        WriteSetting(kPasswordKey, kNotSet);
+        return stored;
     }
     if (password.text != Password) {
         Password = password.text;
-        WriteSetting("Password", EncodeText(Password));
+        stored = WriteSetting(kPasswordKey, EncodeText(Password)) && stored;
+    }
+    return stored;
+}
+
+}  // namespace
+
+void PromptForAccount() {
+    if (!AskAndStoreAccount()) {
+        ReportSettingsFileNotWritten();
     }
 }
 

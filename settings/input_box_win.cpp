@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/ansi_win.h"
 #include "host/resource.h"
 
 namespace mWebLookup {
@@ -16,45 +17,12 @@ struct InputBoxState {
 
 // The entry is read as UTF-16, so that a character the ANSI code page cannot hold is seen
 // rather than silently replaced; it becomes ANSI bytes here and nowhere else.
-InputBoxAnswer ToAnsi(const std::wstring& entry) {
+InputBoxAnswer AnswerOf(const std::wstring& entry) {
+    const AnsiText ansi = ToAnsi(entry);
     InputBoxAnswer answer;
     answer.ok = true;
-    if (entry.empty()) {
-        return answer;
-    }
-    const int wideLength = static_cast<int>(entry.size());
-    CPINFO info = {};
-    if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1) {
-        // UTF-8 and the double-byte code pages take no used-default flag: the entry is exact
-        // when its bytes turn back into the same characters.
-        const int n =
-            WideCharToMultiByte(CP_ACP, 0, entry.data(), wideLength, nullptr, 0, nullptr, nullptr);
-        if (n <= 0) {
-            answer.exactInAnsi = false;
-            return answer;
-        }
-        answer.text.assign(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, entry.data(), wideLength, &answer.text[0], n, nullptr,
-                            nullptr);
-        std::wstring back(entry.size() * 2 + 1, L'\0');
-        const int m = MultiByteToWideChar(CP_ACP, 0, answer.text.data(), n, &back[0],
-                                          static_cast<int>(back.size()));
-        back.resize(m > 0 ? static_cast<size_t>(m) : 0);
-        answer.exactInAnsi = back == entry;
-        return answer;
-    }
-    BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, entry.data(), wideLength,
-                                      nullptr, 0, nullptr, &usedDefault);
-    if (n <= 0) {
-        answer.exactInAnsi = false;
-        return answer;
-    }
-    answer.text.assign(static_cast<size_t>(n), '\0');
-    usedDefault = FALSE;
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, entry.data(), wideLength, &answer.text[0], n,
-                        nullptr, &usedDefault);
-    answer.exactInAnsi = usedDefault == FALSE;
+    answer.text = ansi.text;
+    answer.exactInAnsi = ansi.exact;
     return answer;
 }
 
@@ -118,7 +86,7 @@ InputBoxAnswer AskForText(const std::string& prompt, const std::string& title,
     if (result != IDOK) {
         return InputBoxAnswer();
     }
-    return ToAnsi(state.entry);
+    return AnswerOf(state.entry);
 }
 
 std::string InputBox(const std::string& prompt, const std::string& title,

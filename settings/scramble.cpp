@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "common/text.h"
+
 namespace {
 
 // The longest value the settings reader gives back (a 255-byte buffer, terminator included).
@@ -19,18 +21,7 @@ std::string ShiftBytes(const std::string& text, int shift) {
 
 // Bytes the private-profile reader strips from both ends of a value.
 bool IsTrimmedByReader(char c) {
-    switch (c) {
-        case ' ':
-        case '\t':
-        case '\n':
-        case '\v':
-        case '\f':
-        case '\r':
-        case '\x1A':
-            return true;
-        default:
-            return false;
-    }
+    return text::IsBlank(c) || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 }  // namespace

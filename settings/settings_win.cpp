@@ -3,18 +3,20 @@
 #include <windows.h>
 
 #include "common/handles_win.h"
+#include "common/messages.h"
 #include "lookup/request.h"
 
 namespace mWebLookup {
 namespace {
 
-constexpr const char* kSettingsFileName = "QuendixLookup.ini";
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kServiceSection = "Service";
-constexpr const char* kDefaultSettings =
-    "[Settings]\r\n"
-    "UserName=Not Set\r\n"
-    "Password=Not Set\r\n";
+
+// Section "Settings" with both keys unset, each line ended by CR LF.
+std::string DefaultSettings() {
+    return std::string("[") + kSettingsSection + "]\r\n" + kUserNameKey + "=" + kNotSet + "\r\n" +
+           kPasswordKey + "=" + kNotSet + "\r\n";
+}
 
 // Values come back through a buffer of 255 characters, terminator included.
 constexpr DWORD kValueBufferSize = 255;
@@ -27,6 +29,12 @@ bool NormalFileExists(const std::string& path) {
     }
     return (attributes &
             (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+// Any file, hidden and system files included; not a folder.
+bool AnyFileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 }  // namespace
@@ -49,23 +57,24 @@ std::string ProgramFolder() {
 }
 
 std::string SettingsFilePath() {
-    return ProgramFolder() + "\\" + kSettingsFileName;
+    return ProgramFolder() + "\\" + messages::kSettingsFileName;
 }
 
-void CreateDefaultSettingsFile() {
+bool CreateDefaultSettingsFile() {
     const std::string path = SettingsFilePath();
     if (NormalFileExists(path)) {
-        return;
+        return true;
     }
     // CREATE_NEW: an existing (hidden or system) file is never overwritten.
     UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return;
+    if (file) {
+        const std::string content = DefaultSettings();
+        DWORD written = 0;
+        WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                  nullptr);
     }
-    DWORD written = 0;
-    const DWORD size = static_cast<DWORD>(strlen(kDefaultSettings));
-    WriteFile(file.get(), kDefaultSettings, size, &written, nullptr);
+    return AnyFileExists(path);
 }
 
 std::string ReadIniValue(const std::string& path, const std::string& section,
@@ -76,17 +85,18 @@ std::string ReadIniValue(const std::string& path, const std::string& section,
     return std::string(buffer, n);
 }
 
-void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
+bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value) {
-    WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str());
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) !=
+           FALSE;
 }
 
 std::string ReadSetting(const std::string& key) {
     return ReadIniValue(SettingsFilePath(), kSettingsSection, key);
 }
 
-void WriteSetting(const std::string& key, const std::string& value) {
-    WriteIniValue(SettingsFilePath(), kSettingsSection, key, value);
+bool WriteSetting(const std::string& key, const std::string& value) {
+    return WriteIniValue(SettingsFilePath(), kSettingsSection, key, value);
 }
 
 std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault) {

@@ -6,25 +6,34 @@
 
 namespace mWebLookup {
 
+// The keys of the account in section "Settings", and the value that stands for one not entered.
+inline constexpr const char* kUserNameKey = "UserName";
+inline constexpr const char* kPasswordKey = "Password";
+inline constexpr const char* kNotSet = "Not Set";
+
 // Folder of the program file, without a trailing backslash.
 std::string ProgramFolder();
 // Full path of the settings file, composed anew at every call.
 std::string SettingsFilePath();
 
-// Writes the default file when no normal file of that name exists; never reports a failure.
-void CreateDefaultSettingsFile();
+// Writes the default file when no normal file of that name exists. True when a file of that
+// name is there afterwards (a hidden one counts); false when it could not be created, so that
+// every read gives the empty string.
+bool CreateDefaultSettingsFile();
 
 std::string ReadIniValue(const std::string& path, const std::string& section,
                          const std::string& key);
-void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
+// True when the value was stored.
+bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value);
 std::string ReadSetting(const std::string& key);
-void WriteSetting(const std::string& key, const std::string& value);
+bool WriteSetting(const std::string& key, const std::string& value);
 
 // Base URL of a service from the optional key in section "Service", or the built-in default.
 std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault);
 
-// The account prompt sequence (runs modal boxes on the calling thread).
+// The account prompt sequence (runs modal boxes on the calling thread). A typed account that
+// cannot be stored is used all the same, and the user is told once per process.
 void PromptForAccount();
 
 }  // namespace mWebLookup

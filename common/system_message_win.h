@@ -1,0 +1,10 @@
+// The system's own description of an error code, for the boxes that report one.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The message text of `error` without its trailing line break, or "Error N" when the system has
+// none.
+std::string SystemMessage(DWORD error);

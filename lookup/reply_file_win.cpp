@@ -1,0 +1,109 @@
+#include "lookup/reply_file_win.h"
+
+#include <windows.h>
+
+#include "common/handles_win.h"
+#include "common/message_pump_win.h"
+#include "common/messages.h"
+#include "common/system_message_win.h"
+#include "lookup/reply_retry.h"
+
+namespace mWebLookup {
+namespace {
+
+using reply_retry::Failure;
+using reply_retry::Step;
+
+Failure Classify(DWORD error) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION:
+            return Failure::SharingViolation;
+        case ERROR_LOCK_VIOLATION:
+            return Failure::LockViolation;
+        case ERROR_ACCESS_DENIED:
+            return Failure::AccessDenied;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return Failure::AlreadyExists;
+        default:
+            return Failure::Other;
+    }
+}
+
+// One try at replacing the file. On failure returns the system error code, with `step` telling
+// which step failed; `deleted` becomes true once the old file's delete succeeds.
+DWORD TryReplace(const std::string& content, bool& deleted, Step& step) {
+    step = Step::Delete;
+    if (GetFileAttributesA(messages::kReplyFileName) != INVALID_FILE_ATTRIBUTES) {
+        if (!DeleteFileA(messages::kReplyFileName)) {
+            return GetLastError();
+        }
+        deleted = true;
+    }
+    step = Step::Create;
+    UniqueFile file(CreateFileA(messages::kReplyFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return GetLastError();
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                   nullptr) ||
+        written != content.size()) {
+        return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    }
+    if (!CloseHandle(file.release())) {
+        return GetLastError();
+    }
+    return ERROR_SUCCESS;
+}
+
+// Replaces the file, trying again while another program's hold may clear. On failure returns
+// the system error code of the last try.
+DWORD ReplaceReplyFile(const std::string& content) {
+    const ULONGLONG start = GetTickCount64();
+    bool deleted = false;
+    for (;;) {
+        Step step = Step::Delete;
+        const DWORD error = TryReplace(content, deleted, step);
+        if (error == ERROR_SUCCESS) {
+            return ERROR_SUCCESS;
+        }
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        if (!reply_retry::WorthRetrying(step, Classify(error), deleted, elapsed)) {
+            return error;
+        }
+        const DWORD pause = reply_retry::PauseBeforeRetryMs(elapsed);
+        if (!PauseDispatchingMessages(pause)) {
+            Sleep(pause);  // the program is ending: wait without dispatching
+        }
+    }
+}
+
+// The current folder, without a trailing backslash (a drive's root keeps none either).
+std::string CurrentFolder() {
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
+    std::string folder = (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : std::string(".");
+    if (!folder.empty() && folder.back() == '\\') {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+}  // namespace
+
+bool WriteReplyFileOrReport(const std::string& text) {
+    const DWORD error = ReplaceReplyFile(text + "\r\n");
+    if (error == ERROR_SUCCESS) {
+        return true;
+    }
+    const std::string message =
+        messages::Fill(messages::kCouldNotWriteReply,
+                       {{messages::kReplyPath, CurrentFolder() + "\\" + messages::kReplyFileName},
+                        {messages::kSystemMessage, SystemMessage(error)}});
+    MessageBoxA(nullptr, message.c_str(), messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+}  // namespace mWebLookup

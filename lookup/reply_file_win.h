@@ -1,0 +1,14 @@
+// The reply file: the run's answer as one line in Lookup.dat in the current folder, replaced at
+// every run.
+#pragma once
+
+#include <string>
+
+namespace mWebLookup {
+
+// Replaces the reply file with `text` followed by CR LF. A file that another program holds for
+// a moment is waited for, up to two seconds, with messages dispatched meanwhile. True when the
+// file was written; otherwise the "Could not write" box has been shown and closed.
+bool WriteReplyFileOrReport(const std::string& text);
+
+}  // namespace mWebLookup
