@@ -64,6 +64,8 @@ TEST_F(SettingsFile, FileThatCannotBeCreatedIsReportedOnce) {
     ASSERT_EQ(Calls().size(), 1u);
     EXPECT_EQ(Calls()[0].target, CallTarget(kUser, kPassword, "AB1CD"));
     EXPECT_EQ(Visible(LookupDat()), Visible("AB1CD not found in lookup database|\r\n"));
+    // The account error unloaded the main window; the end of the run loads it again, hidden.
+    ASSERT_TRUE(WaitUntil([&] { return addon_->MainWindow() != nullptr; }, 5000));
 
     // The folder again: no box this time, and the host is still answered (the built-in service
     // address, which does not exist, gives the no-session text).
