@@ -587,8 +587,18 @@ void StandInServer::Serve(SOCKET s) {
     }
     response += "Connection: close\r\n\r\n";
     const bool stall = answer.stallAfter < answer.body.size();
-    response += stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
-    const bool sent = SendAll(s, response);
+    std::string body = stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
+    bool sent = true;
+    if (answer.pauseAfter < body.size()) {
+        sent = SendAll(s, response + body.substr(0, answer.pauseAfter));
+        const ULONGLONG resumeAt = GetTickCount64() + answer.pauseMs;
+        while (sent && Alive(born) && GetTickCount64() < resumeAt) {
+            Sleep(20);
+        }
+        response.clear();
+        body.erase(0, answer.pauseAfter);
+    }
+    sent = sent && Alive(born) && SendAll(s, response + body);
     if (stall) {
         Hold(born);
         closesocket(s);
