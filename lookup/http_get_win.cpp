@@ -156,7 +156,7 @@ struct BoundedHttpGet::Shared {
 };
 
 BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
-    : shared_(std::make_shared<Shared>()), budgetMs_(budgetMs) {
+    : shared_(std::make_shared<Shared>()), budget_(budgetMs) {
     shared_->agent = std::move(agent);
     // Each blocking call on the worker gives up well before the whole budget is spent, so a
     // silent server fails the call itself rather than leaving the worker behind.
@@ -181,7 +181,7 @@ bool BoundedHttpGet::Run(int op) {
     if (!usable_) {
         return false;
     }
-    if (spentMs_ >= budgetMs_) {
+    if (budget_.Exhausted()) {
         usable_ = false;  // nothing left to wait with
         failed_ = true;
         return false;
@@ -190,12 +190,10 @@ bool BoundedHttpGet::Run(int op) {
     shared_->op = static_cast<Op>(op);
     shared_->done = false;
     shared_->cv.notify_all();
-    const DWORD left = budgetMs_ - spentMs_;
     const ULONGLONG start = GetTickCount64();
-    const bool done =
-        shared_->cv.wait_for(lock, std::chrono::milliseconds(left), [&] { return shared_->done; });
-    const ULONGLONG waited = GetTickCount64() - start;
-    spentMs_ = done && waited < left ? spentMs_ + static_cast<DWORD>(waited) : budgetMs_;
+    const bool done = shared_->cv.wait_for(lock, std::chrono::milliseconds(budget_.LeftMs()),
+                                           [&] { return shared_->done; });
+    budget_.Charge(GetTickCount64() - start, !done);
     if (!done) {
         // Out of time: the worker finishes the call on its own and then releases its handles.
         shared_->abandoned = true;

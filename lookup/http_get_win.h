@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "lookup/wait_budget.h"
+
 class BoundedHttpGet {
   public:
     // `budgetMs` bounds the time spent waiting on the whole exchange: opening the request and
@@ -42,7 +44,7 @@ class BoundedHttpGet {
 
     // The time spent waiting on the service so far, at most the budget. A second request of
     // the same run gets what is left: budget - SpentMs().
-    DWORD SpentMs() const { return spentMs_; }
+    DWORD SpentMs() const { return budget_.SpentMs(); }
 
     // Reads the whole body (no messages are dispatched). False, with `body` empty, on any
     // failure and when the body is longer than `maxBytes` (no more than one byte past that is
@@ -55,8 +57,7 @@ class BoundedHttpGet {
     bool Run(int op);
 
     std::shared_ptr<Shared> shared_;
-    DWORD budgetMs_;
-    DWORD spentMs_ = 0;
+    WaitBudget budget_;
     bool usable_ = true;
     bool failed_ = false;
     DWORD status_ = 0;

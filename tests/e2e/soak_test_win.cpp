@@ -37,8 +37,8 @@ int ThreadCount(DWORD pid) {
 
 // Private bytes of a process: the private usage, or where that reads 0 (Wine leaves it unset
 // for other processes) the commit charge, which is the same quantity; 0 when neither could be
-// read.
-SIZE_T PrivateBytes(DWORD pid) {
+// read. `measure` names the counter that was used.
+SIZE_T PrivateBytes(DWORD pid, const char** measure) {
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     if (!process) {
         return 0;
@@ -51,12 +51,14 @@ SIZE_T PrivateBytes(DWORD pid) {
     if (!ok) {
         return 0;
     }
+    *measure = counters.PrivateUsage ? "private usage" : "commit charge";
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
 struct Usage {
     int threads = 0;
     SIZE_T privateBytes = 0;
+    const char* privateMeasure = "nothing";
 };
 
 // The callsign of look-up `i`, and whether the service knows it (two in three).
@@ -98,7 +100,10 @@ class Soak : public AddOnTest {
 
     Usage Measure() {
         PumpFor(500);  // the last request's worker has ended
-        return Usage{ThreadCount(addon_->Pid()), PrivateBytes(addon_->Pid())};
+        Usage usage;
+        usage.threads = ThreadCount(addon_->Pid());
+        usage.privateBytes = PrivateBytes(addon_->Pid(), &usage.privateMeasure);
+        return usage;
     }
 
     size_t extendedExpected_ = 0;
@@ -130,10 +135,13 @@ TEST_F(Soak, HundredsOfLookUpsKeepAnswersRightAndUsageFlat) {
     EXPECT_EQ(addon_->FindDialog(""), nullptr);
     EXPECT_TRUE(addon_->Running());
     std::printf(
-        "[ SOAK     ] %d look-ups in %llu ms; threads %d -> %d, private bytes %llu -> %llu\n",
+        "[ SOAK     ] %d look-ups in %llu ms; threads %d -> %d (allowance %d), private bytes "
+        "(%s) %llu -> %llu (allowance %llu)\n",
         kLookups, static_cast<unsigned long long>(elapsed), before.threads, after.threads,
+        kThreadAllowance, after.privateMeasure,
         static_cast<unsigned long long>(before.privateBytes),
-        static_cast<unsigned long long>(after.privateBytes));
+        static_cast<unsigned long long>(after.privateBytes),
+        static_cast<unsigned long long>(kPrivateBytesAllowance));
 
     bool measured = true;
     if (before.threads == 0 || after.threads == 0) {
