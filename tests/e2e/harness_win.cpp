@@ -4,6 +4,7 @@
 #include "tests/e2e/harness_win.h"
 
 #include <oleauto.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -1043,6 +1044,21 @@ std::string Visible(const std::string& bytes) {
         }
     }
     return out;
+}
+
+int ThreadCount(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    int count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        count += entry.th32OwnerProcessID == pid ? 1 : 0;
+    }
+    CloseHandle(snapshot);
+    return count;
 }
 
 }  // namespace e2e

@@ -313,6 +313,9 @@ class AddOn {
 // The registered id of the inbound message.
 UINT LookupMessage();
 
+// Threads of a process, from a Toolhelp snapshot; 0 when no snapshot could be taken.
+int ThreadCount(DWORD pid);
+
 // Text of another process's window or control (WM_GETTEXT, bounded in time).
 std::string TextOf(HWND hwnd);
 // The text of a message box (its static text control).

@@ -2,8 +2,6 @@
 // no more than four request workers live at once, and answers are read up to a size.
 #include "tests/e2e/road_fixture_win.h"
 
-#include <tlhelp32.h>
-
 #include <cstdio>
 #include <string>
 
@@ -40,22 +38,6 @@ std::string FirstDifference(const std::string& actual, const std::string& expect
     return "sizes " + std::to_string(actual.size()) + " and " + std::to_string(expected.size()) +
            ", first difference at " + std::to_string(at) + ": \"" + Visible(actual.substr(at, 40)) +
            "\" instead of \"" + Visible(expected.substr(at, 40)) + "\"";
-}
-
-// Threads of a process, from a Toolhelp snapshot.
-int ThreadCount(DWORD pid) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        return 0;
-    }
-    int count = 0;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        count += entry.th32OwnerProcessID == pid ? 1 : 0;
-    }
-    CloseHandle(snapshot);
-    return count;
 }
 
 class RequestBounds : public AddOnTest {

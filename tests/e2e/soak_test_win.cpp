@@ -3,7 +3,6 @@
 #include "tests/e2e/road_fixture_win.h"
 
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -16,24 +15,6 @@ constexpr int kLookups = 300;
 // Allowed growth between the end of the warm-up and the end of the run.
 constexpr int kThreadAllowance = 2;
 constexpr SIZE_T kPrivateBytesAllowance = 1024 * 1024;
-
-// Threads of a process, from a Toolhelp snapshot; 0 when none could be taken.
-int ThreadCount(DWORD pid) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        return 0;
-    }
-    int count = 0;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == pid) {
-            ++count;
-        }
-    }
-    CloseHandle(snapshot);
-    return count;
-}
 
 // Private bytes of a process: the private usage, or where that reads 0 (Wine leaves it unset
 // for other processes) the commit charge, which is the same quantity; 0 when neither could be
