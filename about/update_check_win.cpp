@@ -26,6 +26,8 @@ constexpr const char* kLastCheckValue = "wndInternetCallsignLookupLastUpdateChec
 // Read when nothing is stored: a moment long past, so the first check is due at once.
 constexpr const char* kLastCheckDefault = "01/04/2009 7:59:00 PM";
 constexpr const char* kAgent = "QuendixInternetLookup";
+// A longer description is no version: it counts as no update.
+constexpr size_t kMaxDescriptionBytes = 64 * 1024;
 
 std::string ReadLastCheck() {
     char buffer[256] = {};
@@ -108,7 +110,7 @@ void RunUpdateCheck() {
     // machine pays for one failed fetch a day, not for one before every look-up.
     std::string body;
     const std::string url = UpdateDescriptionUrl(ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
-    if (BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body) &&
+    if (BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body, kMaxDescriptionBytes) &&
         IsNewerVersion(body)) {
         MessageBoxA(nullptr, messages::kUpdateAvailable, messages::kUpdateCaption, MB_OK);
         MainForm().RestoreAndActivate();

@@ -11,10 +11,18 @@
 
 #include "common/handles_win.h"
 #include "lookup/request.h"
+#include "lookup/worker_limit.h"
 
 namespace {
 
 enum Op { kNone, kOpen, kRead, kQuit };
+
+// The program's request workers. Never destroyed: a worker abandoned inside WinINet may still
+// give its slot back while the process exits.
+WorkerLimit& RequestWorkers() {
+    static WorkerLimit* const workers = new WorkerLimit(kMaxRequestWorkers);
+    return *workers;
+}
 
 void SetTimeouts(HINTERNET h, DWORD ms) {
     // Wine honours these on connection and request handles, Windows on every handle.
@@ -114,7 +122,8 @@ struct BoundedHttpGet::Shared {
         session.reset();
     }
 
-    static void Worker(std::shared_ptr<Shared> self) {
+    // `slot` counts this worker until the thread ends, after its handles are closed.
+    static void Worker(std::shared_ptr<Shared> self, WorkerLimit::Slot slot) {
         std::unique_lock<std::mutex> lock(self->mutex);
         for (;;) {
             self->cv.wait(lock, [&] { return self->op != kNone; });
@@ -147,13 +156,18 @@ struct BoundedHttpGet::Shared {
 };
 
 BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
-    : shared_(std::make_shared<Shared>()), deadline_(GetTickCount64() + budgetMs) {
+    : shared_(std::make_shared<Shared>()), budget_(budgetMs) {
     shared_->agent = std::move(agent);
     // Each blocking call on the worker gives up well before the whole budget is spent, so a
     // silent server fails the call itself rather than leaving the worker behind.
     shared_->timeoutMs = budgetMs / 2;
+    WorkerLimit::Slot slot = RequestWorkers().TryTake();
+    if (!slot.Held()) {
+        usable_ = false;  // every worker is taken: the request cannot be opened
+        return;
+    }
     try {
-        std::thread(Shared::Worker, shared_).detach();
+        std::thread(Shared::Worker, shared_, std::move(slot)).detach();
     } catch (const std::system_error&) {
         usable_ = false;  // no worker: every call fails as a request that could not be opened
     }
@@ -167,13 +181,20 @@ bool BoundedHttpGet::Run(int op) {
     if (!usable_) {
         return false;
     }
+    if (budget_.Exhausted()) {
+        usable_ = false;  // nothing left to wait with
+        failed_ = true;
+        return false;
+    }
     std::unique_lock<std::mutex> lock(shared_->mutex);
     shared_->op = static_cast<Op>(op);
     shared_->done = false;
     shared_->cv.notify_all();
-    const ULONGLONG now = GetTickCount64();
-    const auto left = std::chrono::milliseconds(now < deadline_ ? deadline_ - now : 0);
-    if (!shared_->cv.wait_for(lock, left, [&] { return shared_->done; })) {
+    const ULONGLONG start = GetTickCount64();
+    const bool done = shared_->cv.wait_for(lock, std::chrono::milliseconds(budget_.LeftMs()),
+                                           [&] { return shared_->done; });
+    budget_.Charge(GetTickCount64() - start, !done);
+    if (!done) {
         // Out of time: the worker finishes the call on its own and then releases its handles.
         shared_->abandoned = true;
         usable_ = false;
@@ -227,19 +248,26 @@ void BoundedHttpGet::Close() {
 }
 
 bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                               std::string& body) {
+                               std::string& body, size_t maxBytes) {
     body.clear();
     BoundedHttpGet get(agent, budgetMs);
     if (!get.Open(url) || get.Status() < 200 || get.Status() > 299) {
         return false;
     }
     char chunk[4096];
-    for (;;) {
-        const DWORD n = get.Read(chunk, sizeof chunk);
+    // Reads one byte past the limit at most: enough to tell that the body is too long.
+    while (body.size() <= maxBytes) {
+        const size_t room = maxBytes - body.size();
+        const DWORD n = get.Read(chunk, room < sizeof chunk ? static_cast<DWORD>(room + 1)
+                                                            : static_cast<DWORD>(sizeof chunk));
         if (n == 0) {
             break;
         }
         body.append(chunk, n);
     }
-    return !get.Failed();
+    if (get.Failed() || body.size() > maxBytes) {
+        body.clear();
+        return false;
+    }
+    return true;
 }

@@ -1,17 +1,25 @@
 // One HTTP GET with a time budget. The blocking WinINet calls run on a worker thread, so a
 // server that never answers, stalls in the body or never completes the connection cannot hold
-// the caller past its deadline. A call abandoned at the deadline finishes on the worker, which
-// then closes every handle it opened.
+// the caller past its budget. Only the time the caller spends waiting on the worker counts:
+// time spent elsewhere between two calls (in a box, say) does not. A call abandoned when the
+// budget runs out finishes on the worker, which then closes every handle it opened.
+//
+// At most kMaxRequestWorkers workers live at once in the program, abandoned ones included; a
+// request that finds none free fails as a request that could not be opened.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "lookup/wait_budget.h"
+
 class BoundedHttpGet {
   public:
-    // `budgetMs` bounds the whole exchange: opening the request and every read together.
+    // `budgetMs` bounds the time spent waiting on the whole exchange: opening the request and
+    // every read together.
     BoundedHttpGet(std::string agent, DWORD budgetMs);
     ~BoundedHttpGet();
     BoundedHttpGet(const BoundedHttpGet&) = delete;
@@ -34,16 +42,22 @@ class BoundedHttpGet {
     // True once a read failed or the budget ran out.
     bool Failed() const { return failed_; }
 
-    // Reads the whole body (no messages are dispatched). Empty on any failure.
+    // The time spent waiting on the service so far, at most the budget. A second request of
+    // the same run gets what is left: budget - SpentMs().
+    DWORD SpentMs() const { return budget_.SpentMs(); }
+
+    // Reads the whole body (no messages are dispatched). False, with `body` empty, on any
+    // failure and when the body is longer than `maxBytes` (no more than one byte past that is
+    // read).
     static bool FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                          std::string& body);
+                          std::string& body, size_t maxBytes = SIZE_MAX);
 
   private:
     struct Shared;
     bool Run(int op);
 
     std::shared_ptr<Shared> shared_;
-    ULONGLONG deadline_;
+    WaitBudget budget_;
     bool usable_ = true;
     bool failed_ = false;
     DWORD status_ = 0;

@@ -29,6 +29,9 @@ std::string Password;
 namespace {
 
 constexpr DWORD kReadBufferSize = 265;
+// Reading stops here and the look-up goes on with what it has; real answers are well under a
+// kilobyte.
+constexpr size_t kMaxAnswerBytes = 1024 * 1024;
 constexpr UINT kReplyReady = 20;
 // A companion window that stops answering must not hold the run for ever; one that answers
 // has handled the text before the reply file is written.
@@ -72,9 +75,11 @@ void AskService(const std::string& callsign, Buckmaster& record) {
     }
     BytesRead = request.Read(ReadBuffer, kReadBufferSize);
     ResponseText.assign(ReadBuffer, BytesRead);
-    while (BytesRead != 0) {
+    while (BytesRead != 0 && ResponseText.size() < kMaxAnswerBytes) {
         DispatchPendingMessages();
-        BytesRead = request.Read(ReadBuffer, kReadBufferSize);
+        const size_t room = kMaxAnswerBytes - ResponseText.size();
+        BytesRead = request.Read(
+            ReadBuffer, room < kReadBufferSize ? static_cast<DWORD>(room) : kReadBufferSize);
         ResponseText.append(ReadBuffer, BytesRead);
     }
     request.Close();

@@ -4,6 +4,7 @@
 #include "tests/e2e/harness_win.h"
 
 #include <oleauto.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -587,8 +588,18 @@ void StandInServer::Serve(SOCKET s) {
     }
     response += "Connection: close\r\n\r\n";
     const bool stall = answer.stallAfter < answer.body.size();
-    response += stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
-    const bool sent = SendAll(s, response);
+    std::string body = stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
+    bool sent = true;
+    if (answer.pauseAfter < body.size()) {
+        sent = SendAll(s, response + body.substr(0, answer.pauseAfter));
+        const ULONGLONG resumeAt = GetTickCount64() + answer.pauseMs;
+        while (sent && Alive(born) && GetTickCount64() < resumeAt) {
+            Sleep(20);
+        }
+        response.clear();
+        body.erase(0, answer.pauseAfter);
+    }
+    sent = sent && Alive(born) && SendAll(s, response + body);
     if (stall) {
         Hold(born);
         closesocket(s);
@@ -1033,6 +1044,21 @@ std::string Visible(const std::string& bytes) {
         }
     }
     return out;
+}
+
+int ThreadCount(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    int count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        count += entry.th32OwnerProcessID == pid ? 1 : 0;
+    }
+    CloseHandle(snapshot);
+    return count;
 }
 
 }  // namespace e2e

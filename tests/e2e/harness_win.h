@@ -116,6 +116,8 @@ struct CannedAnswer {
     DWORD delayMs = 0;             // pause after the request before anything is sent
     bool contentLength = true;     // send a Content-Length header
     size_t stallAfter = SIZE_MAX;  // body bytes sent before the connection stalls for good
+    size_t pauseAfter = SIZE_MAX;  // body bytes sent before a pause of pauseMs, then the rest
+    DWORD pauseMs = 0;
 };
 
 struct RecordedRequest {
@@ -310,6 +312,9 @@ class AddOn {
 
 // The registered id of the inbound message.
 UINT LookupMessage();
+
+// Threads of a process, from a Toolhelp snapshot; 0 when no snapshot could be taken.
+int ThreadCount(DWORD pid);
 
 // Text of another process's window or control (WM_GETTEXT, bounded in time).
 std::string TextOf(HWND hwnd);

@@ -1,0 +1,9 @@
+#include "lookup/wait_budget.h"
+
+void WaitBudget::Charge(uint64_t waitedMs, bool timedOut) {
+    if (timedOut || waitedMs >= LeftMs()) {
+        spentMs_ = budgetMs_;
+        return;
+    }
+    spentMs_ += static_cast<uint32_t>(waitedMs);
+}
