@@ -10,6 +10,7 @@
 #include "about/version.h"
 #include "common/messages.h"
 #include "host/main_window_win.h"
+#include "lookup/diag_log_win.h"
 #include "lookup/http_get_win.h"
 #include "lookup/request.h"
 #include "lookup/web_lookup_win.h"
@@ -118,6 +119,26 @@ bool CheckIsDue() {
     return UpdateCheckDue(lastCheck, ToCivil(now));
 }
 
+// The fetch's line in the diagnostics log: "found" when the version file came, "not found"
+// when the server answered with another status, "no session" when no answer came.
+void LogUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report, bool fetched) {
+    diaglog::Entry entry;
+    entry.event = diaglog::kUpdateCheckEvent;
+    entry.url = url;
+    entry.status = report.status;
+    entry.error = report.error;
+    entry.errorText = report.error ? diaglog::ErrorText(report.error) : "";
+    entry.bytes = report.bytes;
+    entry.ms = report.ms;
+    if (fetched) {
+        entry.outcome = diaglog::kFound;
+    } else {
+        entry.outcome =
+            report.status != 0 && report.error == 0 ? diaglog::kNotFound : diaglog::kNoSession;
+    }
+    diaglog::Append(entry);
+}
+
 }  // namespace
 
 void RunUpdateCheck() {
@@ -128,8 +149,11 @@ void RunUpdateCheck() {
     // machine pays for one failed fetch a day, not for one before every look-up.
     std::string body;
     const std::string url = UpdateDescriptionUrl(ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
-    if (BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body) &&
-        IsNewerVersion(body)) {
+    BoundedHttpGet::Report report;
+    const bool fetched =
+        BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body, &report);
+    LogUpdateFetch(url, report, fetched);
+    if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, messages::kUpdateAvailable, messages::kUpdateCaption, MB_OK);
         MainForm().RestoreAndActivate();
         ShowAboutModal();

@@ -43,26 +43,34 @@ struct BoundedHttpGet::Shared {
     bool ok = false;
     bool readFailed = false;
     DWORD status = 0;
+    DWORD error = 0;  // GetLastError of the WinINet call that failed
 
     // Owned by the worker thread alone.
     UniqueInternet session;
     UniqueInternet connection;
     UniqueInternet request;
 
+    // Keeps the error of the WinINet call that just failed.
+    bool Fail() {
+        error = GetLastError();
+        return false;
+    }
+
     bool DoOpen() {
         UrlParts parts;
         if (!SplitUrl(url, parts)) {
+            error = ERROR_INTERNET_INVALID_URL;
             return false;
         }
         session.reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
         if (!session) {
-            return false;
+            return Fail();
         }
         SetTimeouts(session.get(), timeoutMs);
         connection.reset(InternetConnectA(session.get(), parts.host.c_str(), parts.port, nullptr,
                                           nullptr, INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection) {
-            return false;
+            return Fail();
         }
         SetTimeouts(connection.get(), timeoutMs);
         DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
@@ -72,11 +80,11 @@ struct BoundedHttpGet::Shared {
         request.reset(HttpOpenRequestA(connection.get(), "GET", parts.pathAndQuery.c_str(), nullptr,
                                        nullptr, nullptr, flags, 0));
         if (!request) {
-            return false;
+            return Fail();
         }
         SetTimeouts(request.get(), timeoutMs);
         if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
-            return false;
+            return Fail();
         }
         DWORD code = 0;
         DWORD size = sizeof code;
@@ -95,6 +103,7 @@ struct BoundedHttpGet::Shared {
         // server that stalls in the body still hands over what it sent before.
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
+            Fail();
             readFailed = true;
             return 0;
         }
@@ -103,6 +112,7 @@ struct BoundedHttpGet::Shared {
         }
         DWORD n = 0;
         if (!InternetReadFile(request.get(), buffer.data(), std::min(available, wanted), &n)) {
+            Fail();
             readFailed = true;  // a read that timed out may still have delivered some bytes
         }
         return n;
@@ -147,7 +157,10 @@ struct BoundedHttpGet::Shared {
 };
 
 BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
-    : shared_(std::make_shared<Shared>()), deadline_(GetTickCount64() + budgetMs) {
+    : shared_(std::make_shared<Shared>()),
+      start_(GetTickCount64()),
+      lastDone_(start_),
+      deadline_(start_ + budgetMs) {
     shared_->agent = std::move(agent);
     // Each blocking call on the worker gives up well before the whole budget is spent, so a
     // silent server fails the call itself rather than leaving the worker behind.
@@ -178,7 +191,13 @@ bool BoundedHttpGet::Run(int op) {
         shared_->abandoned = true;
         usable_ = false;
         failed_ = true;
+        error_ = ERROR_INTERNET_TIMEOUT;
+        lastDone_ = GetTickCount64();
         return false;
+    }
+    lastDone_ = GetTickCount64();
+    if (shared_->error != 0) {
+        error_ = shared_->error;
     }
     return true;
 }
@@ -227,19 +246,24 @@ void BoundedHttpGet::Close() {
 }
 
 bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                               std::string& body) {
+                               std::string& body, Report* report) {
     body.clear();
     BoundedHttpGet get(agent, budgetMs);
-    if (!get.Open(url) || get.Status() < 200 || get.Status() > 299) {
-        return false;
-    }
+    bool ok = get.Open(url) && get.Status() >= 200 && get.Status() <= 299;
     char chunk[4096];
-    for (;;) {
+    while (ok) {
         const DWORD n = get.Read(chunk, sizeof chunk);
         if (n == 0) {
             break;
         }
         body.append(chunk, n);
     }
-    return !get.Failed();
+    ok = ok && !get.Failed();
+    if (report) {
+        report->status = get.Status();
+        report->error = get.Error();
+        report->bytes = body.size();
+        report->ms = get.SpentMs();
+    }
+    return ok;
 }

@@ -34,17 +34,35 @@ class BoundedHttpGet {
     // True once a read failed or the budget ran out.
     bool Failed() const { return failed_; }
 
+    // The WinINet or system error of the failed open or read (ERROR_INTERNET_TIMEOUT when the
+    // budget ran out first); 0 when nothing failed.
+    DWORD Error() const { return error_; }
+
+    // Milliseconds from construction to the end of the last call that finished.
+    DWORD SpentMs() const { return static_cast<DWORD>(lastDone_ - start_); }
+
+    // What FetchText saw, for the diagnostics log.
+    struct Report {
+        DWORD status = 0;
+        DWORD error = 0;
+        size_t bytes = 0;
+        DWORD ms = 0;
+    };
+
     // Reads the whole body (no messages are dispatched). Empty on any failure.
     static bool FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                          std::string& body);
+                          std::string& body, Report* report = nullptr);
 
   private:
     struct Shared;
     bool Run(int op);
 
     std::shared_ptr<Shared> shared_;
+    ULONGLONG start_;
+    ULONGLONG lastDone_;
     ULONGLONG deadline_;
     bool usable_ = true;
     bool failed_ = false;
     DWORD status_ = 0;
+    DWORD error_ = 0;
 };

@@ -71,8 +71,8 @@ bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
-// Makes a value safe for one field of a "|"-separated line: line breaks at its ends go,
-// any other line break or "|" becomes a space.
+}  // namespace
+
 std::string CleanField(const std::string& value) {
     std::size_t first = 0;
     std::size_t last = value.size();
@@ -90,8 +90,6 @@ std::string CleanField(const std::string& value) {
     }
     return out;
 }
-
-}  // namespace
 
 Buckmaster::Buckmaster(std::string decimalSeparator)
     : decimalSeparator_(std::move(decimalSeparator)) {}

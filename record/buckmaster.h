@@ -6,6 +6,10 @@
 #include <string>
 #include <string_view>
 
+// Makes a value safe for one field of a "|"-separated line: line breaks at its ends go,
+// any other line break or "|" becomes a space.
+std::string CleanField(const std::string& value);
+
 class Buckmaster {
   public:
     // `decimalSeparator` is the user's decimal separator: the coordinates are written with it,

@@ -4,6 +4,7 @@
 
 #include "common/messages.h"
 #include "lookup/web_lookup_win.h"
+#include "settings/credentials_win.h"
 #include "settings/input_box_win.h"
 #include "settings/scramble.h"
 #include "settings/settings_win.h"
@@ -16,13 +17,13 @@ bool SingleByteAnsiCodePage() {
     return !GetCPInfo(CP_ACP, &info) || info.MaxCharSize == 1;
 }
 
-// Asks for the password until the entry is empty or one that reads back from the settings
-// file exactly as typed. A refused entry brings the box back with the same default.
-InputBoxAnswer AskForStorablePassword() {
+}  // namespace
+
+InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std::string& stored) {
     for (;;) {
         InputBoxAnswer answer =
-            AskForText("Please Enter your Password for Quendix:", "Enter Password", Password);
-        const bool unchanged = answer.exactInAnsi && answer.text == Password;
+            AskForText("Please Enter your Password for Quendix:", "Enter Password", defaultText);
+        const bool unchanged = answer.exactInAnsi && answer.text == stored;
         if (answer.exactInAnsi && (answer.text.empty() || unchanged)) {
             return answer;
         }
@@ -33,7 +34,9 @@ InputBoxAnswer AskForStorablePassword() {
     }
 }
 
-}  // namespace
+std::string AskForUserName(const std::string& defaultText) {
+    return InputBox("Please Enter your User Name for Quendix:", "Enter UserName", defaultText);
+}
 
 void PromptForAccount() {
     if (MessageBoxA(nullptr, messages::kAccountNotice, kAppTitle, MB_OKCANCEL | MB_DEFBUTTON1) !=
@@ -42,8 +45,7 @@ void PromptForAccount() {
         return;
     }
 
-    const std::string name =
-        InputBox("Please Enter your User Name for Quendix:", "Enter UserName", UserName);
+    const std::string name = AskForUserName(UserName);
     if (name.empty()) {
         WriteSetting("UserName", kNotSet);
         return;
@@ -53,7 +55,7 @@ void PromptForAccount() {
         WriteSetting("UserName", UserName);
     }
 
-    const InputBoxAnswer password = AskForStorablePassword();
+    const InputBoxAnswer password = AskForStorablePassword(Password, Password);
     if (password.text.empty()) {
         WriteSetting("Password", kNotSet);
         return;

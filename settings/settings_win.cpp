@@ -11,6 +11,7 @@ namespace {
 constexpr const char* kSettingsFileName = "QuendixLookup.ini";
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kServiceSection = "Service";
+constexpr const char* kLookupSection = "Lookup";
 constexpr const char* kDefaultSettings =
     "[Settings]\r\n"
     "UserName=Not Set\r\n"
@@ -87,6 +88,14 @@ std::string ReadSetting(const std::string& key) {
 
 void WriteSetting(const std::string& key, const std::string& value) {
     WriteIniValue(SettingsFilePath(), kSettingsSection, key, value);
+}
+
+std::string ReadBaseCallFallbackSetting() {
+    return ReadIniValue(SettingsFilePath(), kLookupSection, "BaseCallFallback");
+}
+
+std::string ReadLogSetting() {
+    return ReadIniValue(SettingsFilePath(), kLookupSection, "Log");
 }
 
 std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault) {
