@@ -119,26 +119,6 @@ bool CheckIsDue() {
     return UpdateCheckDue(lastCheck, ToCivil(now));
 }
 
-// The fetch's line in the diagnostics log: "found" when the version file came, "not found"
-// when the server answered with another status, "no session" when no answer came.
-void LogUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report, bool fetched) {
-    diaglog::Entry entry;
-    entry.event = diaglog::kUpdateCheckEvent;
-    entry.url = url;
-    entry.status = report.status;
-    entry.error = report.error;
-    entry.errorText = report.error ? diaglog::ErrorText(report.error) : "";
-    entry.bytes = report.bytes;
-    entry.ms = report.ms;
-    if (fetched) {
-        entry.outcome = diaglog::kFound;
-    } else {
-        entry.outcome =
-            report.status != 0 && report.error == 0 ? diaglog::kNotFound : diaglog::kNoSession;
-    }
-    diaglog::Append(entry);
-}
-
 }  // namespace
 
 void RunUpdateCheck() {
@@ -152,7 +132,7 @@ void RunUpdateCheck() {
     BoundedHttpGet::Report report;
     const bool fetched =
         BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body, &report);
-    LogUpdateFetch(url, report, fetched);
+    diaglog::AppendUpdateFetch(url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, messages::kUpdateAvailable, messages::kUpdateCaption, MB_OK);
         MainForm().RestoreAndActivate();

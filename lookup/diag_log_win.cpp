@@ -80,10 +80,38 @@ void Append(Entry entry) {
     }
     try {
         entry.localTime = LocalTimeNow();
+        if (entry.error != 0 && entry.errorText.empty()) {
+            entry.errorText = ErrorText(entry.error);
+        }
         AppendLine(FormatLine(entry));
     } catch (...) {
         // Out of memory while logging: the run goes on without the line.
     }
+}
+
+void AppendReplyFileFailure(const std::string& callsign, DWORD error) {
+    Entry entry;
+    entry.event = kReplyFileEvent;
+    entry.callsign = callsign;
+    entry.error = error;
+    entry.outcome = kWriteFailed;
+    Append(entry);
+}
+
+void AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report, bool fetched) {
+    Entry entry;
+    entry.event = kUpdateCheckEvent;
+    entry.url = url;
+    entry.status = report.status;
+    entry.error = report.error;
+    entry.bytes = report.bytes;
+    entry.ms = report.ms;
+    if (fetched) {
+        entry.outcome = kFound;
+    } else {
+        entry.outcome = report.status != 0 && report.error == 0 ? kNotFound : kNoSession;
+    }
+    Append(entry);
 }
 
 }  // namespace diaglog

@@ -146,7 +146,6 @@ bool RequestAnswer(const std::string& callsign, DWORD budgetMs, Attempt& attempt
     attempt.log.url = url;
     attempt.log.status = request.Status();
     attempt.log.error = request.Error();
-    attempt.log.errorText = request.Error() ? diaglog::ErrorText(request.Error()) : "";
     attempt.log.bytes = ResponseText.size();
     attempt.log.ms = GetTickCount64() - start;
     attempt.spentMs = request.SpentMs();
@@ -266,13 +265,7 @@ void DoLookup(std::string& callsign) {
 
         const DWORD error = WriteReplyFile(ResponseText);
         if (error != ERROR_SUCCESS) {
-            diaglog::Entry entry;
-            entry.event = diaglog::kReplyFileEvent;
-            entry.callsign = call;
-            entry.error = error;
-            entry.errorText = diaglog::ErrorText(error);
-            entry.outcome = diaglog::kWriteFailed;
-            diaglog::Append(entry);
+            diaglog::AppendReplyFileFailure(call, error);
             // A stale file must never be taken for this callsign's answer: no notification.
             notify = false;
             const std::string text = messages::Fill(

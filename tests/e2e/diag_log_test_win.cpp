@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/handles_win.h"
 #include "tests/e2e/ui_helpers_win.h"
 
 namespace e2e {
@@ -164,6 +165,7 @@ TEST_F(DiagnosticsLog, EachOutcomeWithItsFields) {
 
     // The reply file cannot be written: a folder stands in its place.
     ASSERT_TRUE(WriteFileBytes(folder_.SettingsPath(), StandardSettings() + kLogOn));
+    ASSERT_TRUE(DeleteFileA(ReplyPath().c_str()));
     ASSERT_TRUE(CreateDirectoryA(ReplyPath().c_str(), nullptr));
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
@@ -272,8 +274,8 @@ TEST_F(DiagnosticsLog, RollsOverAtOneMebibyte) {
     EXPECT_EQ(ReadFileBytes(OldLogPath()).size(), full.size());
 }
 
-// A log that cannot be written (a folder of that name, then a read-only file) changes nothing
-// the run does.
+// A log that cannot be written (a folder of that name, then a file another program holds)
+// changes nothing the run does.
 TEST_F(DiagnosticsLog, UnwritableLogChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolderWithLog());
     ASSERT_TRUE(CreateDirectoryA(LogPath().c_str(), nullptr));
@@ -287,12 +289,16 @@ TEST_F(DiagnosticsLog, UnwritableLogChangesNothing) {
 
     ASSERT_TRUE(RemoveDirectoryA(LogPath().c_str()));
     ASSERT_TRUE(WriteFileBytes(LogPath(), "kept\r\n"));
-    ASSERT_TRUE(SetReadOnly(LogPath(), true));
-    ASSERT_NO_FATAL_FAILURE(LookUp("K9ZZZ", 2));
+    {
+        // Another program holds the file open and shares it with nobody.
+        UniqueFile held(CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held) << "cannot hold the log";
+        ASSERT_NO_FATAL_FAILURE(LookUp("K9ZZZ", 2));
+    }
     EXPECT_EQ(Visible(LookupDat()), Visible("K9ZZZ not found in lookup database|\r\n"));
     EXPECT_EQ(ReadFileBytes(LogPath()), "kept\r\n");
     EXPECT_TRUE(addon_->Running());
-    SetReadOnly(LogPath(), false);
 }
 
 }  // namespace
