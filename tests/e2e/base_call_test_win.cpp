@@ -142,5 +142,32 @@ TEST_F(BaseCallLookup, FailedSecondRequestMeansNotFoundWithinTheBound) {
     ASSERT_NO_FATAL_FAILURE(ExpectNotFound("N0CALL/P"));
 }
 
+// The two requests share the run's one budget: after a first answer that took 8 s, a second
+// answer that would need 14 s is cut off when the 20 s are spent, and the reply is the first
+// answer's "not found". With a budget of its own the second request would have found N0CALL.
+TEST_F(BaseCallLookup, SecondRequestHasOnlyWhatIsLeftOfTheBudget) {
+    server_.SetResponder([](const RecordedRequest& r) {
+        CannedAnswer a = SampleDatabase(r);
+        if (QueryValue(r.target, "callsign") == "N0CALL") {
+            a.trickleMs = 14000 / static_cast<DWORD>(a.body.size());
+        } else {
+            a.delayMs = 8000;
+        }
+        return a;
+    });
+    const std::string settings = StandardSettings();
+    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
+    CreateHost();
+    CreateExtended();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_NO_FATAL_FAILURE(ConnectExtended());
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_NO_FATAL_FAILURE(LookUpWithinTheBound("N0CALL/P", 1));
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    EXPECT_EQ(CalledSigns(), (std::vector<std::string>{"N0CALL/P", "N0CALL"}));
+    ASSERT_NO_FATAL_FAILURE(ExpectNotFound("N0CALL/P"));
+    EXPECT_LT(elapsed, 21500u) << "the two requests took more than the one budget";
+}
+
 }  // namespace
 }  // namespace e2e

@@ -587,8 +587,15 @@ void StandInServer::Serve(SOCKET s) {
     }
     response += "Connection: close\r\n\r\n";
     const bool stall = answer.stallAfter < answer.body.size();
-    response += stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
-    const bool sent = SendAll(s, response);
+    const bool trickle = !stall && answer.trickleMs > 0;
+    if (!trickle) {
+        response += stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
+    }
+    bool sent = SendAll(s, response);
+    for (size_t i = 0; trickle && sent && i < answer.body.size(); ++i) {
+        Sleep(answer.trickleMs);
+        sent = Alive(born) && SendAll(s, answer.body.substr(i, 1));
+    }
     if (stall) {
         Hold(born);
         closesocket(s);

@@ -116,6 +116,7 @@ struct CannedAnswer {
     DWORD delayMs = 0;             // pause after the request before anything is sent
     bool contentLength = true;     // send a Content-Length header
     size_t stallAfter = SIZE_MAX;  // body bytes sent before the connection stalls for good
+    DWORD trickleMs = 0;           // when set, the body goes byte by byte, each after this pause
 };
 
 struct RecordedRequest {
