@@ -2,14 +2,20 @@
 // with its base call, and the record found so is answered under the callsign as sent.
 #include "tests/e2e/road_fixture_win.h"
 
+#include <functional>
+#include <utility>
+
 namespace e2e {
 namespace {
 
 class BaseCallLookup : public AddOnTest {
   protected:
-    // The sample database behind the service; settings lines appended to the standard ones.
-    void StartWith(const std::string& extraSettings = "") {
-        server_.SetResponder(SampleDatabase);
+    using Responder = std::function<CannedAnswer(const RecordedRequest&)>;
+
+    // The program with the standard settings and `extraSettings` after them, the service
+    // answering through `responder` (the sample database unless given).
+    void StartWith(const std::string& extraSettings = "", Responder responder = SampleDatabase) {
+        server_.SetResponder(std::move(responder));
         const std::string settings = StandardSettings() + extraSettings;
         ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
         CreateHost();
@@ -98,13 +104,9 @@ TEST_F(BaseCallLookup, NoRetryWithoutOneBaseCallOrForAKnownCall) {
 }
 
 TEST_F(BaseCallLookup, AccountErrorInTheSecondAnswerTakesTheAccountErrorPath) {
-    server_.SetResponder([](const RecordedRequest& r) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("", [](const RecordedRequest& r) {
         return QueryValue(r.target, "callsign") == "N0CALL" ? Answer("ERROR") : Answer("NOT FOUND");
-    });
-    const std::string settings = StandardSettings();
-    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-    CreateHost();
-    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    }));
     ASSERT_TRUE(addon_->Type("N0CALL/P"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
     HWND box = addon_->WaitForDialog(kAppTitle, kRunTimeoutMs);
@@ -122,7 +124,7 @@ TEST_F(BaseCallLookup, AccountErrorInTheSecondAnswerTakesTheAccountErrorPath) {
 // A slow first answer and a second request that never gets one: the run still ends within the
 // bound, with no box, and the failed second request leaves the first answer's "not found".
 TEST_F(BaseCallLookup, FailedSecondRequestMeansNotFoundWithinTheBound) {
-    server_.SetResponder([](const RecordedRequest& r) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("", [](const RecordedRequest& r) {
         CannedAnswer a = Answer("NOT FOUND");
         if (QueryValue(r.target, "callsign") == "N0CALL") {
             a.mode = CannedAnswer::Mode::NeverAnswer;
@@ -130,13 +132,7 @@ TEST_F(BaseCallLookup, FailedSecondRequestMeansNotFoundWithinTheBound) {
             a.delayMs = 8000;
         }
         return a;
-    });
-    const std::string settings = StandardSettings();
-    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-    CreateHost();
-    CreateExtended();
-    ASSERT_NO_FATAL_FAILURE(StartAddOn());
-    ASSERT_NO_FATAL_FAILURE(ConnectExtended());
+    }));
     ASSERT_NO_FATAL_FAILURE(LookUpWithinTheBound("N0CALL/P", 1));
     EXPECT_EQ(CalledSigns(), (std::vector<std::string>{"N0CALL/P", "N0CALL"}));
     ASSERT_NO_FATAL_FAILURE(ExpectNotFound("N0CALL/P"));
@@ -146,7 +142,7 @@ TEST_F(BaseCallLookup, FailedSecondRequestMeansNotFoundWithinTheBound) {
 // answer that would need 14 s is cut off when the 20 s are spent, and the reply is the first
 // answer's "not found". With a budget of its own the second request would have found N0CALL.
 TEST_F(BaseCallLookup, SecondRequestHasOnlyWhatIsLeftOfTheBudget) {
-    server_.SetResponder([](const RecordedRequest& r) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("", [](const RecordedRequest& r) {
         CannedAnswer a = SampleDatabase(r);
         if (QueryValue(r.target, "callsign") == "N0CALL") {
             a.trickleMs = 14000 / static_cast<DWORD>(a.body.size());
@@ -154,13 +150,7 @@ TEST_F(BaseCallLookup, SecondRequestHasOnlyWhatIsLeftOfTheBudget) {
             a.delayMs = 8000;
         }
         return a;
-    });
-    const std::string settings = StandardSettings();
-    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-    CreateHost();
-    CreateExtended();
-    ASSERT_NO_FATAL_FAILURE(StartAddOn());
-    ASSERT_NO_FATAL_FAILURE(ConnectExtended());
+    }));
     const ULONGLONG start = GetTickCount64();
     ASSERT_NO_FATAL_FAILURE(LookUpWithinTheBound("N0CALL/P", 1));
     const ULONGLONG elapsed = GetTickCount64() - start;
