@@ -11,6 +11,7 @@
 #include "common/ansi_win.h"
 #include "common/messages.h"
 #include "host/main_window_win.h"
+#include "lookup/diag_log_win.h"
 #include "lookup/http_get_win.h"
 #include "lookup/request.h"
 #include "lookup/web_lookup_win.h"
@@ -110,8 +111,11 @@ void RunUpdateCheck() {
     // machine pays for one failed fetch a day, not for one before every look-up.
     std::string body;
     const std::string url = UpdateDescriptionUrl(ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
-    if (BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body, kMaxDescriptionBytes) &&
-        IsNewerVersion(body)) {
+    BoundedHttpGet::Report report;
+    const bool fetched = BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body,
+                                                   kMaxDescriptionBytes, &report);
+    diaglog::AppendUpdateFetch(url, report, fetched);
+    if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, messages::kUpdateAvailable, messages::kUpdateCaption, MB_OK);
         MainForm().RestoreAndActivate();
         ShowAboutModal(MainForm().AboutOwnerLink());

@@ -10,6 +10,7 @@
 #include "host/lifetime_win.h"
 #include "host/resource.h"
 #include "lookup/web_lookup_win.h"
+#include "settings/account_menu_win.h"
 #include "settings/settings_win.h"
 
 #include <utility>
@@ -234,6 +235,10 @@ LRESULT CALLBACK wndInternetCallsignLookup::FormProc(HWND hwnd, UINT msg, WPARAM
             }
             if (LOWORD(wParam) == IDM_ABOUT && HIWORD(wParam) == 0) {
                 form.mnuAbout_Click();
+                return 0;
+            }
+            if (LOWORD(wParam) == IDM_ACCOUNT && HIWORD(wParam) == 0) {
+                mWebLookup::ChangeAccount();
                 return 0;
             }
             break;

@@ -7,6 +7,7 @@
 // Main window.
 #define IDM_MAIN 100
 #define IDM_ABOUT 40001
+#define IDM_ACCOUNT 40002
 #define IDC_COMMAND1 1001
 #define IDT_TIMER1 1
 

@@ -51,26 +51,34 @@ struct BoundedHttpGet::Shared {
     bool ok = false;
     bool readFailed = false;
     DWORD status = 0;
+    DWORD error = 0;  // GetLastError of the WinINet call that failed
 
     // Owned by the worker thread alone.
     UniqueInternet session;
     UniqueInternet connection;
     UniqueInternet request;
 
+    // Keeps the error of the WinINet call that just failed.
+    bool Fail() {
+        error = GetLastError();
+        return false;
+    }
+
     bool DoOpen() {
         UrlParts parts;
         if (!SplitUrl(url, parts)) {
+            error = ERROR_INTERNET_INVALID_URL;
             return false;
         }
         session.reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
         if (!session) {
-            return false;
+            return Fail();
         }
         SetTimeouts(session.get(), timeoutMs);
         connection.reset(InternetConnectA(session.get(), parts.host.c_str(), parts.port, nullptr,
                                           nullptr, INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection) {
-            return false;
+            return Fail();
         }
         SetTimeouts(connection.get(), timeoutMs);
         DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
@@ -80,11 +88,11 @@ struct BoundedHttpGet::Shared {
         request.reset(HttpOpenRequestA(connection.get(), "GET", parts.pathAndQuery.c_str(), nullptr,
                                        nullptr, nullptr, flags, 0));
         if (!request) {
-            return false;
+            return Fail();
         }
         SetTimeouts(request.get(), timeoutMs);
         if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
-            return false;
+            return Fail();
         }
         DWORD code = 0;
         DWORD size = sizeof code;
@@ -103,6 +111,7 @@ struct BoundedHttpGet::Shared {
         // server that stalls in the body still hands over what it sent before.
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
+            Fail();
             readFailed = true;
             return 0;
         }
@@ -111,6 +120,7 @@ struct BoundedHttpGet::Shared {
         }
         DWORD n = 0;
         if (!InternetReadFile(request.get(), buffer.data(), std::min(available, wanted), &n)) {
+            Fail();
             readFailed = true;  // a read that timed out may still have delivered some bytes
         }
         return n;
@@ -164,12 +174,14 @@ BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
     WorkerLimit::Slot slot = RequestWorkers().TryTake();
     if (!slot.Held()) {
         usable_ = false;  // every worker is taken: the request cannot be opened
+        error_ = ERROR_BUSY;
         return;
     }
     try {
         std::thread(Shared::Worker, shared_, std::move(slot)).detach();
     } catch (const std::system_error&) {
         usable_ = false;  // no worker: every call fails as a request that could not be opened
+        error_ = ERROR_NOT_ENOUGH_MEMORY;
     }
 }
 
@@ -184,6 +196,7 @@ bool BoundedHttpGet::Run(int op) {
     if (budget_.Exhausted()) {
         usable_ = false;  // nothing left to wait with
         failed_ = true;
+        error_ = ERROR_INTERNET_TIMEOUT;
         return false;
     }
     std::unique_lock<std::mutex> lock(shared_->mutex);
@@ -199,7 +212,11 @@ bool BoundedHttpGet::Run(int op) {
         shared_->abandoned = true;
         usable_ = false;
         failed_ = true;
+        error_ = ERROR_INTERNET_TIMEOUT;
         return false;
+    }
+    if (shared_->error != 0) {
+        error_ = shared_->error;
     }
     return true;
 }
@@ -248,12 +265,10 @@ void BoundedHttpGet::Close() {
 }
 
 bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                               std::string& body, size_t maxBytes) {
+                               std::string& body, size_t maxBytes, Report* report) {
     body.clear();
     BoundedHttpGet get(agent, budgetMs);
-    if (!get.Open(url) || get.Status() < 200 || get.Status() > 299) {
-        return false;
-    }
+    bool ok = get.Open(url) && get.Status() >= 200 && get.Status() <= 299;
     char chunk[4096];
     // Reads one byte past the limit at most: enough to tell that the body is too long.
     while (body.size() <= maxBytes) {
@@ -266,8 +281,16 @@ bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent,
         body.append(chunk, n);
     }
     if (get.Failed() || body.size() > maxBytes) {
-        body.clear();
-        return false;
+        ok = false;
     }
-    return true;
+    if (report) {
+        report->status = get.Status();
+        report->error = get.Error();
+        report->bytes = body.size();
+        report->ms = get.SpentMs();
+    }
+    if (!ok) {
+        body.clear();
+    }
+    return ok;
 }

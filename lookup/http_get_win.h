@@ -46,11 +46,23 @@ class BoundedHttpGet {
     // the same run gets what is left: budget - SpentMs().
     DWORD SpentMs() const { return budget_.SpentMs(); }
 
+    // The WinINet or system error of the failed open or read (ERROR_INTERNET_TIMEOUT when the
+    // budget ran out first); 0 when nothing failed.
+    DWORD Error() const { return error_; }
+
+    // What FetchText saw, for the diagnostics log.
+    struct Report {
+        DWORD status = 0;
+        DWORD error = 0;
+        size_t bytes = 0;
+        DWORD ms = 0;
+    };
+
     // Reads the whole body (no messages are dispatched). False, with `body` empty, on any
     // failure and when the body is longer than `maxBytes` (no more than one byte past that is
     // read).
     static bool FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                          std::string& body, size_t maxBytes = SIZE_MAX);
+                          std::string& body, size_t maxBytes = SIZE_MAX, Report* report = nullptr);
 
   private:
     struct Shared;
@@ -61,4 +73,5 @@ class BoundedHttpGet {
     bool usable_ = true;
     bool failed_ = false;
     DWORD status_ = 0;
+    DWORD error_ = 0;
 };

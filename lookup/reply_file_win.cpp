@@ -6,6 +6,7 @@
 #include "common/message_pump_win.h"
 #include "common/messages.h"
 #include "common/system_message_win.h"
+#include "lookup/diag_log_win.h"
 #include "lookup/reply_retry.h"
 
 namespace mWebLookup {
@@ -93,11 +94,12 @@ std::string CurrentFolder() {
 
 }  // namespace
 
-bool WriteReplyFileOrReport(const std::string& text) {
+bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign) {
     const DWORD error = ReplaceReplyFile(text + "\r\n");
     if (error == ERROR_SUCCESS) {
         return true;
     }
+    diaglog::AppendReplyFileFailure(callsign, error);
     const std::string message =
         messages::Fill(messages::kCouldNotWriteReply,
                        {{messages::kReplyPath, CurrentFolder() + "\\" + messages::kReplyFileName},

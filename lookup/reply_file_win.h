@@ -8,7 +8,8 @@ namespace mWebLookup {
 
 // Replaces the reply file with `text` followed by CR LF. A file that another program holds for
 // a moment is waited for, up to two seconds, with messages dispatched meanwhile. True when the
-// file was written; otherwise the "Could not write" box has been shown and closed.
-bool WriteReplyFileOrReport(const std::string& text);
+// file was written; otherwise the failure is logged for `callsign` and the "Could not write" box
+// has been shown and closed.
+bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign);
 
 }  // namespace mWebLookup

@@ -6,6 +6,8 @@
 #include "host/hook_win.h"
 #include "host/lifetime_win.h"
 #include "host/main_window_win.h"
+#include "lookup/base_call.h"
+#include "lookup/diag_log_win.h"
 #include "lookup/http_get_win.h"
 #include "lookup/reply_file_win.h"
 #include "lookup/request.h"
@@ -40,6 +42,14 @@ constexpr UINT kSetTextTimeoutMs = 10000;
 char ReadBuffer[kReadBufferSize];
 DWORD BytesRead = 0;
 std::string ResponseText;
+bool BaseCallFallbackOn = true;  // read at every run
+
+// One request of a run, as the diagnostics log records it.
+struct Attempt {
+    diaglog::Entry log;
+    DWORD spentMs = 0;    // time spent waiting on the service
+    bool failed = false;  // not opened, or a read failed or ran out of time
+};
 
 // The decimal separator of the user's regional settings.
 std::string UserDecimalSeparator() {
@@ -63,33 +73,102 @@ void ShowAccountError() {
     MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
+// Asks the service about `callsign` within `budgetMs` and leaves the body in ResponseText.
+// False when the request could not be opened.
+bool RequestAnswer(const std::string& callsign, DWORD budgetMs, Attempt& attempt) {
+    const std::string url = BuildLookupUrl(ServiceBaseUrl("LookupURL", kDefaultLookupBase),
+                                           UserName, Password, callsign);
+    const ULONGLONG start = GetTickCount64();
+    ResponseText.clear();
+    BoundedHttpGet request("vb wininet", budgetMs);
+    const bool opened = request.Open(url);
+    if (opened) {
+        BytesRead = request.Read(ReadBuffer, kReadBufferSize);
+        ResponseText.assign(ReadBuffer, BytesRead);
+        while (BytesRead != 0 && ResponseText.size() < kMaxAnswerBytes) {
+            DispatchPendingMessages();
+            const size_t room = kMaxAnswerBytes - ResponseText.size();
+            BytesRead = request.Read(
+                ReadBuffer, room < kReadBufferSize ? static_cast<DWORD>(room) : kReadBufferSize);
+            ResponseText.append(ReadBuffer, BytesRead);
+        }
+        request.Close();
+    }
+    attempt.log.event = diaglog::kLookupEvent;
+    attempt.log.callsign = callsign;
+    attempt.log.url = url;
+    attempt.log.status = request.Status();
+    attempt.log.error = request.Error();
+    attempt.log.bytes = ResponseText.size();
+    attempt.log.ms = GetTickCount64() - start;
+    attempt.spentMs = request.SpentMs();
+    attempt.failed = !opened || request.Failed();
+    return opened;
+}
+
+const char* Outcome(const NoticeResult& notices) {
+    if (notices.accountError) {
+        return diaglog::kAccountError;
+    }
+    return notices.notFound ? diaglog::kNotFound : diaglog::kFound;
+}
+
+void LogAttempt(Attempt& attempt, const char* outcome) {
+    attempt.log.outcome = outcome;
+    diaglog::Append(attempt.log);
+}
+
+// The callbook knows only the home call: a portable or prefixed callsign that was not found is
+// asked for once more with its base call, within what is left of the run's budget. A record
+// found so is taken under the callsign as sent; an account error in the second answer takes
+// the account-error path; anything else leaves the first answer's "not found".
+void TryBaseCall(const std::string& callsign, Attempt& first, Buckmaster& record,
+                 NoticeResult& notices) {
+    const std::string base = BaseCallFallbackOn ? BaseCall(callsign) : std::string();
+    if (base.empty() || base == callsign || first.spentMs >= kRequestBudgetMs) {
+        LogAttempt(first, diaglog::kNotFound);
+        return;
+    }
+    LogAttempt(first, diaglog::kBaseCallRetry);
+    Attempt second;
+    if (!RequestAnswer(base, kRequestBudgetMs - first.spentMs, second) || second.failed) {
+        LogAttempt(second, diaglog::kNoSession);
+        return;
+    }
+    Buckmaster baseRecord(UserDecimalSeparator());
+    baseRecord.ParseBuckmaster(ResponseText);
+    const NoticeResult baseNotices = ClassifyNotices(baseRecord.Callsign());
+    LogAttempt(second, Outcome(baseNotices));
+    if (baseNotices.accountError) {
+        notices = baseNotices;
+    } else if (!baseNotices.notFound) {
+        record = baseRecord;
+        record.SetCallsign(callsign);  // the logger never sees its call replaced
+        notices = baseNotices;
+    }
+}
+
 // Asks the service, hands the extended line to the reply window and leaves the reply text in
 // ResponseText.
 void AskService(const std::string& callsign, Buckmaster& record) {
-    const std::string url = BuildLookupUrl(ServiceBaseUrl("LookupURL", kDefaultLookupBase),
-                                           UserName, Password, callsign);
-    BoundedHttpGet request("vb wininet", kRequestBudgetMs);
-    if (!request.Open(url)) {
+    Attempt first;
+    if (!RequestAnswer(callsign, kRequestBudgetMs, first)) {
+        LogAttempt(first, diaglog::kNoSession);
         ResponseText = NoSessionReply(callsign);
         return;
     }
-    BytesRead = request.Read(ReadBuffer, kReadBufferSize);
-    ResponseText.assign(ReadBuffer, BytesRead);
-    while (BytesRead != 0 && ResponseText.size() < kMaxAnswerBytes) {
-        DispatchPendingMessages();
-        const size_t room = kMaxAnswerBytes - ResponseText.size();
-        BytesRead = request.Read(
-            ReadBuffer, room < kReadBufferSize ? static_cast<DWORD>(room) : kReadBufferSize);
-        ResponseText.append(ReadBuffer, BytesRead);
-    }
-    request.Close();
 
     record.ParseBuckmaster(ResponseText);
+    // The service's notices stand in the callsign field of the answer.
+    NoticeResult notices = ClassifyNotices(record.Callsign());
+    if (notices.notFound && !notices.accountError) {
+        TryBaseCall(callsign, first, record, notices);
+    } else {
+        LogAttempt(first, Outcome(notices));
+    }
     ResponseText = record.ProcessInfo();
     bool callFound = true;
 
-    // The service's notices stand in the callsign field of the answer.
-    const NoticeResult notices = ClassifyNotices(record.Callsign());
     if (notices.notFound) {
         ResponseText = NotFoundReply(callsign);
         callFound = false;
@@ -117,6 +196,8 @@ void PrepareLookup() {
     if (SettingsFileMissing) {
         ReportSettingsFileNotCreated();
     }
+    BaseCallFallbackOn = BaseCallFallbackEnabled(ReadBaseCallFallbackSetting());
+    diaglog::ReadSwitch();
     UserName = ReadSetting(kUserNameKey);
     const std::string storedPassword = ReadSetting(kPasswordKey);
     Password = storedPassword == kNotSet ? storedPassword : DecodeText(storedPassword);
@@ -139,7 +220,7 @@ void DoLookup(std::string& callsign) {
         AskService(call, record);
 
         // A stale file must never be taken for this callsign's answer: no notification.
-        notify = WriteReplyFileOrReport(ResponseText);
+        notify = WriteReplyFileOrReport(ResponseText, call);
     } catch (...) {
         // Out of memory inside the run: the host is not told of an answer that was not written.
         notify = false;

@@ -4,6 +4,7 @@
 
 #include "common/messages.h"
 #include "lookup/web_lookup_win.h"
+#include "settings/credentials_win.h"
 #include "settings/input_box_win.h"
 #include "settings/scramble.h"
 #include "settings/settings_alerts_win.h"
@@ -17,13 +18,13 @@ bool SingleByteAnsiCodePage() {
     return !GetCPInfo(CP_ACP, &info) || info.MaxCharSize == 1;
 }
 
-// Asks for the password until the entry is empty or one that reads back from the settings
-// file exactly as typed. A refused entry brings the box back with the same default.
-InputBoxAnswer AskForStorablePassword() {
+}  // namespace
+
+InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std::string& stored) {
     for (;;) {
         InputBoxAnswer answer =
-            AskForText("Please Enter your Password for Quendix:", "Enter Password", Password);
-        const bool unchanged = answer.exactInAnsi && answer.text == Password;
+            AskForText("Please Enter your Password for Quendix:", "Enter Password", defaultText);
+        const bool unchanged = answer.exactInAnsi && answer.text == stored;
         if (answer.exactInAnsi && (answer.text.empty() || unchanged)) {
             return answer;
         }
@@ -34,6 +35,12 @@ InputBoxAnswer AskForStorablePassword() {
     }
 }
 
+std::string AskForUserName(const std::string& defaultText) {
+    return InputBox("Please Enter your User Name for Quendix:", "Enter UserName", defaultText);
+}
+
+namespace {
+
 // The prompt sequence. False when a user name or password that was typed could not be stored
 // (the run still goes on with it).
 bool AskAndStoreAccount() {
@@ -43,8 +50,7 @@ bool AskAndStoreAccount() {
         return true;
     }
 
-    const std::string name =
-        InputBox("Please Enter your User Name for Quendix:", "Enter UserName", UserName);
+    const std::string name = AskForUserName(UserName);
     if (name.empty()) {
         WriteSetting(kUserNameKey, kNotSet);
         return true;
@@ -55,7 +61,7 @@ bool AskAndStoreAccount() {
         stored = WriteSetting(kUserNameKey, UserName);
     }
 
-    const InputBoxAnswer password = AskForStorablePassword();
+    const InputBoxAnswer password = AskForStorablePassword(Password, Password);
     if (password.text.empty()) {
         WriteSetting(kPasswordKey, kNotSet);
         return stored;

@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kSettingsSection = "Settings";
 constexpr const char* kServiceSection = "Service";
+constexpr const char* kLookupSection = "Lookup";
 
 // Section "Settings" with both keys unset, each line ended by CR LF.
 std::string DefaultSettings() {
@@ -97,6 +98,14 @@ std::string ReadSetting(const std::string& key) {
 
 bool WriteSetting(const std::string& key, const std::string& value) {
     return WriteIniValue(SettingsFilePath(), kSettingsSection, key, value);
+}
+
+std::string ReadBaseCallFallbackSetting() {
+    return ReadIniValue(SettingsFilePath(), kLookupSection, "BaseCallFallback");
+}
+
+std::string ReadLogSetting() {
+    return ReadIniValue(SettingsFilePath(), kLookupSection, "Log");
 }
 
 std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault) {

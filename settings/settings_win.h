@@ -29,6 +29,10 @@ bool WriteIniValue(const std::string& path, const std::string& section, const st
 std::string ReadSetting(const std::string& key);
 bool WriteSetting(const std::string& key, const std::string& value);
 
+// The optional switches of section "Lookup", as written (empty when missing).
+std::string ReadBaseCallFallbackSetting();
+std::string ReadLogSetting();
+
 // Base URL of a service from the optional key in section "Service", or the built-in default.
 std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault);
 

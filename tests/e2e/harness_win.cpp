@@ -590,16 +590,24 @@ void StandInServer::Serve(SOCKET s) {
     const bool stall = answer.stallAfter < answer.body.size();
     std::string body = stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
     bool sent = true;
-    if (answer.pauseAfter < body.size()) {
-        sent = SendAll(s, response + body.substr(0, answer.pauseAfter));
-        const ULONGLONG resumeAt = GetTickCount64() + answer.pauseMs;
-        while (sent && Alive(born) && GetTickCount64() < resumeAt) {
-            Sleep(20);
+    if (answer.trickleMs > 0 && !stall) {
+        sent = SendAll(s, response);
+        for (size_t i = 0; sent && i < body.size(); ++i) {
+            Sleep(answer.trickleMs);
+            sent = Alive(born) && SendAll(s, body.substr(i, 1));
         }
-        response.clear();
-        body.erase(0, answer.pauseAfter);
+    } else {
+        if (answer.pauseAfter < body.size()) {
+            sent = SendAll(s, response + body.substr(0, answer.pauseAfter));
+            const ULONGLONG resumeAt = GetTickCount64() + answer.pauseMs;
+            while (sent && Alive(born) && GetTickCount64() < resumeAt) {
+                Sleep(20);
+            }
+            response.clear();
+            body.erase(0, answer.pauseAfter);
+        }
+        sent = sent && Alive(born) && SendAll(s, response + body);
     }
-    sent = sent && Alive(born) && SendAll(s, response + body);
     if (stall) {
         Hold(born);
         closesocket(s);

@@ -153,8 +153,11 @@ TEST_F(LookupRoad, LongAnswerIsReadWhole) {
 TEST_F(LookupRoad, RequestValuesArePercentEncoded) {
     server_.SetAnswer("/call", Answer("NOT FOUND"));
     const std::string password = std::string("p&ss word+%") + "\xE9";
+    // The second request with the base call is switched off: this test is about the one
+    // request as sent (base_call_test_win.cpp covers the second).
     const std::string settings =
-        SettingsText("Not Set", password, server_.BaseUrl(), server_.BaseUrl());
+        SettingsText("Not Set", password, server_.BaseUrl(), server_.BaseUrl()) +
+        "[Lookup]\r\nBaseCallFallback=0\r\n";
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
     CreateHost();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());

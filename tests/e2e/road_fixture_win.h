@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/harness_win.h"
 
@@ -35,6 +36,13 @@ inline CannedAnswer Answer(const std::string& body, int status = 200) {
     a.status = status;
     a.body = body;
     return a;
+}
+
+// The stand-in's sample database: it knows N0CALL (the worked example) and no other callsign,
+// N0CALL/P and DL/N0CALL among them.
+inline CannedAnswer SampleDatabase(const RecordedRequest& request) {
+    return QueryValue(request.target, "callsign") == "N0CALL" ? Answer(WorkedBody())
+                                                              : Answer("NOT FOUND");
 }
 
 // The request target the program should send for an account and a callsign, written out.
@@ -158,6 +166,14 @@ class AddOnTest : public ::testing::Test {
     std::string LookupDat() const { return ReadFileBytes(ReplyPath()); }
 
     std::vector<RecordedRequest> Calls() const { return server_.RequestsFor("/call"); }
+    // The callsign of each look-up request, in the order they arrived.
+    std::vector<std::string> CalledSigns() const {
+        std::vector<std::string> signs;
+        for (const RecordedRequest& r : Calls()) {
+            signs.push_back(QueryValue(r.target, "callsign"));
+        }
+        return signs;
+    }
 
     // Declared in this order so that the program goes first, then the windows, the folder and
     // the service.

@@ -1,0 +1,73 @@
+#include "lookup/diag_log.h"
+
+#include <cstdio>
+
+#include "common/text.h"
+#include "record/buckmaster.h"
+
+namespace diaglog {
+
+std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second,
+                         int milliseconds) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", year, month, day,
+                  hour, minute, second, milliseconds);
+    return buffer;
+}
+
+std::string MaskPassword(const std::string& url) {
+    static const std::string kKey = "password=";
+    std::string out;
+    std::string::size_type pos = 0;
+    for (;;) {
+        const auto found = url.find(kKey, pos);
+        if (found == std::string::npos) {
+            return out + url.substr(pos);
+        }
+        const auto valueStart = found + kKey.size();
+        const bool isParameter = found > 0 && (url[found - 1] == '?' || url[found - 1] == '&');
+        out += url.substr(pos, valueStart - pos);
+        if (!isParameter) {
+            pos = valueStart;
+            continue;
+        }
+        auto valueEnd = url.find_first_of("&#", valueStart);
+        if (valueEnd == std::string::npos) {
+            valueEnd = url.size();
+        }
+        out += "***";
+        pos = valueEnd;
+    }
+}
+
+std::string FormatLine(const Entry& entry) {
+    std::string result;
+    if (entry.error != 0) {
+        result = "error " + std::to_string(entry.error) + " " + entry.errorText;
+    } else {
+        result = "HTTP " + std::to_string(entry.status);
+    }
+    const std::string fields[] = {
+        entry.localTime, entry.event,
+        entry.callsign,  MaskPassword(entry.url),
+        result,          std::to_string(entry.bytes),
+        entry.outcome,   std::to_string(entry.ms),
+    };
+    std::string line;
+    for (const std::string& field : fields) {
+        line += CleanField(field);
+        line += '|';
+    }
+    line.pop_back();  // the separator after the last field
+    return line;
+}
+
+bool NeedsRollOver(std::uint64_t currentSize, std::size_t lineSize) {
+    return currentSize > 0 && currentSize + lineSize > kSizeLimitBytes;
+}
+
+bool Enabled(const std::string& settingValue) {
+    return text::TrimSpaces(settingValue) == "1";
+}
+
+}  // namespace diaglog

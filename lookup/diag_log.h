@@ -1,0 +1,62 @@
+// The diagnostics log: one line per request or reply-file failure, the password kept out, and
+// the decision to begin a new file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace diaglog {
+
+inline constexpr char kFileName[] = "QuendixLookup.log";
+inline constexpr char kOldFileName[] = "QuendixLookup.log.old";
+// A file that would grow past this size is renamed to kOldFileName first.
+inline constexpr std::uint64_t kSizeLimitBytes = 1024 * 1024;
+
+// Events.
+inline constexpr char kLookupEvent[] = "lookup";
+inline constexpr char kUpdateCheckEvent[] = "update check";
+inline constexpr char kReplyFileEvent[] = "reply file";
+
+// Outcomes.
+inline constexpr char kFound[] = "found";
+inline constexpr char kNotFound[] = "not found";
+inline constexpr char kAccountError[] = "account error";
+inline constexpr char kNoSession[] = "no session";
+inline constexpr char kBaseCallRetry[] = "base-call retry";
+inline constexpr char kWriteFailed[] = "write failed";
+
+struct Entry {
+    std::string localTime;  // from IsoLocalTime
+    std::string event;
+    std::string callsign;      // the callsign the request carried (empty for none)
+    std::string url;           // as requested; the password value is masked when written
+    unsigned long status = 0;  // HTTP status, 0 when no answer came
+    unsigned long error = 0;   // WinINet or system error number, 0 for none
+    std::string errorText;     // its text
+    std::uint64_t bytes = 0;   // body bytes received
+    std::string outcome;
+    std::uint64_t ms = 0;  // time taken
+};
+
+// "YYYY-MM-DDTHH:MM:SS.mmm", the local time as given.
+std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second,
+                         int milliseconds);
+
+// The URL with the value of every "password" query parameter replaced by "***".
+std::string MaskPassword(const std::string& url);
+
+// One line, without its line break: the fields separated by "|", each value made safe by the
+// rule for reply-line values, so that no value can split the line or add a field.
+// time|event|callsign|url|result|bytes|outcome|ms, where result is "HTTP <status>" or
+// "error <number> <text>".
+std::string FormatLine(const Entry& entry);
+
+// True when a file of `currentSize` bytes must be renamed before `lineSize` more are added.
+// An empty file is never renamed.
+bool NeedsRollOver(std::uint64_t currentSize, std::size_t lineSize);
+
+// The switch: on only for "1", spaces around it trimmed.
+bool Enabled(const std::string& settingValue);
+
+}  // namespace diaglog

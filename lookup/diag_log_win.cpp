@@ -1,0 +1,117 @@
+#include "lookup/diag_log_win.h"
+
+#include "common/handles_win.h"
+#include "settings/settings_win.h"
+
+namespace diaglog {
+namespace {
+
+bool g_on = false;
+
+std::string LogPath(const char* name) {
+    return mWebLookup::ProgramFolder() + "\\" + name;
+}
+
+std::string LocalTimeNow() {
+    SYSTEMTIME t = {};
+    GetLocalTime(&t);
+    return IsoLocalTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+}
+
+// The file's size, or 0 when it cannot be read (a missing file among them).
+std::uint64_t FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void AppendLine(const std::string& line) {
+    const std::string path = LogPath(kFileName);
+    const std::string content = line + "\r\n";
+    if (NeedsRollOver(FileSize(path), content.size())) {
+        MoveFileExA(path.c_str(), LogPath(kOldFileName).c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    UniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return;
+    }
+    DWORD written = 0;
+    WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+}
+
+}  // namespace
+
+void ReadSwitch() {
+    g_on = Enabled(mWebLookup::ReadLogSetting());
+}
+
+bool On() {
+    return g_on;
+}
+
+std::string ErrorText(DWORD error) {
+    // WinINet's own numbers are described by its module, the others by the system.
+    DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    HMODULE wininet = nullptr;
+    if (error >= INTERNET_ERROR_BASE && error <= INTERNET_ERROR_LAST) {
+        wininet = GetModuleHandleA("wininet.dll");
+        flags |= wininet ? FORMAT_MESSAGE_FROM_HMODULE : 0;
+    }
+    char* text = nullptr;
+    const DWORD n =
+        FormatMessageA(flags, wininet, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = n ? std::string(text, n) : std::string("(no description)");
+    if (text) {
+        LocalFree(text);
+    }
+    while (!result.empty() && (result.back() == '\r' || result.back() == '\n')) {
+        result.pop_back();
+    }
+    return result;
+}
+
+void Append(Entry entry) {
+    if (!g_on) {
+        return;
+    }
+    try {
+        entry.localTime = LocalTimeNow();
+        if (entry.error != 0 && entry.errorText.empty()) {
+            entry.errorText = ErrorText(entry.error);
+        }
+        AppendLine(FormatLine(entry));
+    } catch (...) {
+        // Out of memory while logging: the run goes on without the line.
+    }
+}
+
+void AppendReplyFileFailure(const std::string& callsign, DWORD error) {
+    Entry entry;
+    entry.event = kReplyFileEvent;
+    entry.callsign = callsign;
+    entry.error = error;
+    entry.outcome = kWriteFailed;
+    Append(entry);
+}
+
+void AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report, bool fetched) {
+    Entry entry;
+    entry.event = kUpdateCheckEvent;
+    entry.url = url;
+    entry.status = report.status;
+    entry.error = report.error;
+    entry.bytes = report.bytes;
+    entry.ms = report.ms;
+    if (fetched) {
+        entry.outcome = kFound;
+    } else {
+        entry.outcome = report.status != 0 && report.error == 0 ? kNotFound : kNoSession;
+    }
+    Append(entry);
+}
+
+}  // namespace diaglog

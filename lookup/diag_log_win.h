@@ -1,0 +1,32 @@
+// Appends lines to the diagnostics log beside the settings file, when the user switched it on.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "lookup/diag_log.h"
+#include "lookup/http_get_win.h"
+
+namespace diaglog {
+
+// Reads the switch from the settings file; a run calls this before its first request.
+void ReadSwitch();
+bool On();
+
+// The text of a WinINet or system error number, without a trailing line break.
+std::string ErrorText(DWORD error);
+
+// Stamps the entry with the present local time (and the error's text, when it has none) and
+// appends its line; nothing when the log is off. A log that cannot be written is left as it is and
+// never reported.
+void Append(Entry entry);
+
+// The line of a reply file that could not be written (`error` from the system).
+void AppendReplyFileFailure(const std::string& callsign, DWORD error);
+
+// The line of the update check's fetch: "found" when the version file came, "not found" when
+// the server answered with another status, "no session" when no answer came.
+void AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report, bool fetched);
+
+}  // namespace diaglog
