@@ -60,18 +60,6 @@ std::string Decode(const std::string& value) {
     return out;
 }
 
-std::vector<std::string> Split(const std::string& s, char separator) {
-    std::vector<std::string> parts(1);
-    for (const char c : s) {
-        if (c == separator) {
-            parts.emplace_back();
-        } else {
-            parts.back() += c;
-        }
-    }
-    return parts;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -86,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string head = std::string(base.url) + "/call?";
     FUZZ_REQUIRE(url.compare(0, head.size(), head) == 0);
-    const std::vector<std::string> pairs = Split(url.substr(head.size()), '&');
+    const std::vector<std::string> pairs = fuzz::Split(url.substr(head.size()), '&');
     FUZZ_REQUIRE(pairs.size() == 5);
     const char* const keys[] = {"username", "password", "rawlookup", "callsign", "program"};
     const std::string values[] = {user, password, "1", callsign, "Logger32"};

@@ -66,15 +66,7 @@ void CheckParse(const std::string& text, const std::string& separator) {
         return;
     }
     // With the point as the only separator the accepted texts are plain C numbers.
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsBlank(text[first])) {
-        ++first;
-    }
-    while (last > first && IsBlank(text[last - 1])) {
-        --last;
-    }
-    const std::string number = text.substr(first, last - first);
+    const std::string number = fuzz::Trim(text, IsBlank);
     FUZZ_REQUIRE(number.find('\0') == std::string::npos);
     char* end = nullptr;
     const double reference = std::strtod(number.c_str(), &end);

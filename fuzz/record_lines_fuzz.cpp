@@ -13,18 +13,6 @@
 
 namespace {
 
-std::vector<std::string> SplitBars(const std::string& line) {
-    std::vector<std::string> parts(1);
-    for (const char c : line) {
-        if (c == '|') {
-            parts.emplace_back();
-        } else {
-            parts.back() += c;
-        }
-    }
-    return parts;
-}
-
 bool IsPlain(const std::string& value) {
     return value.find_first_of("\r\n|") == std::string::npos;
 }
@@ -69,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(fuzz::Count(reply, '|') == 17);
     FUZZ_REQUIRE(reply.back() == '|');
     FUZZ_REQUIRE(!fuzz::HasLineBreak(reply));
-    const std::vector<std::string> fields = SplitBars(reply);
+    const std::vector<std::string> fields = fuzz::Split(reply, '|');
     RequireCarried(fields, 0, r.Callsign());
     RequireCarried(fields, 1, r.FirstName());
     RequireCarried(fields, 3, r.Address());
@@ -89,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(fuzz::Count(extended, '|') == 6);
     FUZZ_REQUIRE(extended.front() == '|');
     FUZZ_REQUIRE(!fuzz::HasLineBreak(extended));
-    const std::vector<std::string> extendedFields = SplitBars(extended);
+    const std::vector<std::string> extendedFields = fuzz::Split(extended, '|');
     FUZZ_REQUIRE(extendedFields[0].empty() && extendedFields[4].empty());
     RequireCarried(extendedFields, 1, r.Effdate());
     RequireCarried(extendedFields, 2, r.EXPdate());

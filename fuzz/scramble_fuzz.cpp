@@ -21,15 +21,7 @@ bool IsTrimmed(char c) {
 // quotes around the value goes; at most 254 bytes come back.
 std::string ReadBack(const std::string& stored) {
     std::string value = stored.substr(0, stored.find_first_of(std::string("\0\r\n", 3)));
-    std::size_t first = 0;
-    std::size_t last = value.size();
-    while (first < last && IsTrimmed(value[first])) {
-        ++first;
-    }
-    while (last > first && IsTrimmed(value[last - 1])) {
-        --last;
-    }
-    value = value.substr(first, last - first);
+    value = fuzz::Trim(value, IsTrimmed);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
