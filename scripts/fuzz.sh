@@ -72,6 +72,7 @@ fuzz_target() {
 }
 
 if [ "${1:-}" = "--ci" ]; then
+    echo "== fuzz targets: the committed inputs once, then ${CI_SECONDS} s of fuzzing each"
     build
     for target in "${ALL_TARGETS[@]}"; do
         replay "$target"
