@@ -89,6 +89,14 @@ SEEDS = {
     # The last byte picks the separator (0 point, 1 comma, 2 none); the byte before it chooses
     # writing (odd: the eight bytes before it hold a double, least significant first) or
     # reading (even: the text).
+    # The last byte chooses the program's text (odd) or a text of the input (even); for the
+    # program's text the byte before it picks one (4: could not write, 7: not found). The values
+    # (callsign, folder, system message) are cut by backslashes, a doubled one standing for one.
+    "messages_fill": {
+        "could_not_write": b"K1ABC\\ C:\\\\Logger32\\ Access is denied.\r\n" + bytes([4, 1]),
+        "placeholder_in_value": b"<folder>K1<callsign>\\ x\\ y" + bytes([7, 1]),
+        "free_text": b"<<callsign>>\\ der\\ \\ <system message>" + bytes([0]),
+    },
     "number_text": {
         "read_latitude": b" -33.5 \x00\x00",
         "read_comma": b"42,25\x00\x01",
