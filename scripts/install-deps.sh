@@ -4,7 +4,10 @@
 set -euo pipefail
 need=()
 # openssl and python3 run the TLS service of the https tests; Wine does TLS through libgnutls30.
-for pkg in cmake g++ make googletest g++-mingw-w64-x86-64 wine wine64 openssl python3 libgnutls30 "$@"; do
+# clang-14 and libclang-rt-14-dev (libFuzzer, the sanitizer runtimes) build the fuzz and
+# sanitizer trees.
+for pkg in cmake g++ make googletest g++-mingw-w64-x86-64 wine wine64 openssl python3 libgnutls30 \
+           clang-14 libclang-rt-14-dev "$@"; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

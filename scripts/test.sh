@@ -9,6 +9,8 @@ scripts/build.sh
 
 echo "== native unit tests"
 ctest --test-dir build/native --output-on-failure
+scripts/sanitize.sh
+scripts/fuzz.sh --ci
 
 echo "== Win32 tests under Wine"
 source scripts/wine-env.sh
