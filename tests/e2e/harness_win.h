@@ -118,7 +118,7 @@ struct CannedAnswer {
     size_t stallAfter = SIZE_MAX;  // body bytes sent before the connection stalls for good
     size_t pauseAfter = SIZE_MAX;  // body bytes sent before a pause of pauseMs, then the rest
     DWORD pauseMs = 0;
-    DWORD trickleMs = 0;           // when set, the body goes byte by byte, each after this pause
+    DWORD trickleMs = 0;  // when set, the body goes byte by byte, each after this pause
 };
 
 struct RecordedRequest {
