@@ -5,6 +5,6 @@
 
 #include <string>
 
-// The message text of `error` without its trailing line break, or "Error N" when the system has
-// none.
+// The message text of `error` (a system or WinINet number) without its trailing line break, or
+// "Error N" when there is none.
 std::string SystemMessage(DWORD error);

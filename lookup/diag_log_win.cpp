@@ -1,6 +1,7 @@
 #include "lookup/diag_log_win.h"
 
 #include "common/handles_win.h"
+#include "common/system_message_win.h"
 #include "settings/settings_win.h"
 
 namespace diaglog {
@@ -52,28 +53,6 @@ bool On() {
     return g_on;
 }
 
-std::string ErrorText(DWORD error) {
-    // WinINet's own numbers are described by its module, the others by the system.
-    DWORD flags =
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-    HMODULE wininet = nullptr;
-    if (error >= INTERNET_ERROR_BASE && error <= INTERNET_ERROR_LAST) {
-        wininet = GetModuleHandleA("wininet.dll");
-        flags |= wininet ? FORMAT_MESSAGE_FROM_HMODULE : 0;
-    }
-    char* text = nullptr;
-    const DWORD n =
-        FormatMessageA(flags, wininet, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = n ? std::string(text, n) : std::string("(no description)");
-    if (text) {
-        LocalFree(text);
-    }
-    while (!result.empty() && (result.back() == '\r' || result.back() == '\n')) {
-        result.pop_back();
-    }
-    return result;
-}
-
 void Append(Entry entry) {
     if (!g_on) {
         return;
@@ -81,7 +60,7 @@ void Append(Entry entry) {
     try {
         entry.localTime = LocalTimeNow();
         if (entry.error != 0 && entry.errorText.empty()) {
-            entry.errorText = ErrorText(entry.error);
+            entry.errorText = SystemMessage(entry.error);
         }
         AppendLine(FormatLine(entry));
     } catch (...) {

@@ -14,9 +14,6 @@ namespace diaglog {
 void ReadSwitch();
 bool On();
 
-// The text of a WinINet or system error number, without a trailing line break.
-std::string ErrorText(DWORD error);
-
 // Stamps the entry with the present local time (and the error's text, when it has none) and
 // appends its line; nothing when the log is off. A log that cannot be written is left as it is and
 // never reported.
