@@ -1,8 +1,9 @@
 # The released program and its zip. The Release build of a Windows tree is the shipped build:
 # the tests of that tree run the very exe that `cmake --build <tree> --target package` zips.
 
-# Small: built for size (-Os; a parse takes microseconds either way), unused functions and data dropped at link time, no symbols in the Release exe (the
-# Debug build keeps its symbols).
+# Small: built for size (-Os; a parse takes microseconds either way, the network far longer),
+# unused functions and data dropped at link time, no symbols in the Release exe (the Debug build
+# keeps its symbols).
 set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
 set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
 foreach(target quendix_core QuendixInternetLookup)
