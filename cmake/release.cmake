@@ -12,6 +12,9 @@ foreach(target quendix_core QuendixInternetLookup)
 endforeach()
 target_link_options(QuendixInternetLookup PRIVATE
   $<$<CONFIG:Release>:-Wl,--gc-sections> $<$<CONFIG:Release>:-s>)
+# No type name on a console the program does not have, and no demangler in the exe for it.
+target_sources(QuendixInternetLookup PRIVATE
+  $<$<CONFIG:Release>:${CMAKE_SOURCE_DIR}/host/quiet_terminate.cpp>)
 
 # The user's guide and the licence travel with CR LF line ends, so that Notepad shows them.
 set(QUENDIX_PACKAGE_TEXTS "docs/ReadMe.txt=ReadMe.txt" "LICENSE=License.txt")
