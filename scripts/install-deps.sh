@@ -2,20 +2,20 @@
 # Installs what the build and the tests need on a fresh Debian 12 machine, and any further
 # Debian packages named as arguments.
 set -euo pipefail
-export DEBIAN_FRONTEND=noninteractive
-need=()
-# 32-bit Wine and its TLS library come from Debian's i386 architecture.
+# The 32-bit program's compiler, and 32-bit Wine with its TLS library (only recommended by Wine,
+# and the https tests need it), from Debian's i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
     apt-get update -qq
 fi
-# openssl and python3 run the TLS service of the https tests; Wine does TLS through libgnutls30
-# (only recommended by Wine), in each architecture.
-for pkg in cmake g++ make googletest g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 \
-           wine32:i386 openssl python3 libgnutls30 libgnutls30:i386 "$@"; do
+set -- g++-mingw-w64-i686 wine32:i386 libgnutls30:i386 "$@"
+need=()
+# openssl and python3 run the TLS service of the https tests; Wine does TLS through libgnutls30.
+for pkg in cmake g++ make googletest g++-mingw-w64-x86-64 wine wine64 openssl python3 libgnutls30 "$@"; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
