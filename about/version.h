@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/resource.h"
+#include "app_version.h"
 
 struct Version {
     unsigned major;
@@ -13,8 +13,8 @@ struct Version {
     unsigned revision;
 };
 
-// The program's own version: the first, second and fourth numbers of its version resource
-// (which reads 1.2.0.4; the third number takes no part).
+// The program's own version: the first, second and fourth numbers of the project version, which
+// the version resource shows in full (the third number takes no part).
 inline constexpr Version kProgramVersion{APP_VERSION_MAJOR, APP_VERSION_MINOR,
                                          APP_VERSION_REVISION};
 

@@ -90,3 +90,9 @@ TEST(VersionText, ProgramVersionAndAboutTitle) {
     EXPECT_EQ(title.find('\r', head.size()), std::string::npos);
     EXPECT_EQ(title.find('\n', head.size()), std::string::npos);
 }
+
+// The version the program compares and shows is the one the release publishes on the update
+// server (both come from the project version).
+TEST(VersionText, IsThePublishedReleaseVersion) {
+    EXPECT_EQ(VersionText(), APP_RELEASE_TEXT);
+}

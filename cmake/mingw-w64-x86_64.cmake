@@ -1,21 +1,3 @@
-# Cross build for 64-bit Windows with MinGW-w64; programs run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
-# The -posix variants: the -win32 thread model has no std::thread/std::mutex.
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# One exe, no runtime DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# CTest runs test programs through Wine (the prefix comes from the environment).
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Cross build for 64-bit Windows with MinGW-w64.
+set(MINGW_W64_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

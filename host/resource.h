@@ -16,12 +16,6 @@
 #define IDC_INPUT_PROMPT 201
 #define IDC_INPUT_TEXT 202
 
-// Version resource fields.
-#define APP_VERSION_MAJOR 1
-#define APP_VERSION_MINOR 2
-#define APP_VERSION_BUILD 0
-#define APP_VERSION_REVISION 4
-
 // About window: its five labels, in the order of the layout (title, two captions, two links).
 #define IDC_ABOUT_LABEL1 301
 #define IDC_ABOUT_LABEL2 302

@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# Builds both trees: native (portable core and its unit tests) and win64 (the program and the
-# Win32 tests, cross-built with MinGW-w64).
+# Builds the trees named as arguments (default: all three), each in Release:
+#   native  the portable core and its unit tests
+#   win64   the 64-bit program and the Win32 tests, cross-built with MinGW-w64
+#   win32   the same for 32-bit Windows (the exe the update server serves)
+# The Release build of a Windows tree is the shipped build; scripts/release.sh zips it as it is.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 JOBS=${JOBS:-2}
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/native -j"$JOBS"
-cmake -S . -B build/win64 -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-cmake --build build/win64 -j"$JOBS"
+declare -A toolchain=([native]="" [win64]=cmake/mingw-w64-x86_64.cmake [win32]=cmake/mingw-w64-i686.cmake)
+for tree in "${@:-native win64 win32}"; do
+    for t in $tree; do
+        [ -n "${toolchain[$t]+set}" ] || { echo "unknown tree: $t" >&2; exit 2; }
+        cmake -S . -B "build/$t" -DCMAKE_BUILD_TYPE=Release \
+              ${toolchain[$t]:+-DCMAKE_TOOLCHAIN_FILE=${toolchain[$t]}} >/dev/null
+        cmake --build "build/$t" -j"$JOBS"
+    done
+done

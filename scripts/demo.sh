@@ -6,7 +6,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 scripts/install-deps.sh
-scripts/build.sh >/dev/null
+scripts/build.sh win64 >/dev/null
 source scripts/wine-env.sh
 wine_start
 wine build/win64/bin/lookup_demo.exe "${1:-N0CALL}" </dev/null 2>/dev/null | tr -d '\r'

@@ -2,6 +2,13 @@
 # Installs what the build and the tests need on a fresh Debian 12 machine, and any further
 # Debian packages named as arguments.
 set -euo pipefail
+# The 32-bit program's compiler, and 32-bit Wine with its TLS library (only recommended by Wine,
+# and the https tests need it), from Debian's i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    apt-get update -qq
+fi
+set -- g++-mingw-w64-i686 wine32:i386 libgnutls30:i386 "$@"
 need=()
 # openssl and python3 run the TLS service of the https tests; Wine does TLS through libgnutls30.
 # clang-14 and libclang-rt-14-dev (libFuzzer, the sanitizer runtimes) build the fuzz and
