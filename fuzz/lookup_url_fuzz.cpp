@@ -1,6 +1,7 @@
 // The request URL of a look-up. Whatever the account and the callsign hold, the URL keeps its five
 // query keys in order, holds no CR, LF, space or "#", splits for the connection, and each value
-// decodes back to exactly what was given.
+// decodes back to exactly what was given. The replacement replies built from the same callsign
+// stay one line: no CR or LF, and the not-found reply's only "|" is its last byte.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -89,5 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(SplitUrl(url, parts));
     FUZZ_REQUIRE(parts.host == base.host && parts.port == base.port);
     FUZZ_REQUIRE(parts.pathAndQuery == std::string(base.path) + url.substr(head.size() - 6));
+
+    const std::string notFound = NotFoundReply(callsign);
+    const std::string noSession = NoSessionReply(callsign);
+    FUZZ_REQUIRE(!fuzz::HasLineBreak(notFound) && !fuzz::HasLineBreak(noSession));
+    FUZZ_REQUIRE(fuzz::Count(notFound, '|') == 1 && notFound.back() == '|');
+    FUZZ_REQUIRE(fuzz::Count(noSession, '|') == 0);
     return 0;
 }
