@@ -10,10 +10,11 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 set -- g++-mingw-w64-i686 wine32:i386 libgnutls30:i386 "$@"
 need=()
-# openssl and python3 run the TLS service of the https tests; Wine does TLS through libgnutls30.
+# openssl and python3 run the TLS service of the https tests; Wine does TLS through libgnutls30
+# (named with its architecture: with the i386 one installed too, the bare name is ambiguous).
 # clang-14 and libclang-rt-14-dev (libFuzzer, the sanitizer runtimes) build the fuzz and
 # sanitizer trees.
-for pkg in cmake g++ make googletest g++-mingw-w64-x86-64 wine wine64 openssl python3 libgnutls30 \
+for pkg in cmake g++ make googletest g++-mingw-w64-x86-64 wine wine64 openssl python3 libgnutls30:amd64 \
            clang-14 libclang-rt-14-dev "$@"; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
