@@ -111,9 +111,7 @@ TEST_F(BaseCallLookup, AccountErrorInTheSecondAnswerTakesTheAccountErrorPath) {
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
     HWND box = addon_->WaitForDialog(kAppTitle, kRunTimeoutMs);
     ASSERT_NE(box, nullptr) << "no account-error box";
-    EXPECT_EQ(Visible(MessageBoxText(box)),
-              Visible("Error with User Name or Password\r\nDelete " + folder_.Path() +
-                      "\\QuendixLookup.ini\r\nAnd re-enter your information."));
+    EXPECT_EQ(Visible(MessageBoxText(box)), Visible(AccountErrorText()));
     EXPECT_EQ(Notifications(), 0u);
     ASSERT_TRUE(PressButton(box, IDOK));
     ASSERT_TRUE(WaitForNotifications(1));

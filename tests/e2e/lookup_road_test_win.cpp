@@ -255,9 +255,7 @@ TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
     HWND box = addon_->WaitForDialog(kAppTitle, kRunTimeoutMs);
     ASSERT_NE(box, nullptr) << "no account-error box";
-    EXPECT_EQ(Visible(MessageBoxText(box)),
-              Visible("Error with User Name or Password\r\nDelete " + folder_.Path() +
-                      "\\QuendixLookup.ini\r\nAnd re-enter your information."));
+    EXPECT_EQ(Visible(MessageBoxText(box)), Visible(AccountErrorText()));
     PumpFor(500);
     EXPECT_EQ(Notifications(), 0u) << "the host was told before the box was closed";
     ASSERT_TRUE(PressButton(box, IDOK));

@@ -85,6 +85,11 @@ class AddOnTest : public ::testing::Test {
     }
     std::string CurrentFolder() const { return workFolder_.empty() ? folder_.Path() : workFolder_; }
     std::string ReplyPath() const { return JoinPath(CurrentFolder(), kReplyFileName); }
+    // The account-error box as the user sees it, naming this program's settings file.
+    std::string AccountErrorText() const {
+        return "Error with User Name or Password\r\nDelete " + folder_.SettingsPath() +
+               "\r\nAnd re-enter your information.";
+    }
 
     void CreateHost() { host_ = MakeHost(CurrentFolder()); }
     void CreateExtended() {

@@ -12,10 +12,6 @@ class SettingsFile : public AccountPrompt {
                "\r\nPut the program in a folder you can write to.";
     }
     std::string CannotWriteText() const { return "Could not write " + folder_.SettingsPath(); }
-    std::string AccountErrorText() const {
-        return "Error with User Name or Password\r\nDelete " + folder_.SettingsPath() +
-               "\r\nAnd re-enter your information.";
-    }
 
     // Checks the box's text, its exclamation icon and its single OK button, then presses OK.
     void ExpectBoxAndPressOk(HWND box, const std::string& text) {
