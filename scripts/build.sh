@@ -12,8 +12,11 @@ declare -A toolchain=([native]="" [win64]=cmake/mingw-w64-x86_64.cmake [win32]=c
 for tree in "${@:-native win64 win32}"; do
     for t in $tree; do
         [ -n "${toolchain[$t]+set}" ] || { echo "unknown tree: $t" >&2; exit 2; }
+        # The toolchain file counts only when a tree is first configured.
+        chain=${toolchain[$t]}
+        [ -f "build/$t/CMakeCache.txt" ] && chain=
         cmake -S . -B "build/$t" -DCMAKE_BUILD_TYPE=Release \
-              ${toolchain[$t]:+-DCMAKE_TOOLCHAIN_FILE=${toolchain[$t]}} >/dev/null
+              ${chain:+-DCMAKE_TOOLCHAIN_FILE=$chain} >/dev/null
         cmake --build "build/$t" -j"$JOBS"
     done
 done
