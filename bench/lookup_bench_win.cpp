@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/step_costs_win.h"
 #include "host/main_window_win.h"
 #include "tests/e2e/harness_win.h"
 
@@ -476,6 +477,8 @@ int Run(const Plan& plan, bool steps) {
         std::printf("The bare GET, for comparison\n");
         PrintRow("start .. request at service", getRequest);
         PrintRow("request .. last byte, closed", getRest);
+        PrintStepCosts(folder.Path(), folder.SettingsPath(), server.Port(),
+                       static_cast<int>(details.size()));
     }
     std::fflush(stdout);
     server.Stop();
