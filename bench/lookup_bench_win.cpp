@@ -36,6 +36,7 @@ constexpr DWORD kReadChunk = 265;
 constexpr size_t kBigAnswerBytes = 1000000;
 constexpr DWORD kRunTimeoutMs = 40000;
 constexpr const char* kBareExe = "bench_bare_window.exe";
+constexpr const char* kBareImportsExe = "bench_bare_imports.exe";
 constexpr const char* kBareClass = "BareBenchWindow";
 
 struct Plan {
@@ -285,8 +286,8 @@ HWND FindBareWindow(DWORD pid) {
     return owner == pid ? w : nullptr;
 }
 
-bool StartBare(double& ms, std::string* error) {
-    const std::string exe = JoinPath(OwnFolder(), kBareExe);
+bool StartBare(const char* name, double& ms, std::string* error) {
+    const std::string exe = JoinPath(OwnFolder(), name);
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -371,7 +372,8 @@ int Run(const Plan& plan, bool steps) {
         return Fail("cannot create the logger's windows");
     }
 
-    std::vector<double> lookups, gets, bigLookups, bigGets, programStarts, bareStarts;
+    std::vector<double> lookups, gets, bigLookups, bigGets, programStarts, bareStarts,
+        bareImportStarts;
     std::vector<LookupResult> details;
     std::vector<GetResult> getDetails;
     {
@@ -434,14 +436,19 @@ int Run(const Plan& plan, bool steps) {
         for (int side = 0; side < 2; ++side) {
             const bool programFirst = i % 2 == 0;
             const bool ok = (side == 0) == programFirst ? StartProgram(folder, ours, &error)
-                                                        : StartBare(bare, &error);
+                                                        : StartBare(kBareExe, bare, &error);
             if (!ok) {
                 return Fail("start-up: " + error);
             }
         }
+        double withImports = 0;
+        if (steps && !StartBare(kBareImportsExe, withImports, &error)) {
+            return Fail("start-up: " + error);
+        }
         if (i >= plan.startWarmups) {
             programStarts.push_back(ours);
             bareStarts.push_back(bare);
+            bareImportStarts.push_back(withImports);
         }
     }
 
@@ -477,6 +484,10 @@ int Run(const Plan& plan, bool steps) {
         std::printf("The bare GET, for comparison\n");
         PrintRow("start .. request at service", getRequest);
         PrintRow("request .. last byte, closed", getRest);
+        std::printf("Start-up (medians of the %zu start-ups above)\n", programStarts.size());
+        PrintRow("program", programStarts);
+        PrintRow("bare window", bareStarts);
+        PrintRow("bare window, program's DLLs+manifest", bareImportStarts);
         PrintStepCosts(folder.Path(), folder.SettingsPath(), server.Port(),
                        static_cast<int>(details.size()));
     }

@@ -187,23 +187,78 @@ struct BoundedHttpGet::Shared {
         session.reset();
     }
 
-    // `slot` counts this worker until the thread ends, after its handles are closed.
-    static void Worker(std::shared_ptr<Shared> self, WorkerLimit::Slot slot) {
-        std::unique_lock<std::mutex> lock(self->mutex);
-        self->cv.wait(lock, [&] { return self->op != kNone || self->quit; });
-        if (self->op == kOpen && !self->quit) {
+    // Serves one request; true when it ended with the caller still there (not abandoned), so
+    // that the thread may serve the next one.
+    static bool Serve(Shared& self) {
+        std::unique_lock<std::mutex> lock(self.mutex);
+        self.cv.wait(lock, [&] { return self.op != kNone || self.quit; });
+        if (self.op == kOpen && !self.quit) {
             lock.unlock();
-            const bool ok = self->DoOpen();
+            const bool ok = self.DoOpen();
             lock.lock();
-            self->ok = ok;
-            self->done = true;
-            self->cv.notify_all();
+            self.ok = ok;
+            self.done = true;
+            self.cv.notify_all();
             if (ok) {
-                self->ReadPieces(lock);
+                self.ReadPieces(lock);
             }
         }
         lock.unlock();
-        self->Release();
+        self.Release();  // every handle of this request, on the thread that opened it
+        lock.lock();
+        return !self.abandoned;
+    }
+
+    // A worker whose request is over waits here for the next request, one worker at most:
+    // starting a thread costs a run far more than handing a waiting one its request.
+    struct Idle {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool waiting = false;
+        std::shared_ptr<Shared> next;
+
+        // Hands `job` to the waiting worker; false when none waits.
+        bool HandOver(const std::shared_ptr<Shared>& job) {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (!waiting || next) {
+                return false;
+            }
+            next = job;
+            cv.notify_one();
+            return true;
+        }
+
+        // Waits for the next request; false at once when another worker already waits.
+        bool Wait(std::shared_ptr<Shared>& job) {
+            std::unique_lock<std::mutex> lock(mutex);
+            if (waiting) {
+                return false;
+            }
+            waiting = true;
+            cv.wait(lock, [&] { return next != nullptr; });
+            waiting = false;
+            job = std::move(next);
+            next.reset();
+            return true;
+        }
+    };
+
+    // Never destroyed: a waiting worker may still be inside it while the process exits.
+    static Idle& IdleWorkers() {
+        static Idle* const idle = new Idle;
+        return *idle;
+    }
+
+    // `slot` counts this worker until the thread ends, after its handles are closed, waiting
+    // for a next request included.
+    static void Worker(std::shared_ptr<Shared> job, WorkerLimit::Slot slot) {
+        while (job) {
+            const bool reusable = Serve(*job);
+            job.reset();
+            if (!reusable || !IdleWorkers().Wait(job)) {
+                break;
+            }
+        }
     }
 };
 
@@ -213,6 +268,9 @@ BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
     // Each blocking call on the worker gives up well before the whole budget is spent, so a
     // silent server fails the call itself rather than leaving the worker behind.
     shared_->timeoutMs = budgetMs / 2;
+    if (Shared::IdleWorkers().HandOver(shared_)) {
+        return;
+    }
     WorkerLimit::Slot slot = RequestWorkers().TryTake();
     if (!slot.Held()) {
         usable_ = false;  // every worker is taken: the request cannot be opened

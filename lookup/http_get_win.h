@@ -7,7 +7,9 @@
 // from the last piece without a hand-over each.
 //
 // At most kMaxRequestWorkers workers live at once in the program, abandoned ones included; a
-// request that finds none free fails as a request that could not be opened.
+// request that finds none free fails as a request that could not be opened. A worker whose
+// request ended (not abandoned) waits for the next request, one such worker at most, so a run
+// does not pay for starting a thread; every request still opens its own WinINet session.
 #pragma once
 
 #include <windows.h>
