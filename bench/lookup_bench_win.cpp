@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/clock_win.h"
 #include "bench/step_costs_win.h"
 #include "host/main_window_win.h"
 #include "tests/e2e/harness_win.h"
@@ -47,17 +48,6 @@ struct Plan {
     int startWarmups = 2;
     int startPairs = 20;
 };
-
-double NowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / perMs;
-}
 
 // The service's tagged answer for N0CALL; `size` pads its last (ignored) field.
 std::string WorkedBody(size_t size = 0) {
