@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -15,7 +16,11 @@
 
 namespace {
 
-enum Op { kNone, kOpen, kRead, kQuit };
+enum Op { kNone, kOpen };
+
+// The worker reads what has arrived in pieces of up to this size, and the caller takes its small
+// chunks from them: a long answer needs one hand-over per piece, not one per chunk.
+constexpr DWORD kReadPiece = 64 * 1024;
 
 // The program's request workers. Never destroyed: a worker abandoned inside WinINet may still
 // give its slot back while the process exits.
@@ -38,20 +43,29 @@ struct BoundedHttpGet::Shared {
     std::mutex mutex;
     std::condition_variable cv;
     Op op = kNone;
-    bool done = false;
-    bool abandoned = false;
+    bool done = false;       // the open has finished
+    bool quit = false;       // the caller is done with the request
+    bool abandoned = false;  // the caller gave up waiting
 
-    // Inputs and outputs of the current operation.
+    // Inputs and outputs of the open.
     std::string agent;
     std::string url;
+    size_t maxBody = SIZE_MAX;  // the worker never reads more of the body than this
     DWORD timeoutMs = 0;
-    std::vector<char> buffer;
-    DWORD wanted = 0;
-    DWORD got = 0;
     bool ok = false;
-    bool readFailed = false;
     DWORD status = 0;
     DWORD error = 0;  // GetLastError of the WinINet call that failed
+
+    // The body read so far and not yet handed over: pending[taken..].
+    std::string pending;
+    size_t taken = 0;
+    // The caller waits for more (set too right after the open, which the first read follows at
+    // once). The worker blocks in a read only then: while the caller is elsewhere (in a box,
+    // say) no receive time-out can run out on a read that nobody waits for.
+    bool wantMore = true;
+    size_t readTotal = 0;
+    bool bodyEnded = false;  // end of the body, a failed read, or maxBody reached
+    bool readFailed = false;
 
     // Owned by the worker thread alone.
     UniqueInternet session;
@@ -103,27 +117,68 @@ struct BoundedHttpGet::Shared {
         return true;
     }
 
-    DWORD DoRead() {
-        if (!request) {
-            return 0;
-        }
+    // Reads what has arrived, at most `wanted` bytes; 0 at the end of the body or after a
+    // failed read (`failed` then true).
+    DWORD DoRead(char* buffer, DWORD wanted, bool& failed, DWORD& failure) {
         // A plain read waits until the whole buffer is full; ask what has arrived first, so a
         // server that stalls in the body still hands over what it sent before.
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
-            Fail();
-            readFailed = true;
+            failure = GetLastError();
+            failed = true;
             return 0;
         }
         if (available == 0) {
             return 0;  // end of the body
         }
         DWORD n = 0;
-        if (!InternetReadFile(request.get(), buffer.data(), std::min(available, wanted), &n)) {
-            Fail();
-            readFailed = true;  // a read that timed out may still have delivered some bytes
+        if (!InternetReadFile(request.get(), buffer, std::min(available, wanted), &n)) {
+            failure = GetLastError();
+            failed = true;  // a read that timed out may still have delivered some bytes
         }
         return n;
+    }
+
+    // Reads a piece of the body each time the caller wants more, until the body ends, the
+    // caller is done or gives up, or maxBody bytes were read. Called and returns with the lock
+    // held.
+    void ReadPieces(std::unique_lock<std::mutex>& lock) {
+        std::vector<char> piece(kReadPiece);
+        for (;;) {
+            cv.wait(lock, [&] { return quit || abandoned || wantMore; });
+            if (quit || abandoned) {
+                return;
+            }
+            const size_t room = maxBody - readTotal;
+            if (room == 0) {
+                bodyEnded = true;
+                cv.notify_all();
+                return;
+            }
+            lock.unlock();
+            bool failed = false;
+            DWORD failure = 0;
+            const DWORD n =
+                DoRead(piece.data(), room < kReadPiece ? static_cast<DWORD>(room) : kReadPiece,
+                       failed, failure);
+            lock.lock();
+            wantMore = false;
+            pending.erase(0, taken);
+            taken = 0;
+            pending.append(piece.data(), n);
+            readTotal += n;
+            if (failed) {
+                readFailed = true;
+                error = failure;
+            }
+            if (n == 0 || failed) {
+                bodyEnded = true;
+            }
+            cv.notify_all();
+            if (bodyEnded) {
+                return;
+            }
+        }
     }
 
     void Release() {
@@ -132,36 +187,78 @@ struct BoundedHttpGet::Shared {
         session.reset();
     }
 
-    // `slot` counts this worker until the thread ends, after its handles are closed.
-    static void Worker(std::shared_ptr<Shared> self, WorkerLimit::Slot slot) {
-        std::unique_lock<std::mutex> lock(self->mutex);
-        for (;;) {
-            self->cv.wait(lock, [&] { return self->op != kNone; });
-            const Op op = self->op;
-            if (op == kQuit) {
-                break;
-            }
+    // Serves one request; true when it ended with the caller still there (not abandoned), so
+    // that the thread may serve the next one.
+    static bool Serve(Shared& self) {
+        std::unique_lock<std::mutex> lock(self.mutex);
+        self.cv.wait(lock, [&] { return self.op != kNone || self.quit; });
+        if (self.op == kOpen && !self.quit) {
             lock.unlock();
-            bool ok = false;
-            DWORD got = 0;
-            if (op == kOpen) {
-                ok = self->DoOpen();
-            } else {
-                got = self->DoRead();
-                ok = true;
-            }
+            const bool ok = self.DoOpen();
             lock.lock();
-            self->ok = ok;
-            self->got = got;
-            self->op = kNone;
-            self->done = true;
-            self->cv.notify_all();
-            if (self->abandoned) {
-                break;
+            self.ok = ok;
+            self.done = true;
+            self.cv.notify_all();
+            if (ok) {
+                self.ReadPieces(lock);
             }
         }
         lock.unlock();
-        self->Release();
+        self.Release();  // every handle of this request, on the thread that opened it
+        lock.lock();
+        return !self.abandoned;
+    }
+
+    // A worker whose request is over waits here for the next request, one worker at most:
+    // starting a thread costs a run far more than handing a waiting one its request.
+    struct Idle {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool waiting = false;
+        std::shared_ptr<Shared> next;
+
+        // Hands `job` to the waiting worker; false when none waits.
+        bool HandOver(const std::shared_ptr<Shared>& job) {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (!waiting || next) {
+                return false;
+            }
+            next = job;
+            cv.notify_one();
+            return true;
+        }
+
+        // Waits for the next request; false at once when another worker already waits.
+        bool Wait(std::shared_ptr<Shared>& job) {
+            std::unique_lock<std::mutex> lock(mutex);
+            if (waiting) {
+                return false;
+            }
+            waiting = true;
+            cv.wait(lock, [&] { return next != nullptr; });
+            waiting = false;
+            job = std::move(next);
+            next.reset();
+            return true;
+        }
+    };
+
+    // Never destroyed: a waiting worker may still be inside it while the process exits.
+    static Idle& IdleWorkers() {
+        static Idle* const idle = new Idle;
+        return *idle;
+    }
+
+    // `slot` counts this worker until the thread ends, after its handles are closed, waiting
+    // for a next request included.
+    static void Worker(std::shared_ptr<Shared> job, WorkerLimit::Slot slot) {
+        while (job) {
+            const bool reusable = Serve(*job);
+            job.reset();
+            if (!reusable || !IdleWorkers().Wait(job)) {
+                break;
+            }
+        }
     }
 };
 
@@ -171,6 +268,9 @@ BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
     // Each blocking call on the worker gives up well before the whole budget is spent, so a
     // silent server fails the call itself rather than leaving the worker behind.
     shared_->timeoutMs = budgetMs / 2;
+    if (Shared::IdleWorkers().HandOver(shared_)) {
+        return;
+    }
     WorkerLimit::Slot slot = RequestWorkers().TryTake();
     if (!slot.Held()) {
         usable_ = false;  // every worker is taken: the request cannot be opened
@@ -189,47 +289,49 @@ BoundedHttpGet::~BoundedHttpGet() {
     Close();
 }
 
-bool BoundedHttpGet::Run(int op) {
-    if (!usable_) {
-        return false;
-    }
+// Waits, within what is left of the budget, until `ready` holds; false (and the request
+// abandoned) when the budget runs out first. Called with the lock held.
+bool BoundedHttpGet::WaitFor(std::unique_lock<std::mutex>& lock,
+                             const std::function<bool()>& ready) {
     if (budget_.Exhausted()) {
-        usable_ = false;  // nothing left to wait with
-        failed_ = true;
-        error_ = ERROR_INTERNET_TIMEOUT;
-        return false;
-    }
-    std::unique_lock<std::mutex> lock(shared_->mutex);
-    shared_->op = static_cast<Op>(op);
-    shared_->done = false;
-    shared_->cv.notify_all();
-    const ULONGLONG start = GetTickCount64();
-    const bool done = shared_->cv.wait_for(lock, std::chrono::milliseconds(budget_.LeftMs()),
-                                           [&] { return shared_->done; });
-    budget_.Charge(GetTickCount64() - start, !done);
-    if (!done) {
-        // Out of time: the worker finishes the call on its own and then releases its handles.
-        shared_->abandoned = true;
+        shared_->abandoned = true;  // nothing left to wait with
+        shared_->cv.notify_all();
         usable_ = false;
         failed_ = true;
         error_ = ERROR_INTERNET_TIMEOUT;
         return false;
     }
-    if (shared_->error != 0) {
-        error_ = shared_->error;
+    const ULONGLONG start = GetTickCount64();
+    const bool done =
+        shared_->cv.wait_for(lock, std::chrono::milliseconds(budget_.LeftMs()), ready);
+    budget_.Charge(GetTickCount64() - start, !done);
+    if (!done) {
+        // Out of time: the worker finishes its call on its own and then releases its handles.
+        shared_->abandoned = true;
+        shared_->cv.notify_all();
+        usable_ = false;
+        failed_ = true;
+        error_ = ERROR_INTERNET_TIMEOUT;
+        return false;
     }
     return true;
 }
 
-bool BoundedHttpGet::Open(const std::string& url) {
-    {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->url = url;
-    }
-    if (!Run(kOpen)) {
+bool BoundedHttpGet::Open(const std::string& url, size_t maxBody) {
+    if (!usable_) {
         return false;
     }
-    std::lock_guard<std::mutex> lock(shared_->mutex);
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    shared_->url = url;
+    shared_->maxBody = maxBody;
+    shared_->op = kOpen;
+    shared_->cv.notify_all();
+    if (!WaitFor(lock, [&] { return shared_->done; })) {
+        return false;
+    }
+    if (shared_->error != 0) {
+        error_ = shared_->error;
+    }
     if (!shared_->ok) {
         usable_ = false;
     }
@@ -238,37 +340,41 @@ bool BoundedHttpGet::Open(const std::string& url) {
 }
 
 DWORD BoundedHttpGet::Read(char* buffer, DWORD size) {
-    {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->buffer.resize(size);
-        shared_->wanted = size;
-    }
-    if (!Run(kRead)) {
+    if (!usable_) {
         return 0;
     }
-    std::lock_guard<std::mutex> lock(shared_->mutex);
-    const DWORD got = shared_->got;
-    if (shared_->readFailed) {
-        failed_ = true;
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    Shared& s = *shared_;
+    if (s.pending.size() == s.taken && !s.bodyEnded) {
+        s.wantMore = true;
+        s.cv.notify_all();
     }
-    std::copy(shared_->buffer.begin(), shared_->buffer.begin() + got, buffer);
+    if (!WaitFor(lock, [&] { return s.pending.size() > s.taken || s.bodyEnded; })) {
+        return 0;
+    }
+    const DWORD got = static_cast<DWORD>(std::min<size_t>(size, s.pending.size() - s.taken));
+    std::copy(s.pending.begin() + s.taken, s.pending.begin() + s.taken + got, buffer);
+    s.taken += got;
+    if (s.taken == s.pending.size() && s.bodyEnded && s.readFailed) {
+        failed_ = true;  // the bytes that arrived before the failure are all delivered
+        error_ = s.error;
+    }
     return got;
 }
 
 void BoundedHttpGet::Close() {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     usable_ = false;
-    if (!shared_->abandoned && shared_->op == kNone) {
-        shared_->op = kQuit;
-        shared_->cv.notify_all();
-    }
+    shared_->quit = true;
+    shared_->cv.notify_all();
 }
 
 bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
                                std::string& body, size_t maxBytes, Report* report) {
     body.clear();
     BoundedHttpGet get(agent, budgetMs);
-    bool ok = get.Open(url) && get.Status() >= 200 && get.Status() <= 299;
+    const size_t cap = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;
+    bool ok = get.Open(url, cap) && get.Status() >= 200 && get.Status() <= 299;
     char chunk[4096];
     // Reads one byte past the limit at most: enough to tell that the body is too long.
     while (body.size() <= maxBytes) {

@@ -2,15 +2,21 @@
 // server that never answers, stalls in the body or never completes the connection cannot hold
 // the caller past its budget. Only the time the caller spends waiting on the worker counts:
 // time spent elsewhere between two calls (in a box, say) does not. A call abandoned when the
-// budget runs out finishes on the worker, which then closes every handle it opened.
+// budget runs out finishes on the worker, which then closes every handle it opened. The worker
+// reads the body in pieces of what has arrived, and the caller's small reads take their bytes
+// from the last piece without a hand-over each.
 //
 // At most kMaxRequestWorkers workers live at once in the program, abandoned ones included; a
-// request that finds none free fails as a request that could not be opened.
+// request that finds none free fails as a request that could not be opened. A worker whose
+// request ended (not abandoned) waits for the next request, one such worker at most, so a run
+// does not pay for starting a thread; every request still opens its own WinINet session.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <memory>
 #include <string>
 
@@ -26,11 +32,13 @@ class BoundedHttpGet {
     BoundedHttpGet& operator=(const BoundedHttpGet&) = delete;
 
     // Opens the session and sends the request. False when the URL is not usable, the request
-    // could not be sent, or the budget ran out first.
-    bool Open(const std::string& url);
+    // could not be sent, or the budget ran out first. The worker never reads more than
+    // `maxBody` bytes of the body.
+    bool Open(const std::string& url, size_t maxBody = SIZE_MAX);
 
-    // Reads at most `size` bytes of the body into `buffer` and returns how many arrived:
-    // 0 at the end of the body, after a failed read, or when the budget is spent.
+    // Hands over at most `size` bytes of the body into `buffer` and returns how many: what has
+    // arrived, waiting only when nothing has; 0 at the end of the body (or of `maxBody`), after
+    // a failed read, or when the budget is spent.
     DWORD Read(char* buffer, DWORD size);
 
     // Releases the request; later reads deliver nothing.
@@ -66,7 +74,7 @@ class BoundedHttpGet {
 
   private:
     struct Shared;
-    bool Run(int op);
+    bool WaitFor(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready);
 
     std::shared_ptr<Shared> shared_;
     WaitBudget budget_;

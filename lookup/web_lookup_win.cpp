@@ -81,7 +81,7 @@ bool RequestAnswer(const std::string& callsign, DWORD budgetMs, Attempt& attempt
     const ULONGLONG start = GetTickCount64();
     ResponseText.clear();
     BoundedHttpGet request("vb wininet", budgetMs);
-    const bool opened = request.Open(url);
+    const bool opened = request.Open(url, kMaxAnswerBytes);
     if (opened) {
         BytesRead = request.Read(ReadBuffer, kReadBufferSize);
         ResponseText.assign(ReadBuffer, BytesRead);

@@ -1,0 +1,506 @@
+// Prints how long the program's work takes against the least the same work can cost:
+//   - a look-up as the logger makes it (6 x command 1, command 2, until "Logger32 1"), with the
+//     extended window present and a reply window named, against a bare WinINet GET of the same
+//     URL from this process (own session each time, 265-byte reads, no worker thread);
+//   - the same with a 1,000,000-byte answer;
+//   - start-up to a findable, minimised main window against a program that shows one window.
+// The two sides of each figure run in interleaved pairs, so both see the same machine.
+// It prints figures and judges none of them.
+//
+// Usage: lookup_bench [--quick] [--steps]
+//   --quick  a few pairs of each kind, to show that every part works
+//   --steps  also where a look-up's time goes, step by step, as seen from outside the program
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/clock_win.h"
+#include "bench/step_costs_win.h"
+#include "host/main_window_win.h"
+#include "tests/e2e/harness_win.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr const char* kUser = "BENCH";
+constexpr const char* kPassword = "benchpass";
+constexpr const char* kCallsign = "N0CALL";
+constexpr const char* kAgent = "vb wininet";
+constexpr DWORD kReadChunk = 265;
+constexpr size_t kBigAnswerBytes = 1000000;
+constexpr DWORD kRunTimeoutMs = 40000;
+constexpr const char* kBareExe = "bench_bare_window.exe";
+constexpr const char* kBareImportsExe = "bench_bare_imports.exe";
+constexpr const char* kBareClass = "BareBenchWindow";
+
+struct Plan {
+    int warmups = 10;
+    int pairs = 200;
+    int bigWarmups = 2;
+    int bigPairs = 20;
+    int startWarmups = 2;
+    int startPairs = 20;
+};
+
+// The service's tagged answer for N0CALL; `size` pads its last (ignored) field.
+std::string WorkedBody(size_t size = 0) {
+    std::string body = std::string("N0CALL") + "\xB8" + "JANE" + "\xB9" + "Q" + "\xBA" + "SAMPLE" +
+                       "\xBC" + "12 ELM ST" + "\xBF" + "ANYTOWN" + "\xC0" + "IL" + "\xC1" +
+                       "60000" + "\xC6" + "LAKE" + "\xD1" + "United States" + "\xB6" + "E" +
+                       "\xCA" + "EN52" + "\xC8" + "42.25" + "\xC9" + "88.1" + "\xD0" + "BUREAU" +
+                       "\xC3" + "01/15/2005" + "\xC4" + "01/15/2015" + "\xB7" + "X" + "\xD3" + "Y" +
+                       "\xC7" + "-6" + "\xC5" + "11/02/2008" + "\xBB" + "IGNORED";
+    if (body.size() < size) {
+        body.append(size - body.size(), 'x');
+    }
+    return body;
+}
+const char* const kWorkedLineStart = "N0CALL|JANE|Q SAMPLE|12 ELM ST|ANYTOWN|";
+
+struct Stats {
+    double median = 0, q1 = 0, q3 = 0;
+};
+
+double Quantile(std::vector<double> v, double q) {
+    std::sort(v.begin(), v.end());
+    const double at = q * static_cast<double>(v.size() - 1);
+    const size_t lo = static_cast<size_t>(at);
+    const size_t hi = std::min(lo + 1, v.size() - 1);
+    return v[lo] + (v[hi] - v[lo]) * (at - static_cast<double>(lo));
+}
+
+Stats Summarise(const std::vector<double>& v) {
+    if (v.empty()) {
+        return {};
+    }
+    return {Quantile(v, 0.5), Quantile(v, 0.25), Quantile(v, 0.75)};
+}
+
+void PrintRow(const char* what, const std::vector<double>& v) {
+    const Stats s = Summarise(v);
+    std::printf("  %-34s median %9.3f ms   IQR %9.3f ms (%.3f .. %.3f)   n=%zu\n", what, s.median,
+                s.q3 - s.q1, s.q1, s.q3, v.size());
+}
+
+void PrintFigure(const char* ours, const std::vector<double>& a, const char* base,
+                 const std::vector<double>& b) {
+    PrintRow(ours, a);
+    PrintRow(base, b);
+    const double mb = Summarise(b).median;
+    std::printf("  ratio of medians: %.2f\n\n", mb > 0 ? Summarise(a).median / mb : 0.0);
+    std::fflush(stdout);
+}
+
+int Fail(const std::string& why) {
+    std::printf("lookup_bench: FAILED: %s\n", why.c_str());
+    std::fflush(stdout);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The logger's window and the reply window, each noting when its event arrived.
+
+struct Marks {
+    double notified = 0;  // "Logger32 1" with wParam 20
+    double extended = 0;  // the extended line (WM_SETTEXT)
+    size_t extendedBytes = 0;
+};
+Marks g_marks;
+std::atomic<double> g_requestAt{0};  // when the stand-in had the whole request
+UINT g_hostMessage = 0;
+
+LRESULT CALLBACK MarkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SETTEXT) {
+        g_marks.extended = NowMs();
+        g_marks.extendedBytes = lParam ? std::strlen(reinterpret_cast<const char*>(lParam)) : 0;
+        return TRUE;  // the window keeps its title
+    }
+    if (msg == g_hostMessage && g_hostMessage != 0) {
+        if (wParam == 20) {
+            g_marks.notified = NowMs();
+        }
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HWND MakeMarkWindow(const char* title) {
+    static const bool registered = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = MarkProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "LookupBenchMark";
+        return RegisterClassA(&wc) != 0;
+    }();
+    if (!registered) {
+        return nullptr;
+    }
+    return CreateWindowExA(0, "LookupBenchMark", title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The baseline GET.
+
+struct GetResult {
+    double ms = 0;
+    double requestMs = 0;  // from the start to the stand-in having the request
+    size_t bytes = 0;
+};
+
+bool BareGet(const std::string& host, INTERNET_PORT port, const std::string& target,
+             GetResult& out) {
+    g_requestAt = 0;
+    const double start = NowMs();
+    HINTERNET session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HINTERNET connection = session ? InternetConnectA(session, host.c_str(), port, nullptr, nullptr,
+                                                      INTERNET_SERVICE_HTTP, 0, 0)
+                                   : nullptr;
+    HINTERNET request =
+        connection ? HttpOpenRequestA(connection, "GET", target.c_str(), nullptr, nullptr, nullptr,
+                                      INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD, 0)
+                   : nullptr;
+    bool ok = request && HttpSendRequestA(request, nullptr, 0, nullptr, 0);
+    size_t total = 0;
+    char buffer[kReadChunk];
+    while (ok) {
+        DWORD n = 0;
+        if (!InternetReadFile(request, buffer, kReadChunk, &n)) {
+            ok = false;
+        } else if (n == 0) {
+            break;
+        }
+        total += n;
+    }
+    for (HINTERNET h : {request, connection, session}) {
+        if (h) {
+            InternetCloseHandle(h);
+        }
+    }
+    out.ms = NowMs() - start;
+    out.requestMs = g_requestAt.load() - start;
+    out.bytes = total;
+    return ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// One look-up, the logger's way.
+
+struct LookupResult {
+    double ms = 0;
+    double typedMs = 0;     // the six command-1 messages
+    double requestMs = 0;   // command 2 posted .. the stand-in has the request
+    double extendedMs = 0;  // request .. the extended line arrives
+    double notifiedMs = 0;  // extended line .. "Logger32 1"
+};
+
+bool WaitFor(const double& mark, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        PumpMessages();
+        if (mark != 0) {
+            return true;
+        }
+        if (GetTickCount64() >= end) {
+            return false;
+        }
+        MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+bool OneLookup(AddOn& addon, const AddOnFolder& folder, LookupResult& out, std::string* error) {
+    g_marks = Marks();
+    g_requestAt = 0;
+    const double start = NowMs();
+    if (!addon.Type(kCallsign)) {
+        *error = "command 1 was not taken";
+        return false;
+    }
+    const double typed = NowMs();
+    if (!addon.Post(kCmdLookup, 0)) {
+        *error = "command 2 was not taken";
+        return false;
+    }
+    if (!WaitFor(g_marks.notified, kRunTimeoutMs)) {
+        HWND box = addon.FindDialog("");
+        *error = box ? "the program showed a box: " + MessageBoxText(box)
+                     : std::string("no notification");
+        return false;
+    }
+    const double end = g_marks.notified;
+    out.ms = end - start;
+    out.typedMs = typed - start;
+    out.requestMs = g_requestAt.load() - typed;
+    out.extendedMs = g_marks.extended - g_requestAt.load();
+    out.notifiedMs = end - g_marks.extended;
+    // A figure only counts for a real answer: the reply line and the extended line are there.
+    const std::string reply = ReadFileBytes(folder.ReplyPath());
+    if (reply.compare(0, std::strlen(kWorkedLineStart), kWorkedLineStart) != 0 ||
+        g_marks.extended == 0 || g_marks.extendedBytes == 0) {
+        *error = "the answer was not written: " + Visible(reply.substr(0, 80));
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up.
+
+// Polls until `find` returns a visible, minimised window or the time is up; ms, or -1.
+template <typename Find>
+double TimeToWindow(double start, Find find, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < end) {
+        HWND w = find();
+        if (w && IsWindowVisible(w) && IsIconic(w)) {
+            return NowMs() - start;
+        }
+        Sleep(1);
+    }
+    return -1;
+}
+
+HWND FindBareWindow(DWORD pid) {
+    HWND w = FindWindowA(kBareClass, nullptr);
+    DWORD owner = 0;
+    if (w) {
+        GetWindowThreadProcessId(w, &owner);
+    }
+    return owner == pid ? w : nullptr;
+}
+
+bool StartBare(const char* name, double& ms, std::string* error) {
+    const std::string exe = JoinPath(OwnFolder(), name);
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    const double start = NowMs();
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi)) {
+        *error = "cannot start " + exe;
+        return false;
+    }
+    ms = TimeToWindow(
+        start, [&] { return FindBareWindow(pi.dwProcessId); }, 15000);
+    if (HWND w = FindBareWindow(pi.dwProcessId)) {
+        PostMessageA(w, WM_CLOSE, 0, 0);
+    }
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 1);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (ms < 0) {
+        *error = "the bare window did not appear";
+        return false;
+    }
+    return true;
+}
+
+bool StartProgram(const AddOnFolder& folder, double& ms, std::string* error) {
+    AddOn addon(folder);
+    const double start = NowMs();
+    if (!addon.Start(error)) {
+        return false;
+    }
+    ms = TimeToWindow(
+        start, [&] { return addon.MainWindow(); }, 15000);
+    if (HWND main = addon.MainWindow()) {
+        PostMessageA(main, WM_CLOSE, 0, 0);
+    }
+    if (!addon.WaitForExit(10000)) {
+        addon.Terminate();
+    }
+    if (ms < 0) {
+        *error = "the program's minimised window did not appear";
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int Run(const Plan& plan, bool steps) {
+    const std::string body = WorkedBody();
+    const std::string bigBody = WorkedBody(kBigAnswerBytes);
+    std::atomic<bool> big{false};
+    StandInServer server;
+    server.SetResponder([&](const RecordedRequest&) {
+        g_requestAt = NowMs();
+        CannedAnswer answer;
+        answer.body = big ? bigBody : body;
+        return answer;
+    });
+    if (!server.Start()) {
+        return Fail("the stand-in service did not start");
+    }
+    if (!MarkUpdateCheckedNow()) {
+        return Fail("cannot store the time of the last update check");
+    }
+    AddOnFolder folder;
+    std::string error;
+    const std::string settings = SettingsText(kUser, kPassword, server.BaseUrl(), server.BaseUrl());
+    if (!folder.Prepare(settings.c_str(), &error)) {
+        return Fail(error);
+    }
+    const std::string target = std::string("/call?username=") + kUser + "&password=" + kPassword +
+                               "&rawlookup=1&callsign=" + kCallsign + "&program=Logger32";
+
+    g_hostMessage = RegisterWindowMessageA(kHostMessageName);
+    HWND host = MakeMarkWindow(kHostTitle);
+    HWND reply = MakeMarkWindow("Extended reply");
+    auto extended = MakeExtendedWindow();
+    if (!host || !reply || !extended->Handle()) {
+        return Fail("cannot create the logger's windows");
+    }
+
+    std::vector<double> lookups, gets, bigLookups, bigGets, programStarts, bareStarts,
+        bareImportStarts;
+    std::vector<LookupResult> details;
+    std::vector<GetResult> getDetails;
+    {
+        AddOn addon(folder);
+        if (!addon.StartAndWait(&error)) {
+            return Fail("the program did not start: " + error);
+        }
+        if (!WaitUntil([&] { return extended->Count(kExtendedMessageName) >= 1; }, 5000)) {
+            return Fail("the program did not announce itself to the extended window");
+        }
+        addon.Send(kCmdReplyWindow, reinterpret_cast<LPARAM>(reply));
+
+        auto pairs = [&](bool bigAnswer, int warmups, int count, std::vector<double>& ours,
+                         std::vector<double>& bare) -> bool {
+            big = bigAnswer;
+            const size_t expected = bigAnswer ? bigBody.size() : body.size();
+            for (int i = 0; i < warmups + count; ++i) {
+                LookupResult l;
+                GetResult g;
+                // Alternate which side goes first.
+                for (int side = 0; side < 2; ++side) {
+                    if ((side == 0) == (i % 2 == 0)) {
+                        if (!OneLookup(addon, folder, l, &error)) {
+                            return false;
+                        }
+                    } else if (!BareGet("127.0.0.1", server.Port(), target, g) ||
+                               g.bytes != expected) {
+                        error = "the bare GET read " + std::to_string(g.bytes) + " bytes of " +
+                                std::to_string(expected);
+                        return false;
+                    }
+                }
+                if (i >= warmups) {
+                    ours.push_back(l.ms);
+                    bare.push_back(g.ms);
+                    if (!bigAnswer) {
+                        details.push_back(l);
+                        getDetails.push_back(g);
+                    }
+                }
+            }
+            return true;
+        };
+        if (!pairs(false, plan.warmups, plan.pairs, lookups, gets)) {
+            return Fail("look-up pairs: " + error);
+        }
+        if (!pairs(true, plan.bigWarmups, plan.bigPairs, bigLookups, bigGets)) {
+            return Fail("1,000,000-byte pairs: " + error);
+        }
+        if (HWND main = addon.MainWindow()) {
+            PostMessageA(main, WM_CLOSE, 0, 0);
+        }
+        if (!addon.WaitForExit(10000)) {
+            return Fail("the program did not end when its window was closed");
+        }
+    }
+
+    for (int i = 0; i < plan.startWarmups + plan.startPairs; ++i) {
+        double ours = 0, bare = 0;
+        for (int side = 0; side < 2; ++side) {
+            const bool programFirst = i % 2 == 0;
+            const bool ok = (side == 0) == programFirst ? StartProgram(folder, ours, &error)
+                                                        : StartBare(kBareExe, bare, &error);
+            if (!ok) {
+                return Fail("start-up: " + error);
+            }
+        }
+        double withImports = 0;
+        if (steps && !StartBare(kBareImportsExe, withImports, &error)) {
+            return Fail("start-up: " + error);
+        }
+        if (i >= plan.startWarmups) {
+            programStarts.push_back(ours);
+            bareStarts.push_back(bare);
+            bareImportStarts.push_back(withImports);
+        }
+    }
+
+    std::printf("Look-up of %s (%zu-byte answer), %d pairs after %d warm-ups\n", kCallsign,
+                body.size(), plan.pairs, plan.warmups);
+    PrintFigure("look-up (6 x command 1, command 2)", lookups, "bare GET", gets);
+    std::printf("Look-up with a %zu-byte answer, %d pairs after %d warm-ups\n", bigBody.size(),
+                plan.bigPairs, plan.bigWarmups);
+    PrintFigure("look-up", bigLookups, "bare GET", bigGets);
+    std::printf("Start-up to a findable, minimised window, %d pairs after %d warm-ups\n",
+                plan.startPairs, plan.startWarmups);
+    PrintFigure("program", programStarts, "bare Win32 window", bareStarts);
+
+    if (steps) {
+        auto column = [&](double LookupResult::*field) {
+            std::vector<double> v;
+            for (const auto& d : details) {
+                v.push_back(d.*field);
+            }
+            return v;
+        };
+        std::vector<double> getRequest, getRest;
+        for (const auto& g : getDetails) {
+            getRequest.push_back(g.requestMs);
+            getRest.push_back(g.ms - g.requestMs);
+        }
+        std::printf("Where a look-up's time goes (medians of the %zu look-ups above)\n",
+                    details.size());
+        PrintRow("six command-1 messages", column(&LookupResult::typedMs));
+        PrintRow("command 2 .. request at service", column(&LookupResult::requestMs));
+        PrintRow("request .. extended line", column(&LookupResult::extendedMs));
+        PrintRow("extended line .. notification", column(&LookupResult::notifiedMs));
+        std::printf("The bare GET, for comparison\n");
+        PrintRow("start .. request at service", getRequest);
+        PrintRow("request .. last byte, closed", getRest);
+        std::printf("Start-up (medians of the %zu start-ups above)\n", programStarts.size());
+        PrintRow("program", programStarts);
+        PrintRow("bare window", bareStarts);
+        PrintRow("bare window, program's DLLs+manifest", bareImportStarts);
+        PrintStepCosts(folder.Path(), folder.SettingsPath(), server.Port(),
+                       static_cast<int>(details.size()));
+    }
+    std::fflush(stdout);
+    server.Stop();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Plan plan;
+    bool steps = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") {
+            plan = {1, 5, 1, 2, 1, 2};
+        } else if (arg == "--steps") {
+            steps = true;
+        } else {
+            std::printf("usage: lookup_bench [--quick] [--steps]\n");
+            return 2;
+        }
+    }
+    return Run(plan, steps);
+}
