@@ -12,7 +12,6 @@
 #include "lookup/reply_file_win.h"
 #include "lookup/request.h"
 #include "record/buckmaster.h"
-#include "settings/scramble.h"
 #include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
 
@@ -199,8 +198,7 @@ void PrepareLookup() {
     BaseCallFallbackOn = BaseCallFallbackEnabled(ReadBaseCallFallbackSetting());
     diaglog::ReadSwitch();
     UserName = ReadSetting(kUserNameKey);
-    const std::string storedPassword = ReadSetting(kPasswordKey);
-    Password = storedPassword == kNotSet ? storedPassword : DecodeText(storedPassword);
+    Password = ReadClearPassword();
     if (UserName == kNotSet) {
         form.SetUserandPassword();
     }

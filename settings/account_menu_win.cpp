@@ -21,9 +21,7 @@ void ChangeAccount() {
     lifetime::RunScope boxesOpen;
 
     const std::string storedName = ReadSetting(kUserNameKey);
-    const std::string storedScrambled = ReadSetting(kPasswordKey);
-    const std::string storedPassword =
-        storedScrambled == kNotSet ? storedScrambled : DecodeText(storedScrambled);
+    const std::string storedPassword = ReadClearPassword();
 
     const std::string name = AskForUserName(storedName);
     if (name.empty()) {

@@ -5,6 +5,7 @@
 #include "common/handles_win.h"
 #include "common/messages.h"
 #include "lookup/request.h"
+#include "settings/scramble.h"
 
 namespace mWebLookup {
 namespace {
@@ -94,6 +95,11 @@ bool WriteIniValue(const std::string& path, const std::string& section, const st
 
 std::string ReadSetting(const std::string& key) {
     return ReadIniValue(SettingsFilePath(), kSettingsSection, key);
+}
+
+std::string ReadClearPassword() {
+    const std::string stored = ReadSetting(kPasswordKey);
+    return stored == kNotSet ? stored : DecodeText(stored);
 }
 
 bool WriteSetting(const std::string& key, const std::string& value) {

@@ -27,6 +27,9 @@ std::string ReadIniValue(const std::string& path, const std::string& section,
 bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value);
 std::string ReadSetting(const std::string& key);
+// The stored password in clear: the placeholder "Not Set" as it stands, any other value
+// unscrambled.
+std::string ReadClearPassword();
 bool WriteSetting(const std::string& key, const std::string& value);
 
 // The optional switches of section "Lookup", as written (empty when missing).
