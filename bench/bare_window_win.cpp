@@ -1,13 +1,18 @@
 // The baseline of the start-up figure: a Win32 program that registers a class, shows one
 // minimised window and runs its message loop until the window is closed.
 //
-// Built a second time with BARE_WITH_PROGRAM_IMPORTS: the same program importing the system
-// DLLs the look-up program imports, with its manifest, and initialising the common controls as
-// it does; the difference between the two shows what loading those costs at start-up.
+// Built twice more, the steps from it to the look-up program's start-up (lookup_bench --steps):
+//   BARE_THEMED_BUTTON         with the program's manifest (common controls 6), the common
+//                              controls initialised and one push button, as the program's window
+//                              has: the least a window like the program's costs;
+//   BARE_WITH_PROGRAM_IMPORTS  that, also loading at start every system DLL the program uses,
+//                              as it did before it left some of them to their first use.
 #include <windows.h>
 
-#ifdef BARE_WITH_PROGRAM_IMPORTS
+#ifdef BARE_THEMED_BUTTON
 #include <commctrl.h>
+#endif
+#ifdef BARE_WITH_PROGRAM_IMPORTS
 #include <oleauto.h>
 #include <shellapi.h>
 #include <wininet.h>
@@ -33,6 +38,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         reinterpret_cast<void*>(&CoTaskMemFree),       reinterpret_cast<void*>(&SysFreeString),
         reinterpret_cast<void*>(&RegCloseKey),         reinterpret_cast<void*>(&GetStockObject)};
     (void)imports;
+#endif
+#ifdef BARE_THEMED_BUTTON
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 #endif
@@ -49,6 +56,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!hwnd) {
         return 1;
     }
+#ifdef BARE_THEMED_BUTTON
+    CreateWindowExA(0, "BUTTON", "Button", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 96, 80, 57, 25,
+                    hwnd, nullptr, instance, nullptr);
+#endif
     ShowWindow(hwnd, SW_SHOWMINNOACTIVE);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

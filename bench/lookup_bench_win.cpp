@@ -37,6 +37,7 @@ constexpr DWORD kReadChunk = 265;
 constexpr size_t kBigAnswerBytes = 1000000;
 constexpr DWORD kRunTimeoutMs = 40000;
 constexpr const char* kBareExe = "bench_bare_window.exe";
+constexpr const char* kBareButtonExe = "bench_bare_button.exe";
 constexpr const char* kBareImportsExe = "bench_bare_imports.exe";
 constexpr const char* kBareClass = "BareBenchWindow";
 
@@ -305,7 +306,10 @@ bool StartBare(const char* name, double& ms, std::string* error) {
     return true;
 }
 
-bool StartProgram(const AddOnFolder& folder, double& ms, std::string* error) {
+// With `first`, the started program then looks up once: the first look-up of a process, which
+// also loads what start-up left for later.
+bool StartProgram(const AddOnFolder& folder, double& ms, std::string* error, HWND reply = nullptr,
+                  double* first = nullptr) {
     AddOn addon(folder);
     const double start = NowMs();
     if (!addon.Start(error)) {
@@ -313,6 +317,16 @@ bool StartProgram(const AddOnFolder& folder, double& ms, std::string* error) {
     }
     ms = TimeToWindow(
         start, [&] { return addon.MainWindow(); }, 15000);
+    if (first && ms >= 0) {
+        addon.Send(kCmdReplyWindow, reinterpret_cast<LPARAM>(reply));
+        LookupResult l;
+        if (!OneLookup(addon, folder, l, error)) {
+            *error = "first look-up: " + *error;
+            addon.Terminate();
+            return false;
+        }
+        *first = l.ms;
+    }
     if (HWND main = addon.MainWindow()) {
         PostMessageA(main, WM_CLOSE, 0, 0);
     }
@@ -363,7 +377,7 @@ int Run(const Plan& plan, bool steps) {
     }
 
     std::vector<double> lookups, gets, bigLookups, bigGets, programStarts, bareStarts,
-        bareImportStarts;
+        bareButtonStarts, bareImportStarts, firstLookups;
     std::vector<LookupResult> details;
     std::vector<GetResult> getDetails;
     {
@@ -431,14 +445,19 @@ int Run(const Plan& plan, bool steps) {
                 return Fail("start-up: " + error);
             }
         }
-        double withImports = 0;
-        if (steps && !StartBare(kBareImportsExe, withImports, &error)) {
+        // The ladder from the bare window to the program, and the first look-up of a process.
+        double button = 0, withImports = 0, again = 0, first = 0;
+        if (steps && !(StartBare(kBareButtonExe, button, &error) &&
+                       StartBare(kBareImportsExe, withImports, &error) &&
+                       StartProgram(folder, again, &error, reply, &first))) {
             return Fail("start-up: " + error);
         }
         if (i >= plan.startWarmups) {
             programStarts.push_back(ours);
             bareStarts.push_back(bare);
+            bareButtonStarts.push_back(button);
             bareImportStarts.push_back(withImports);
+            firstLookups.push_back(first);
         }
     }
 
@@ -475,9 +494,13 @@ int Run(const Plan& plan, bool steps) {
         PrintRow("start .. request at service", getRequest);
         PrintRow("request .. last byte, closed", getRest);
         std::printf("Start-up (medians of the %zu start-ups above)\n", programStarts.size());
-        PrintRow("program", programStarts);
         PrintRow("bare window", bareStarts);
-        PrintRow("bare window, program's DLLs+manifest", bareImportStarts);
+        PrintRow("+ manifest, common controls, button", bareButtonStarts);
+        PrintRow("+ all the program's DLLs at start", bareImportStarts);
+        PrintRow("program", programStarts);
+        std::printf("The first look-up of a process, right after its start-up (medians of %zu)\n",
+                    firstLookups.size());
+        PrintRow("first look-up", firstLookups);
         PrintStepCosts(folder.Path(), folder.SettingsPath(), server.Port(),
                        static_cast<int>(details.size()));
     }
