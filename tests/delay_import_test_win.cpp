@@ -19,8 +19,8 @@ constexpr double kDate = 46363.0 + (11 * 3600 + 22 * 60 + 33) / 86400.0;
 
 TEST(DelayImport, DllIsLoadedByTheFirstCallNotAtStart) {
     ASSERT_FALSE(Loaded("wininet.dll")) << "loaded before any of its functions was called";
-    HINTERNET session = InternetOpenA("delay import test", INTERNET_OPEN_TYPE_DIRECT, nullptr,
-                                      nullptr, 0);
+    HINTERNET session =
+        InternetOpenA("delay import test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     EXPECT_TRUE(Loaded("wininet.dll"));
     ASSERT_NE(session, nullptr);
     EXPECT_TRUE(InternetCloseHandle(session));
