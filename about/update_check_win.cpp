@@ -9,7 +9,9 @@
 #include "about/update_gate.h"
 #include "about/version.h"
 #include "common/ansi_win.h"
+#include "common/handles_win.h"
 #include "common/messages.h"
+#include "common/system_library_win.h"
 #include "host/main_window_win.h"
 #include "lookup/diag_log_win.h"
 #include "lookup/http_get_win.h"
@@ -30,6 +32,43 @@ constexpr const char* kAgent = "QuendixInternetLookup";
 // A longer description is no version: it counts as no update.
 constexpr size_t kMaxDescriptionBytes = 64 * 1024;
 
+// The OLE Automation functions that read and write the stored date, loaded with the first
+// check. Without them there is no check.
+struct AutomationFunctions {
+    decltype(&::SysAllocString) SysAllocString = nullptr;
+    decltype(&::SysFreeString) SysFreeString = nullptr;
+    decltype(&::SysStringLen) SysStringLen = nullptr;
+    decltype(&::VarDateFromStr) VarDateFromStr = nullptr;
+    decltype(&::VarBstrFromDate) VarBstrFromDate = nullptr;
+    decltype(&::VariantTimeToSystemTime) VariantTimeToSystemTime = nullptr;
+    decltype(&::SystemTimeToVariantTime) SystemTimeToVariantTime = nullptr;
+};
+
+const AutomationFunctions* Automation() {
+    static const auto loaded = LoadSystemFunctions<AutomationFunctions>(
+        L"oleaut32.dll", [](HMODULE dll, AutomationFunctions& t, DWORD& failed) {
+            BIND_SYSTEM_FUNCTION(dll, t, SysAllocString, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, SysFreeString, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, SysStringLen, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, VarDateFromStr, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, VarBstrFromDate, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, VariantTimeToSystemTime, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, SystemTimeToVariantTime, failed);
+        });
+    return loaded.Usable();
+}
+
+void FreeBstr(BSTR text) {
+    // A string exists only if the table was usable when it was made.
+    Automation()->SysFreeString(text);
+}
+using UniqueBstr = UniqueAny<BSTR, FreeBstr>;
+
+void CloseRegistryKey(HKEY key) {
+    RegCloseKey(key);
+}
+using UniqueRegistryKey = UniqueAny<HKEY, CloseRegistryKey>;
+
 std::string ReadLastCheck() {
     char buffer[256] = {};
     DWORD size = sizeof buffer;
@@ -41,14 +80,14 @@ std::string ReadLastCheck() {
 }
 
 void WriteLastCheck(const std::string& text) {
-    HKEY key = nullptr;
+    UniqueRegistryKey key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+                        key.put(), nullptr) != ERROR_SUCCESS) {
         return;
     }
-    RegSetValueExA(key, kLastCheckValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    RegSetValueExA(key.get(), kLastCheckValue, 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
 }
 
 CivilTime ToCivil(const SYSTEMTIME& t) {
@@ -57,16 +96,15 @@ CivilTime ToCivil(const SYSTEMTIME& t) {
 
 // The stored text as a local date and time, by the user's regional rules. False when it does
 // not convert.
-bool ParseLocalTime(const std::string& text, CivilTime& out) {
-    BSTR wide = SysAllocString(FromAnsi(text).c_str());
+bool ParseLocalTime(const AutomationFunctions& ole, const std::string& text, CivilTime& out) {
+    const UniqueBstr wide(ole.SysAllocString(FromAnsi(text).c_str()));
     if (!wide) {
         return false;
     }
     DATE date = 0;
-    const HRESULT hr = VarDateFromStr(wide, LOCALE_USER_DEFAULT, 0, &date);
-    SysFreeString(wide);
     SYSTEMTIME t = {};
-    if (FAILED(hr) || !VariantTimeToSystemTime(date, &t)) {
+    if (FAILED(ole.VarDateFromStr(wide.get(), LOCALE_USER_DEFAULT, 0, &date)) ||
+        !ole.VariantTimeToSystemTime(date, &t)) {
         return false;
     }
     out = ToCivil(t);
@@ -74,26 +112,24 @@ bool ParseLocalTime(const std::string& text, CivilTime& out) {
 }
 
 // The present local date and time in the general date form of the user's regional settings.
-std::string NowAsText() {
+std::string NowAsText(const AutomationFunctions& ole) {
     SYSTEMTIME now = {};
     GetLocalTime(&now);
     now.wMilliseconds = 0;
     DATE date = 0;
-    if (!SystemTimeToVariantTime(&now, &date)) {
+    if (!ole.SystemTimeToVariantTime(&now, &date)) {
         return std::string();
     }
-    BSTR text = nullptr;
-    if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text)) || !text) {
+    UniqueBstr text;
+    if (FAILED(ole.VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.put())) || !text) {
         return std::string();
     }
-    std::string result = ToAnsi(std::wstring_view(text, SysStringLen(text))).text;
-    SysFreeString(text);
-    return result;
+    return ToAnsi(std::wstring_view(text.get(), ole.SysStringLen(text.get()))).text;
 }
 
-bool CheckIsDue() {
+bool CheckIsDue(const AutomationFunctions& ole) {
     CivilTime lastCheck = {};
-    if (!ParseLocalTime(ReadLastCheck(), lastCheck)) {
+    if (!ParseLocalTime(ole, ReadLastCheck(), lastCheck)) {
         return true;  // a value that is no date counts as long past
     }
     SYSTEMTIME now = {};
@@ -104,7 +140,8 @@ bool CheckIsDue() {
 }  // namespace
 
 void RunUpdateCheck() {
-    if (!CheckIsDue()) {
+    const AutomationFunctions* ole = Automation();
+    if (!ole || !CheckIsDue(*ole)) {
         return;
     }
     // A fetch that fails counts as no update: the time is written all the same, so an offline
@@ -120,7 +157,7 @@ void RunUpdateCheck() {
         MainForm().RestoreAndActivate();
         ShowAboutModal(MainForm().AboutOwnerLink());
     }
-    const std::string now = NowAsText();
+    const std::string now = NowAsText(*ole);
     if (!now.empty()) {
         WriteLastCheck(now);
     }

@@ -1,20 +1,27 @@
 // Move-only owners for Win32 handles: each handle has exactly one owner that closes it.
+//
+//   using UniqueFont = UniqueAny<HFONT, DeleteFontHandle>;
+//
+// `Close` is the function that releases the handle; `Invalid` is the value that owns nothing,
+// as an integer (0 for most handles, -1 for files).
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
-template <typename T, typename Traits>
-class UniqueHandle {
+#include <cstdint>
+#include <type_traits>
+
+template <typename T, auto Close, std::intptr_t Invalid = 0>
+class UniqueAny {
   public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(T h) : h_(h) {}
-    ~UniqueHandle() { reset(); }
+    UniqueAny() = default;
+    explicit UniqueAny(T h) : h_(h) {}
+    ~UniqueAny() { reset(); }
 
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    UniqueAny(const UniqueAny&) = delete;
+    UniqueAny& operator=(const UniqueAny&) = delete;
+    UniqueAny(UniqueAny&& other) noexcept : h_(other.release()) {}
+    UniqueAny& operator=(UniqueAny&& other) noexcept {
         if (this != &other) {
             reset(other.release());
         }
@@ -22,47 +29,46 @@ class UniqueHandle {
     }
 
     T get() const { return h_; }
-    explicit operator bool() const { return h_ != Traits::Invalid(); }
+    explicit operator bool() const { return h_ != None(); }
+
+    // The address of the owned value, for functions that hand a handle out through a pointer;
+    // whatever was owned is released first.
+    T* put() {
+        reset();
+        return &h_;
+    }
 
     T release() {
         T h = h_;
-        h_ = Traits::Invalid();
+        h_ = None();
         return h;
     }
-    void reset(T h = Traits::Invalid()) {
-        if (h_ != Traits::Invalid()) {
-            Traits::Close(h_);
+    void reset(T h = None()) {
+        if (h_ != None()) {
+            Close(h_);
         }
         h_ = h;
     }
 
   private:
-    T h_ = Traits::Invalid();
+    static T None() {
+        if constexpr (std::is_pointer_v<T>) {
+            return reinterpret_cast<T>(Invalid);
+        } else {
+            return static_cast<T>(Invalid);
+        }
+    }
+
+    T h_ = None();
 };
 
-struct InternetHandleTraits {
-    static HINTERNET Invalid() { return nullptr; }
-    static void Close(HINTERNET h) { InternetCloseHandle(h); }
-};
-struct KernelHandleTraits {
-    static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE h) { CloseHandle(h); }
-};
-struct FileHandleTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE h) { CloseHandle(h); }
-};
-struct FontHandleTraits {
-    static HFONT Invalid() { return nullptr; }
-    static void Close(HFONT h) { DeleteObject(h); }
-};
-struct WindowHandleTraits {
-    static HWND Invalid() { return nullptr; }
-    static void Close(HWND h) { DestroyWindow(h); }
-};
+// The kinds of handle that more than one folder owns.
+inline void CloseFileHandle(HANDLE h) {
+    CloseHandle(h);
+}
+inline void DeleteFontHandle(HFONT h) {
+    DeleteObject(h);
+}
 
-using UniqueInternet = UniqueHandle<HINTERNET, InternetHandleTraits>;
-using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
-using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
-using UniqueFont = UniqueHandle<HFONT, FontHandleTraits>;
-using UniqueWindow = UniqueHandle<HWND, WindowHandleTraits>;
+using UniqueFile = UniqueAny<HANDLE, CloseFileHandle, -1>;
+using UniqueFont = UniqueAny<HFONT, DeleteFontHandle>;

@@ -1,7 +1,5 @@
 #include "lookup/http_get_win.h"
 
-#include <wininet.h>
-
 #include <algorithm>
 #include <condition_variable>
 #include <functional>
@@ -10,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "common/handles_win.h"
 #include "lookup/request.h"
+#include "lookup/wininet_win.h"
 #include "lookup/worker_limit.h"
 
 namespace {
@@ -29,11 +27,11 @@ WorkerLimit& RequestWorkers() {
     return *workers;
 }
 
-void SetTimeouts(HINTERNET h, DWORD ms) {
+void SetTimeouts(const WinInetFunctions& api, HINTERNET h, DWORD ms) {
     // Wine honours these on connection and request handles, Windows on every handle.
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                          INTERNET_OPTION_SEND_TIMEOUT}) {
-        InternetSetOptionA(h, option, &ms, sizeof ms);
+        api.InternetSetOptionA(h, option, &ms, sizeof ms);
     }
 }
 
@@ -68,6 +66,7 @@ struct BoundedHttpGet::Shared {
     bool readFailed = false;
 
     // Owned by the worker thread alone.
+    const WinInetFunctions* api = nullptr;  // set by DoOpen once WinINet is loaded
     UniqueInternet session;
     UniqueInternet connection;
     UniqueInternet request;
@@ -84,34 +83,41 @@ struct BoundedHttpGet::Shared {
             error = ERROR_INTERNET_INVALID_URL;
             return false;
         }
-        session.reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+        DWORD loadError = 0;
+        api = WinInet(&loadError);
+        if (!api) {
+            error = loadError;  // no WinINet: the request fails as one that could not be opened
+            return false;
+        }
+        session.reset(
+            api->InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
         if (!session) {
             return Fail();
         }
-        SetTimeouts(session.get(), timeoutMs);
-        connection.reset(InternetConnectA(session.get(), parts.host.c_str(), parts.port, nullptr,
-                                          nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+        SetTimeouts(*api, session.get(), timeoutMs);
+        connection.reset(api->InternetConnectA(session.get(), parts.host.c_str(), parts.port,
+                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection) {
             return Fail();
         }
-        SetTimeouts(connection.get(), timeoutMs);
+        SetTimeouts(*api, connection.get(), timeoutMs);
         DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
         if (parts.secure) {
             flags |= INTERNET_FLAG_SECURE;  // certificate errors are never ignored
         }
-        request.reset(HttpOpenRequestA(connection.get(), "GET", parts.pathAndQuery.c_str(), nullptr,
-                                       nullptr, nullptr, flags, 0));
+        request.reset(api->HttpOpenRequestA(connection.get(), "GET", parts.pathAndQuery.c_str(),
+                                            nullptr, nullptr, nullptr, flags, 0));
         if (!request) {
             return Fail();
         }
-        SetTimeouts(request.get(), timeoutMs);
-        if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+        SetTimeouts(*api, request.get(), timeoutMs);
+        if (!api->HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
             return Fail();
         }
         DWORD code = 0;
         DWORD size = sizeof code;
-        if (HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code,
-                           &size, nullptr)) {
+        if (api->HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                                &code, &size, nullptr)) {
             status = code;
         }
         return true;
@@ -123,7 +129,7 @@ struct BoundedHttpGet::Shared {
         // A plain read waits until the whole buffer is full; ask what has arrived first, so a
         // server that stalls in the body still hands over what it sent before.
         DWORD available = 0;
-        if (!InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
+        if (!api->InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
             failure = GetLastError();
             failed = true;
             return 0;
@@ -132,7 +138,7 @@ struct BoundedHttpGet::Shared {
             return 0;  // end of the body
         }
         DWORD n = 0;
-        if (!InternetReadFile(request.get(), buffer, std::min(available, wanted), &n)) {
+        if (!api->InternetReadFile(request.get(), buffer, std::min(available, wanted), &n)) {
             failure = GetLastError();
             failed = true;  // a read that timed out may still have delivered some bytes
         }

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
 # Fails when the program imports a DLL that does not ship with Windows (a runtime DLL of the
-# compiler, say): the program must run as one file. DLLs the program loads on first use
-# (cmake/delay_import.cmake) are not in this list: their delay-import libraries are made only
-# from the toolchain's import libraries of the Windows DLLs named in CMakeLists.txt.
+# compiler, say): the program must run as one file.
 set -euo pipefail
 exe=$1
 allowed='^(ADVAPI32|COMCTL32|GDI32|KERNEL32|msvcrt|ole32|OLEAUT32|SHELL32|USER32|WININET|WS2_32)\.dll$'

@@ -83,7 +83,8 @@ class DiagnosticsLog : public AddOnTest {
     void LookUp(const std::string& callsign, size_t notification) {
         ASSERT_TRUE(addon_->Type(callsign));
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-        ASSERT_TRUE(WaitForNotificationOrDialog(notification)) << "the run did not end";
+        ASSERT_TRUE(WaitForNotificationOrDialog(notification))
+            << "the run did not end" << ProcessNote();
         ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
     }
 
@@ -182,7 +183,8 @@ TEST_F(DiagnosticsLog, EachOutcomeWithItsFields) {
     HWND error = addon_->WaitForDialog(kAppTitle, kRunTimeoutMs);
     ASSERT_NE(error, nullptr) << "no account-error box";
     ASSERT_TRUE(PressButton(error, IDOK));
-    ASSERT_TRUE(WaitForNotifications(5));  // the run that could not write told nobody
+    ASSERT_TRUE(WaitForNotifications(5))
+        << ProcessNote();  // the run that could not write told nobody
 
     const std::vector<Line> lines = LogLines();
     ASSERT_GE(lines.size(), 8u);
@@ -299,6 +301,66 @@ TEST_F(DiagnosticsLog, UnwritableLogChangesNothing) {
     EXPECT_EQ(Visible(LookupDat()), Visible("K9ZZZ not found in lookup database|\r\n"));
     EXPECT_EQ(ReadFileBytes(LogPath()), "kept\r\n");
     EXPECT_TRUE(addon_->Running());
+}
+
+// The program started under Wine with some system DLLs disabled (as on a system that lacks
+// them); the test's own environment is restored when this goes.
+class DisabledDlls {
+  public:
+    explicit DisabledDlls(const std::string& dlls) {
+        char old[512];
+        const DWORD n = GetEnvironmentVariableA("WINEDLLOVERRIDES", old, sizeof old);
+        had_ = n > 0 && n < sizeof old;
+        old_ = had_ ? std::string(old, n) : std::string();
+        const std::string overrides = (had_ ? old_ + ";" : std::string()) + dlls + "=d";
+        SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
+    }
+    ~DisabledDlls() { SetEnvironmentVariableA("WINEDLLOVERRIDES", had_ ? old_.c_str() : nullptr); }
+    DisabledDlls(const DisabledDlls&) = delete;
+    DisabledDlls& operator=(const DisabledDlls&) = delete;
+
+    static bool UnderWine() {
+        return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    }
+
+  private:
+    bool had_ = false;
+    std::string old_;
+};
+
+TEST_F(DiagnosticsLog, WithoutWinInetALookUpAnswersNoSessionAndSaysWhy) {
+    if (!DisabledDlls::UnderWine()) {
+        GTEST_SKIP() << "DLLs are disabled through Wine";
+    }
+    {
+        DisabledDlls off("wininet");
+        ASSERT_NO_FATAL_FAILURE(StartWith(StandardSettings() + kLogOn));
+    }
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
+    EXPECT_EQ(LookupDat(), "N0CALLNo Internet session in progress.\r\n");
+    EXPECT_TRUE(server_.Requests().empty());
+    const std::vector<Line> lines = LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].result.rfind("error 126 ", 0), 0u) << lines[0].result;
+    EXPECT_EQ(lines[0].outcome, "no session");
+    EXPECT_TRUE(addon_->Running());
+}
+
+TEST_F(DiagnosticsLog, WithoutOleAutomationTheUpdateCheckIsSkipped) {
+    if (!DisabledDlls::UnderWine()) {
+        GTEST_SKIP() << "DLLs are disabled through Wine";
+    }
+    ASSERT_TRUE(SetLastCheckText("01/04/2009 7:59:00 PM"));  // the update check is due
+    {
+        DisabledDlls off("oleaut32");
+        ASSERT_NO_FATAL_FAILURE(StartWith(StandardSettings() + kLogOn));
+    }
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
+    EXPECT_EQ(LookupDat(), kWorkedLine + "\r\n");
+    EXPECT_TRUE(server_.RequestsFor(kUpdatePath).empty());
+    std::string stored;
+    ASSERT_TRUE(ReadLastCheckText(&stored));
+    EXPECT_EQ(stored, "01/04/2009 7:59:00 PM");
 }
 
 }  // namespace
