@@ -33,6 +33,8 @@ fi
 
 # Inside Xvfb from here on.
 wineboot -i </dev/null >/dev/null 2>&1 || true
+source "$ROOT/scripts/wine-crash.sh"
+wine_crash_ends_process
 # Wine's own fonts (MS Sans Serif, Tahoma, Marlett) into the prefix, where Wine looks for them.
 cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 # No window manager runs: Wine draws the window frames itself.

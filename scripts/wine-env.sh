@@ -7,6 +7,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 export LANG=C.UTF-8
 unset DISPLAY
+source "$ROOT/scripts/wine-crash.sh"
 
 # Debian's wine script takes the 32-bit loader whenever 32-bit Wine is installed, and that
 # loader starts 64-bit programs too. A kernel with 32-bit emulation switched off cannot run it
@@ -39,10 +40,11 @@ wine_start() {
         wineserver -w 2>/dev/null || true
         touch "$WINEPREFIX/.initialised"
     fi
-    # One persistent wineserver for the whole run, then one throw-away program so that
-    # Wine's background services do not inherit the first test's output handles.
+    # One persistent wineserver for the whole run; the first program started after it (here
+    # the crash setting) also keeps Wine's background services from inheriting the
+    # first test's output handles.
     wineserver -p
-    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    wine_crash_ends_process
     trap wine_stop EXIT
 }
 

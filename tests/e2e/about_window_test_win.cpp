@@ -278,7 +278,7 @@ TEST_F(AboutWindow, UpdateCheckUsesTheWindowAlreadyOpenAndWaitsForIt) {
     EXPECT_FALSE(ReadLastCheckText(&stored)) << "written before the About window closed";
 
     ASSERT_TRUE(PostMessageA(about, WM_CLOSE, 0, 0));
-    ASSERT_TRUE(WaitForNotifications(1));
+    ASSERT_TRUE(WaitForNotifications(1)) << ProcessNote();
     EXPECT_EQ(Calls().size(), 1u);
     EXPECT_TRUE(ReadLastCheckText(&stored));
 }

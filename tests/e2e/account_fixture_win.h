@@ -72,13 +72,13 @@ class AccountPrompt : public AddOnTest {
     // Waits for the run to end with `n` notifications; a box that opens meanwhile fails the
     // test (its title is reported) and is cancelled.
     void ExpectRunEndsWithoutBox(size_t n) {
-        ASSERT_TRUE(WaitForNotificationOrDialog(n)) << "the run did not end";
+        ASSERT_TRUE(WaitForNotificationOrDialog(n)) << "the run did not end" << ProcessNote();
         if (HWND box = addon_->FindDialog("")) {
             ADD_FAILURE() << "unexpected box: " << TextOf(box) << ": "
                           << Visible(MessageBoxText(box));
             PressButton(box, IDCANCEL);
         }
-        ASSERT_TRUE(WaitForNotifications(n));
+        ASSERT_TRUE(WaitForNotifications(n)) << ProcessNote();
     }
 
     std::string Setting(const std::string& key) const {

@@ -58,7 +58,8 @@ class AccountMenu : public AddOnTest {
     void LookUp(size_t notification, std::string* user, std::string* password) {
         ASSERT_TRUE(addon_->Type("N0CALL"));
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-        ASSERT_TRUE(WaitForNotificationOrDialog(notification)) << "the run did not end";
+        ASSERT_TRUE(WaitForNotificationOrDialog(notification))
+            << "the run did not end" << ProcessNote();
         ASSERT_EQ(addon_->FindDialog(""), nullptr) << TextOf(addon_->FindDialog(""));
         const auto calls = Calls();
         ASSERT_FALSE(calls.empty());
@@ -197,7 +198,7 @@ TEST_F(AccountMenu, IgnoredDuringALookUpRun) {
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
     ASSERT_TRUE(WaitUntil([&] { return !Calls().empty(); }, 10000)) << "no request";
     ASSERT_TRUE(ChooseAccount());
-    ASSERT_TRUE(WaitForNotificationOrDialog(1));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << ProcessNote();
     PumpFor(1000);
     EXPECT_EQ(addon_->FindDialog(""), nullptr)
         << "a box opened: " << TextOf(addon_->FindDialog(""));

@@ -28,7 +28,8 @@ class BaseCallLookup : public AddOnTest {
     void LookUp(const std::string& callsign, size_t notification = 1) {
         ASSERT_TRUE(addon_->Type(callsign));
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-        ASSERT_TRUE(WaitForNotificationOrDialog(notification)) << "the run did not end";
+        ASSERT_TRUE(WaitForNotificationOrDialog(notification))
+            << "the run did not end" << ProcessNote();
         ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
         PumpFor(200);
     }
@@ -114,7 +115,7 @@ TEST_F(BaseCallLookup, AccountErrorInTheSecondAnswerTakesTheAccountErrorPath) {
     EXPECT_EQ(Visible(MessageBoxText(box)), Visible(AccountErrorText()));
     EXPECT_EQ(Notifications(), 0u);
     ASSERT_TRUE(PressButton(box, IDOK));
-    ASSERT_TRUE(WaitForNotifications(1));
+    ASSERT_TRUE(WaitForNotifications(1)) << ProcessNote();
     EXPECT_EQ(Visible(LookupDat()), Visible("N0CALL/P not found in lookup database|\r\n"));
     EXPECT_EQ(CalledSigns(), (std::vector<std::string>{"N0CALL/P", "N0CALL"}));
 }

@@ -856,6 +856,11 @@ bool AddOn::Running() const {
     return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
 
+bool AddOn::Ended(DWORD* exitCode) const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(process_, exitCode);
+}
+
 bool AddOn::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     if (!process_) {
         return false;

@@ -286,6 +286,8 @@ class AddOn {
     DWORD Pid() const { return pid_; }
     ULONGLONG StartTick() const { return startTick_; }
     bool Running() const;
+    // True when the program was started and its process has ended; `exitCode` gets its code.
+    bool Ended(DWORD* exitCode) const;
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     void Terminate();
 

@@ -73,7 +73,7 @@ TEST_F(HostLink, IgnoresOtherCodesAndOutOfRangeCharacters) {
     result = -1;
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0, &result));  // returns when the run is over
     EXPECT_EQ(result, 0);
-    ASSERT_TRUE(WaitForNotifications(1, 5000));
+    ASSERT_TRUE(WaitForNotifications(1, 5000)) << ProcessNote();
     const auto calls = Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].target, CallTarget(kUser, kPassword, "AB"));
@@ -105,7 +105,7 @@ TEST_F(HostLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
     ASSERT_TRUE(PostMessageA(button, BM_CLICK, 0, 0));
     ASSERT_TRUE(addon_->Post(kCmdReplyWindow, reinterpret_cast<LPARAM>(second->Handle())));
 
-    ASSERT_TRUE(WaitForNotifications(1)) << "the run did not end";
+    ASSERT_TRUE(WaitForNotifications(1)) << "the run did not end" << ProcessNote();
     PumpFor(1500);  // time for any look-up that should not have started
     ASSERT_EQ(Calls().size(), 1u) << "a command during the run started another look-up";
     EXPECT_EQ(Notifications(), 1u);
@@ -119,7 +119,7 @@ TEST_F(HostLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
     server_.SetAnswer("/call", Answer(WorkedBody()));
     ASSERT_TRUE(addon_->Type("K1A"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(2));
+    ASSERT_TRUE(WaitForNotifications(2)) << ProcessNote();
     ASSERT_EQ(Calls().size(), 2u);
     EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "K1A"));
     // Sent while this thread waited in SendMessage for the run: no deadlock, and it arrived.
@@ -137,7 +137,7 @@ TEST_F(HostLink, TestButtonLooksUpOxbel) {
     HWND button = GetDlgItem(addon_->MainWindow(), IDC_COMMAND1);
     ASSERT_NE(button, nullptr);
     ASSERT_TRUE(PostMessageA(button, BM_CLICK, 0, 0));
-    ASSERT_TRUE(WaitForNotifications(1)) << "the click ran no look-up";
+    ASSERT_TRUE(WaitForNotifications(1)) << "the click ran no look-up" << ProcessNote();
     auto calls = Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].target, CallTarget(kUser, kPassword, "oxbel"));
@@ -148,7 +148,7 @@ TEST_F(HostLink, TestButtonLooksUpOxbel) {
 
     ASSERT_TRUE(addon_->Type("K1A"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(2));
+    ASSERT_TRUE(WaitForNotifications(2)) << ProcessNote();
     calls = Calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].target, CallTarget(kUser, kPassword, "K1A"));

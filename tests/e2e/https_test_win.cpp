@@ -181,7 +181,7 @@ class HttpsLookup : public AddOnTest {
         SkipOldLogs();
         EXPECT_TRUE(addon_->Type("N0CALL"));
         EXPECT_TRUE(addon_->Post(kCmdLookup, 0));
-        EXPECT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end";
+        EXPECT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end" << ProcessNote();
         EXPECT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
         return LookupDat();
     }

@@ -22,7 +22,7 @@ TEST_F(LookupRoad, WorkedExampleEndToEnd) {
 
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(1)) << "no notification";
+    ASSERT_TRUE(WaitForNotifications(1)) << "no notification" << ProcessNote();
     PumpFor(300);
 
     const auto calls = Calls();
@@ -61,7 +61,7 @@ TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
 
     ASSERT_TRUE(addon_->Type("AB1CD"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotificationOrDialog(1));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << ProcessNote();
     ASSERT_EQ(addon_->FindDialog(""), nullptr) << "a box is open";
     PumpFor(300);
     const std::string expected = "AB1CD not found in lookup database|\r\n";
@@ -86,7 +86,7 @@ TEST_F(LookupRoad, AnswerWithErrorStatusIsParsed) {
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(1));
+    ASSERT_TRUE(WaitForNotifications(1)) << ProcessNote();
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
 }
 
@@ -103,7 +103,7 @@ TEST_F(LookupRoad, NoServiceListening) {
 
     ASSERT_TRUE(addon_->Type("AB1CD"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(1));
+    ASSERT_TRUE(WaitForNotifications(1)) << ProcessNote();
     const std::string expected = "AB1CDNo Internet session in progress.\r\n";
     EXPECT_EQ(Visible(LookupDat()), Visible(expected));
     EXPECT_EQ(Visible(host_->Messages(kHostMessageName)[0].fileBytes), Visible(expected));
@@ -133,7 +133,7 @@ TEST_F(LookupRoad, LongAnswerIsReadWhole) {
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(1));
+    ASSERT_TRUE(WaitForNotifications(1)) << ProcessNote();
 
     std::string expected = kWorkedLine;
     expected.replace(expected.find("12 ELM ST"), 9, address);
@@ -144,7 +144,7 @@ TEST_F(LookupRoad, LongAnswerIsReadWhole) {
     server_.SetAnswer("/call", Answer("NOT FOUND"));
     ASSERT_TRUE(addon_->Type("AB1CD"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(2));
+    ASSERT_TRUE(WaitForNotifications(2)) << ProcessNote();
     EXPECT_EQ(Visible(LookupDat()), Visible("AB1CD not found in lookup database|\r\n"));
 }
 
@@ -183,9 +183,9 @@ TEST_F(LookupRoad, CallsignWithLineBreaksKeepsTheReplyFileToOneLine) {
 
     ASSERT_TRUE(addon_->Type("\r\nAB1\rC|D\n"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end";
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end" << ProcessNote();
     ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
-    ASSERT_TRUE(WaitForNotifications(1, 1000));
+    ASSERT_TRUE(WaitForNotifications(1, 1000)) << ProcessNote();
     ASSERT_EQ(Calls().size(), 1u);
     EXPECT_EQ(Calls()[0].target, CallTarget(kUser, kPassword, "%0D%0AAB1%0DC%7CD%0A"));
     const std::string expected = "AB1 C D not found in lookup database|\r\n";
@@ -209,10 +209,10 @@ TEST_F(LookupRoad, ErrorOutsideTheHeadIsNoAccountError) {
 
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotificationOrDialog(1));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << ProcessNote();
     EXPECT_EQ(addon_->FindDialog(""), nullptr)
         << "a box is open: " << MessageBoxText(addon_->FindDialog(""));
-    ASSERT_TRUE(WaitForNotifications(1, 1000)) << "no notification";
+    ASSERT_TRUE(WaitForNotifications(1, 1000)) << "no notification" << ProcessNote();
     std::string line = kWorkedLine;
     line.replace(line.find("JANE"), 4, "ERRORINA");
     line.replace(line.find("12 ELM ST"), 9, "1 ERROR WAY");
@@ -226,10 +226,10 @@ TEST_F(LookupRoad, ErrorOutsideTheHeadIsNoAccountError) {
     server_.SetAnswer("/call", Answer("NOT FOUND"));
     ASSERT_TRUE(addon_->Type("K1ERROR"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotificationOrDialog(2));
+    ASSERT_TRUE(WaitForNotificationOrDialog(2)) << ProcessNote();
     EXPECT_EQ(addon_->FindDialog(""), nullptr)
         << "a box is open: " << MessageBoxText(addon_->FindDialog(""));
-    ASSERT_TRUE(WaitForNotifications(2, 1000)) << "no notification";
+    ASSERT_TRUE(WaitForNotifications(2, 1000)) << "no notification" << ProcessNote();
     EXPECT_EQ(Visible(LookupDat()), Visible("K1ERROR not found in lookup database|\r\n"));
     EXPECT_EQ(reply_->Texts().size(), 1u);
 
@@ -260,7 +260,7 @@ TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
     EXPECT_EQ(Notifications(), 0u) << "the host was told before the box was closed";
     ASSERT_TRUE(PressButton(box, IDOK));
 
-    ASSERT_TRUE(WaitForNotifications(1)) << "the host was not told after the box";
+    ASSERT_TRUE(WaitForNotifications(1)) << "the host was not told after the box" << ProcessNote();
     const std::string expected = "AB1CD not found in lookup database|\r\n";
     EXPECT_EQ(Visible(LookupDat()), Visible(expected));
     EXPECT_EQ(Visible(host_->Messages(kHostMessageName)[0].fileBytes), Visible(expected));
@@ -284,9 +284,9 @@ TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
     server_.SetAnswer("/call", Answer(WorkedBody()));
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotificationOrDialog(2));
+    ASSERT_TRUE(WaitForNotificationOrDialog(2)) << ProcessNote();
     ASSERT_EQ(addon_->FindDialog(""), nullptr);
-    ASSERT_TRUE(WaitForNotifications(2, 1000));
+    ASSERT_TRUE(WaitForNotifications(2, 1000)) << ProcessNote();
     ASSERT_EQ(Calls().size(), 2u);
     EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "N0CALL"));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
@@ -337,7 +337,7 @@ TEST_F(LookupRoad, CommandsDuringThePromptAreDropped) {
 
     ASSERT_TRUE(addon_->Type("AB1CD"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end";
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end" << ProcessNote();
     HWND prompt = addon_->FindDialog(kAppTitle);
     ASSERT_NE(prompt, nullptr) << "the account prompt did not show";
     ASSERT_TRUE(addon_->Post(kCmdChar, 'X'));
@@ -389,9 +389,9 @@ TEST_F(LookupRoad, UnwritableReplyFile) {
     ASSERT_TRUE(SetReadOnly(ReplyPath(), false));
     ASSERT_TRUE(addon_->Type("K1A"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotificationOrDialog(1));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << ProcessNote();
     ASSERT_EQ(addon_->FindDialog(""), nullptr);
-    ASSERT_TRUE(WaitForNotifications(1, 1000));
+    ASSERT_TRUE(WaitForNotifications(1, 1000)) << ProcessNote();
     ASSERT_EQ(Calls().size(), 2u);
     EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "K1A"));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
@@ -431,7 +431,7 @@ class SilentService : public AddOnTest {
         server_.SetAnswer("/call", Answer(WorkedBody()));
         ASSERT_TRUE(addon_->Type("N0CALL"));
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-        ASSERT_TRUE(WaitForNotificationOrDialog(2));
+        ASSERT_TRUE(WaitForNotificationOrDialog(2)) << ProcessNote();
         ASSERT_EQ(addon_->FindDialog(""), nullptr);
         EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
         ASSERT_FALSE(Calls().empty());

@@ -40,9 +40,9 @@ class ReplyFile : public AddOnTest {
         EXPECT_EQ(early, nullptr) << "a box while the file was held: " << Visible(earlyText);
         EXPECT_EQ(notifiedWhileHeld, 0u) << "the host was told while the file was held";
 
-        ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end";
+        ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end" << ProcessNote();
         ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
-        ASSERT_TRUE(WaitForNotifications(1, 1000));
+        ASSERT_TRUE(WaitForNotifications(1, 1000)) << ProcessNote();
         const std::string expected = kWorkedLine + "\r\n";
         EXPECT_EQ(Visible(LookupDat()), Visible(expected));
         const auto notes = host_->Messages(kHostMessageName);

@@ -54,7 +54,8 @@ class RequestBounds : public AddOnTest {
     void LookUpWithoutBox(const std::string& callsign, size_t notification) {
         ASSERT_TRUE(addon_->Type(callsign));
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-        ASSERT_TRUE(WaitForNotificationOrDialog(notification)) << "the run did not end";
+        ASSERT_TRUE(WaitForNotificationOrDialog(notification))
+            << "the run did not end" << ProcessNote();
         ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
     }
 };
@@ -87,9 +88,9 @@ TEST_F(RequestBounds, TimeInABoxDoesNotCountAgainstTheBudget) {
     ASSERT_TRUE(PressButton(box, IDCANCEL));
     ASSERT_TRUE(WaitGone(box));
 
-    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end";
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end" << ProcessNote();
     ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
-    ASSERT_TRUE(WaitForNotifications(1, 1000));
+    ASSERT_TRUE(WaitForNotifications(1, 1000)) << ProcessNote();
     EXPECT_EQ(Visible(LookupDat()), Visible(LineWith("12 ELM ST", address) + "\r\n"));
     EXPECT_EQ(Calls().size(), 1u);
 }
@@ -175,7 +176,7 @@ TEST_F(RequestBounds, UpdateBodyIsReadUpTo64KiB) {
     HWND about = WaitForAbout(*addon_);
     ASSERT_NE(about, nullptr);
     ASSERT_TRUE(PostMessageA(about, WM_CLOSE, 0, 0));
-    ASSERT_TRUE(WaitForNotificationOrDialog(1));
+    ASSERT_TRUE(WaitForNotificationOrDialog(1)) << ProcessNote();
     ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
 
     body += ' ';

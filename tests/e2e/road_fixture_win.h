@@ -63,6 +63,27 @@ class AddOnTest : public ::testing::Test {
         ASSERT_TRUE(server_.Start()) << "the stand-in service did not start";
     }
 
+    // A failed test whose program is gone says so: a crash must not pass for a slow answer.
+    void TearDown() override {
+        if (HasFailure() && !ProcessNote().empty()) {
+            ADD_FAILURE() << "note:" << ProcessNote();
+        }
+    }
+
+    // "" while the program runs (or was never started); otherwise says that its process ended
+    // and how.
+    std::string ProcessNote() const {
+        DWORD code = 0;
+        if (!addon_ || !addon_->Ended(&code)) {
+            return std::string();
+        }
+        char text[80];
+        snprintf(text, sizeof text, " (the program's process has ended, exit code 0x%08lX)",
+                 static_cast<unsigned long>(code));
+        return text;
+    }
+    bool ProcessEnded() const { return !ProcessNote().empty(); }
+
     std::string StandardSettings() const {
         return SettingsText(kUser, kPassword, server_.BaseUrl(), server_.BaseUrl());
     }
@@ -116,14 +137,18 @@ class AddOnTest : public ::testing::Test {
 
     size_t Notifications() const { return host_ ? host_->Count(kHostMessageName) : 0; }
 
+    // Waits for `n` notifications; gives up at once when the program's process ends.
     bool WaitForNotifications(size_t n, DWORD timeoutMs = kRunTimeoutMs) {
-        return WaitUntil([&] { return Notifications() >= n; }, timeoutMs);
+        WaitUntil([&] { return Notifications() >= n || ProcessEnded(); }, timeoutMs);
+        return Notifications() >= n;
     }
 
-    // Waits until the host has `n` notifications or a dialog of the program is open.
+    // Waits until the host has `n` notifications or a dialog of the program is open; gives up at
+    // once when the program's process ends.
     bool WaitForNotificationOrDialog(size_t n, DWORD timeoutMs = kRunTimeoutMs) {
-        return WaitUntil([&] { return Notifications() >= n || addon_->FindDialog("") != nullptr; },
-                         timeoutMs);
+        const auto done = [&] { return Notifications() >= n || addon_->FindDialog("") != nullptr; };
+        WaitUntil([&] { return done() || ProcessEnded(); }, timeoutMs);
+        return done();
     }
 
     // Types `callsign`, posts the look-up and waits for the run to end against a service that
@@ -132,7 +157,8 @@ class AddOnTest : public ::testing::Test {
         ASSERT_TRUE(addon_->Type(callsign));
         const ULONGLONG start = GetTickCount64();
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-        ASSERT_TRUE(WaitForNotificationOrDialog(notification, 45000)) << "the run did not end";
+        ASSERT_TRUE(WaitForNotificationOrDialog(notification, 45000))
+            << "the run did not end" << ProcessNote();
         const ULONGLONG elapsed = GetTickCount64() - start;
         ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
         EXPECT_LT(elapsed, 30000u);

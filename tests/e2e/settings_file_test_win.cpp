@@ -77,7 +77,7 @@ TEST_F(SettingsFile, FileThatCannotBeCreatedIsReportedOnce) {
     ASSERT_NO_FATAL_FAILURE(StartLookup("K1B"));
     ASSERT_NO_FATAL_FAILURE(
         ExpectBoxAndPressOk(addon_->WaitForDialog(kAppTitle, kBoxWaitMs), AccountErrorText()));
-    ASSERT_TRUE(WaitForNotifications(3));
+    ASSERT_TRUE(WaitForNotifications(3)) << ProcessNote();
     EXPECT_EQ(Visible(LookupDat()), Visible("K1B not found in lookup database|\r\n"));
 }
 

@@ -64,7 +64,7 @@ class Soak : public AddOnTest {
             ASSERT_TRUE(addon_->Type(call)) << call;
             ASSERT_TRUE(addon_->Post(kCmdLookup, 0)) << call;
             ASSERT_TRUE(WaitForNotifications(static_cast<size_t>(i) + 1, 10000))
-                << "no answer for " << call;
+                << "no answer for " << call << ProcessNote();
             const std::string expected =
                 (Known(i) ? Swap(kWorkedLine, call) : call + " not found in lookup database|") +
                 "\r\n";

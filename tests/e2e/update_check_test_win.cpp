@@ -33,13 +33,13 @@ class UpdateCheck : public AddOnTest {
 
     // Waits for the run to end with `n` notifications and no box on the way.
     void ExpectRunEndsWithoutBox(size_t n) {
-        ASSERT_TRUE(WaitForNotificationOrDialog(n)) << "the run did not end";
+        ASSERT_TRUE(WaitForNotificationOrDialog(n)) << "the run did not end" << ProcessNote();
         if (HWND box = addon_->FindDialog("")) {
             ADD_FAILURE() << "unexpected box: " << TextOf(box) << ": "
                           << Visible(MessageBoxText(box));
             PressButton(box, IDOK);
         }
-        ASSERT_TRUE(WaitForNotifications(n));
+        ASSERT_TRUE(WaitForNotifications(n)) << ProcessNote();
     }
 
     std::string LastCheck() const {
