@@ -2,11 +2,14 @@
 """Checks the release in dist/ against the trees the tests ran.
 
 For each zip: exactly the three files at the top level; the exe is the architecture the zip is
-for, byte for byte the exe the tests ran (recorded by scripts/test.sh) or, where the tests could
-not run it, the exe of its build tree; stripped; within the size budget; its version resource
-reads the project version; it imports only DLLs that ship with Windows; the guide and the
-licence are the repository's texts with CR LF line ends. The version file holds exactly
-major.minor.revision of the project version.
+for, byte for byte the exe whose tests passed (recorded by scripts/test.sh); stripped; within the
+size budget; its version resource reads the project version; it imports only DLLs that ship with
+Windows; the guide and the licence are the repository's texts with CR LF line ends. The version
+file holds exactly major.minor.revision of the project version.
+
+Where the 32-bit tests could not run (no record for build/win32), there must be neither the
+32-bit zip nor the version file; the built 32-bit exe is checked as far as it can be without
+running it (architecture, stripped, size, version resource, imports).
 
 Usage: scripts/check_release.py   (from anywhere; prints one line per check, exits 1 on a failure)
 """
@@ -86,21 +89,24 @@ def version_resource(exe):
     return unpack(fms, fls), unpack(pms, pls), text("FileVersion"), text("ProductVersion")
 
 
-def check_exe(zip_name, tree, machine_expected, exe, version):
-    built = os.path.join(ROOT, "build", tree, "bin", EXE)
+def tested_record(tree):
+    """The sum recorded for the exe whose tests passed in `tree`, or None."""
     record = os.path.join(ROOT, "build", tree, "tested-exe.sha256")
-    digest = hashlib.sha256(exe).hexdigest()
-    if os.path.exists(record):
-        with open(record) as f:
-            tested = f.read().split()[0]
-        check(digest == tested, f"{zip_name}: exe is the one the {tree} tests ran ({digest[:16]}...)")
-    else:
-        print(f"NOTE  {zip_name}: the tests did not run the {tree} exe on this machine; "
-              "compared with the built exe only")
-        with open(built, "rb") as f:
-            check(hashlib.sha256(f.read()).hexdigest() == digest,
-                  f"{zip_name}: exe is build/{tree}/bin/{EXE}")
+    if not os.path.exists(record):
+        return None
+    with open(record) as f:
+        return f.read().split()[0]
 
+
+def check_exe(zip_name, tree, machine_expected, exe, version):
+    digest = hashlib.sha256(exe).hexdigest()
+    tested = tested_record(tree)
+    check(digest == tested, f"{zip_name}: exe is the one whose {tree} tests passed "
+          f"({digest[:16]}..., recorded {tested[:16] + '...' if tested else 'nothing'})")
+    check_image(zip_name, machine_expected, exe, version)
+
+
+def check_image(zip_name, machine_expected, exe, version):
     machine, symtab, symbols, sections = pe_headers(exe)
     check(machine == machine_expected, f"{zip_name}: exe machine type 0x{machine:04X}")
     debug = [s for s in sections if s.startswith((".debug", "/"))]
@@ -119,6 +125,16 @@ def check_exe(zip_name, tree, machine_expected, exe, version):
               f"{zip_name}: version resource {'.'.join(map(str, fixed))} / "
               f"{'.'.join(map(str, product))} / {ftext} / {ptext}, expected {dotted}")
 
+    # The manifest names the program with the same version and the exe's own architecture,
+    # which Windows compares with the image before it starts it.
+    m = re.search(rb'<assemblyIdentity type="win32" name="Quendix\.InternetLookup" '
+                  rb'version="([^"]*)" processorArchitecture="([^"]*)"', exe)
+    arch = {0x014C: b"x86", 0x8664: b"amd64"}.get(machine_expected)
+    check(m is not None and m.group(1) == ".".join(map(str, version)).encode() and
+          m.group(2) == arch,
+          f"{zip_name}: manifest identity {m.groups() if m else None}, "
+          f"expected version {'.'.join(map(str, version))} for {arch}")
+
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, EXE)
         with open(path, "wb") as f:
@@ -131,15 +147,30 @@ def check_exe(zip_name, tree, machine_expected, exe, version):
 
 def main():
     version = project_version()
-    expected_txt = f"{version[0]}.{version[1]}.{version[3]}".encode()
-    with open(os.path.join(DIST, "QuendixInternetLookup.txt"), "rb") as f:
-        txt = f.read()
-    check(txt == expected_txt, f"QuendixInternetLookup.txt holds {txt!r}, expected {expected_txt!r}")
+    version_file = os.path.join(DIST, "QuendixInternetLookup.txt")
+    untested_32 = tested_record("win32") is None
+    if untested_32:
+        print("NOTE  the 32-bit exe went untested on this machine: no 32-bit zip, no version file")
+        check(not os.path.exists(version_file), "no QuendixInternetLookup.txt without the 32-bit zip")
+        with open(os.path.join(ROOT, "build", "win32", "bin", EXE), "rb") as f:
+            check_image(f"build/win32/bin/{EXE}", 0x014C, f.read(), version)
+    else:
+        expected_txt = f"{version[0]}.{version[1]}.{version[3]}".encode()
+        with open(version_file, "rb") as f:
+            txt = f.read()
+        check(txt == expected_txt,
+              f"QuendixInternetLookup.txt holds {txt!r}, expected {expected_txt!r}")
 
     texts = {"ReadMe.txt": with_crlf(os.path.join(ROOT, "docs", "ReadMe.txt")),
              "License.txt": with_crlf(os.path.join(ROOT, "LICENSE"))}
     for zip_name, tree, machine in ZIPS:
-        with zipfile.ZipFile(os.path.join(DIST, zip_name)) as z:
+        path = os.path.join(DIST, zip_name)
+        if tree == "win32" and untested_32:
+            check(not os.path.exists(path), f"no {zip_name} from an untested exe")
+            continue
+        if not check(os.path.exists(path), f"{zip_name} made"):
+            continue
+        with zipfile.ZipFile(path) as z:
             names = sorted(z.namelist())
             check(names == sorted([EXE, *texts]), f"{zip_name}: holds {names}")
             for name, expected in texts.items():
