@@ -1,0 +1,295 @@
+#include "lookup/answer_cache_win.h"
+
+#include <algorithm>
+
+#include "common/handles_win.h"
+
+namespace lookup {
+namespace {
+
+// The error of the call that just failed; never ERROR_SUCCESS, so that a failure stays one.
+DWORD LastErrorOr(DWORD fallback) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : fallback;
+}
+
+void CloseMutex(HANDLE mutex) {
+    CloseHandle(mutex);
+}
+using UniqueMutex = UniqueAny<HANDLE, CloseMutex>;
+
+std::string PathIn(const std::string& folder, const char* name) {
+    return folder + "\\" + name;
+}
+
+// The folder's full path as the system spells it, or the folder as given when that fails.
+std::string FullPath(const std::string& folder) {
+    std::string buffer(MAX_PATH, '\0');
+    for (int tries = 0; tries < 2; ++tries) {
+        const DWORD n = GetFullPathNameA(folder.c_str(), static_cast<DWORD>(buffer.size()),
+                                         &buffer[0], nullptr);
+        if (n == 0) {
+            break;
+        }
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.assign(n, '\0');  // n is the size needed, its terminating NUL included
+    }
+    return folder;
+}
+
+// Holds the folder's named mutex for as long as it lives, once taken.
+class FolderLock {
+  public:
+    FolderLock(const std::string& folder, DWORD waitMs) {
+        const std::string name = CacheLockName(FullPath(folder));
+        mutex_.reset(CreateMutexA(nullptr, FALSE, name.c_str()));
+        if (!mutex_) {
+            outcome_ = CacheOutcome::LockFailed;
+            error_ = LastErrorOr(ERROR_INVALID_HANDLE);
+            return;
+        }
+        switch (WaitForSingleObject(mutex_.get(), waitMs)) {
+            case WAIT_OBJECT_0:
+            case WAIT_ABANDONED:  // its holder ended without letting go; the file is checked anyway
+                held_ = true;
+                break;
+            case WAIT_TIMEOUT:
+                outcome_ = CacheOutcome::LockTimedOut;
+                error_ = ERROR_TIMEOUT;
+                break;
+            default:
+                outcome_ = CacheOutcome::LockFailed;
+                error_ = LastErrorOr(ERROR_INVALID_HANDLE);
+                break;
+        }
+    }
+    ~FolderLock() {
+        if (held_) {
+            ReleaseMutex(mutex_.get());
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool Held() const { return held_; }
+    // Why it is not held.
+    CacheReport Failure() const {
+        CacheReport report;
+        report.outcome = outcome_;
+        report.error = error_;
+        return report;
+    }
+
+  private:
+    UniqueMutex mutex_;
+    bool held_ = false;
+    CacheOutcome outcome_ = CacheOutcome::Ok;
+    DWORD error_ = ERROR_SUCCESS;
+};
+
+// Reads the whole file into `bytes` (empty when there is no file, or no folder). A file larger than
+// the largest good one is read only to one byte past that size, which the parser refuses.
+DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = LastErrorOr(ERROR_OPEN_FAILED);
+        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return missing ? ERROR_SUCCESS : error;
+    }
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size)) {
+        return LastErrorOr(ERROR_READ_FAULT);
+    }
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::min<ULONGLONG>(static_cast<ULONGLONG>(size.QuadPart), kMaxFileBytes + 1));
+    bytes.resize(wanted);
+    std::size_t got = 0;
+    while (got < wanted) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), &bytes[got], static_cast<DWORD>(wanted - got), &n, nullptr)) {
+            return LastErrorOr(ERROR_READ_FAULT);
+        }
+        if (n == 0) {
+            break;  // shorter than its size said
+        }
+        got += n;
+    }
+    bytes.resize(got);
+    return ERROR_SUCCESS;
+}
+
+// Writes `content` as the whole of a new file at `path` and flushes it to disk.
+DWORD WriteWholeFile(const std::string& path, const std::string& content) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return LastErrorOr(ERROR_OPEN_FAILED);
+    }
+    constexpr std::size_t kPiece = 1024 * 1024;
+    for (std::size_t done = 0; done < content.size();) {
+        const DWORD wanted = static_cast<DWORD>(std::min(kPiece, content.size() - done));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), content.data() + done, wanted, &written, nullptr) ||
+            written != wanted) {
+            return LastErrorOr(ERROR_WRITE_FAULT);
+        }
+        done += written;
+    }
+    if (!FlushFileBuffers(file.get())) {
+        return LastErrorOr(ERROR_WRITE_FAULT);
+    }
+    if (!CloseHandle(file.release())) {
+        return LastErrorOr(ERROR_WRITE_FAULT);
+    }
+    return ERROR_SUCCESS;
+}
+
+// Puts `content` in place of the file through the temporary file; on failure the file is as it
+// was and the temporary file is gone.
+DWORD ReplaceCacheFile(const std::string& folder, const std::string& content) {
+    const std::string temp = PathIn(folder, kTempCacheFileName);
+    DWORD error = WriteWholeFile(temp, content);
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExA(temp.c_str(), PathIn(folder, kCacheFileName).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = LastErrorOr(ERROR_WRITE_FAULT);
+    }
+    if (error != ERROR_SUCCESS) {
+        DeleteFileA(temp.c_str());
+    }
+    return error;
+}
+
+// With the lock held: reads the file into `bytes` and `parsed`. An unreadable file is set aside
+// and counts as an empty one. False, with the report filled in, when the file cannot be used.
+bool ReadLocked(const std::string& folder, CacheReport& report, std::string& bytes,
+                ParsedCache& parsed) {
+    const std::string path = PathIn(folder, kCacheFileName);
+    const DWORD error = ReadWholeFile(path, bytes);
+    if (error != ERROR_SUCCESS) {
+        report.outcome = CacheOutcome::ReadFailed;
+        report.error = error;
+        return false;
+    }
+    parsed = ParseCache(bytes);
+    if (parsed.readable) {
+        return true;
+    }
+    if (!MoveFileExA(path.c_str(), PathIn(folder, kBadCacheFileName).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        report.outcome = CacheOutcome::ReadFailed;
+        report.error = LastErrorOr(ERROR_FILE_CORRUPT);
+        return false;
+    }
+    report.setAside = true;
+    bytes.clear();
+    parsed = ParsedCache();
+    parsed.readable = true;
+    return true;
+}
+
+CacheReport Off() {
+    CacheReport report;
+    report.outcome = CacheOutcome::Off;
+    return report;
+}
+
+}  // namespace
+
+LoadedAnswers LoadKeptAnswers(const std::string& folder, std::int64_t now, int days,
+                              const CacheFileOptions& options) {
+    LoadedAnswers loaded;
+    if (days <= 0) {
+        loaded.report = Off();
+        return loaded;
+    }
+    try {
+        const FolderLock lock(folder, options.lockWaitMs);
+        if (!lock.Held()) {
+            loaded.report = lock.Failure();
+            return loaded;
+        }
+        std::string bytes;
+        ParsedCache parsed;
+        if (ReadLocked(folder, loaded.report, bytes, parsed)) {
+            for (KeptAnswer& entry : parsed.entries) {
+                if (IsFresh(entry.stamp, now, days)) {
+                    loaded.entries.push_back(std::move(entry));
+                }
+            }
+        }
+    } catch (...) {  // out of memory
+        loaded.entries.clear();
+        loaded.report.outcome = CacheOutcome::ReadFailed;
+        loaded.report.error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return loaded;
+}
+
+KeptLookup LookUpKeptAnswer(const std::string& folder, const std::string& callsign,
+                            std::int64_t now, int days, const CacheFileOptions& options) {
+    KeptLookup result;
+    LoadedAnswers loaded = LoadKeptAnswers(folder, now, days, options);
+    result.report = loaded.report;
+    if (loaded.report.outcome == CacheOutcome::Ok) {
+        try {
+            result.hit = FindAnswer(loaded.entries, callsign, now, days);
+        } catch (...) {  // out of memory
+            result.report.outcome = CacheOutcome::ReadFailed;
+            result.report.error = ERROR_NOT_ENOUGH_MEMORY;
+        }
+    }
+    return result;
+}
+
+CacheReport StoreKeptAnswer(const std::string& folder, const AnswerChange& change, std::int64_t now,
+                            int days, const CacheFileOptions& options) {
+    if (days <= 0) {
+        return Off();
+    }
+    CacheReport report;
+    try {
+        const FolderLock lock(folder, options.lockWaitMs);
+        if (!lock.Held()) {
+            return lock.Failure();
+        }
+        std::string bytes;
+        ParsedCache parsed;
+        if (!ReadLocked(folder, report, bytes, parsed)) {
+            return report;
+        }
+        ApplyChange(parsed.entries, change, now, days, options.limits);
+        const std::string content = SerializeCache(parsed.entries);
+        if (content == bytes) {
+            return report;
+        }
+        const DWORD error = ReplaceCacheFile(folder, content);
+        if (error != ERROR_SUCCESS) {
+            report.outcome = CacheOutcome::WriteFailed;
+            report.error = error;
+        }
+    } catch (...) {  // out of memory: nothing was put in place
+        report.outcome = CacheOutcome::WriteFailed;
+        report.error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return report;
+}
+
+std::int64_t UtcSecondsNow() {
+    FILETIME ft = {};
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER ticks = {};
+    ticks.LowPart = ft.dwLowDateTime;
+    ticks.HighPart = ft.dwHighDateTime;
+    // FILETIME counts 100 ns steps from 1601-01-01; 1970 is 11,644,473,600 s later.
+    constexpr std::int64_t kTicksPerSecond = 10000000;
+    constexpr std::int64_t kSeconds1601To1970 = 11644473600LL;
+    return static_cast<std::int64_t>(ticks.QuadPart / kTicksPerSecond) - kSeconds1601To1970;
+}
+
+}  // namespace lookup

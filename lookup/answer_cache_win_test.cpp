@@ -1,0 +1,233 @@
+// The kept-answers file on disk, in a folder of its own under the temporary folder.
+#include "lookup/answer_cache_win.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/handles_win.h"
+
+namespace {
+
+using lookup::AnswerChange;
+using lookup::CacheOutcome;
+
+void CloseKernelHandle(HANDLE h) {
+    CloseHandle(h);
+}
+using UniqueKernel = UniqueAny<HANDLE, CloseKernelHandle>;
+
+constexpr std::int64_t kNow = 1800000000;
+constexpr int kDays = 30;
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class AnswerCacheFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
+        folder_ = std::string(temp) + "answer-cache-test-" + std::to_string(GetCurrentProcessId());
+        RemoveAll();
+        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr)) << GetLastError();
+    }
+    void TearDown() override { RemoveAll(); }
+
+    std::string Path(const char* name) const { return folder_ + "\\" + name; }
+    std::string CachePath() const { return Path(lookup::kCacheFileName); }
+
+    lookup::CacheReport Store(const AnswerChange& change, std::int64_t now = kNow,
+                              const lookup::CacheFileOptions& options = {}) const {
+        return lookup::StoreKeptAnswer(folder_, change, now, kDays, options);
+    }
+
+    void RemoveAll() const {
+        for (const char* name :
+             {lookup::kCacheFileName, lookup::kBadCacheFileName, lookup::kTempCacheFileName}) {
+            DeleteFileA(Path(name).c_str());
+            RemoveDirectoryA(Path(name).c_str());
+        }
+        RemoveDirectoryA(folder_.c_str());
+    }
+
+    std::string folder_;
+};
+
+// Holds the folder's lock on a thread of its own until told to let go or, when `abandon`, ends
+// holding it. The handle stays open here, so that an abandoned mutex lives on as such.
+class LockHolder {
+  public:
+    LockHolder(const std::string& folder, bool abandon)
+        : held_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+        char full[MAX_PATH] = {};
+        GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
+        mutex_.reset(CreateMutexA(nullptr, FALSE, lookup::CacheLockName(full).c_str()));
+        thread_ = std::thread([this, abandon] {
+            WaitForSingleObject(mutex_.get(), INFINITE);
+            SetEvent(held_.get());
+            if (!abandon) {
+                WaitForSingleObject(release_.get(), INFINITE);
+                ReleaseMutex(mutex_.get());
+            }
+        });
+        WaitForSingleObject(held_.get(), 5000);
+    }
+    ~LockHolder() {
+        SetEvent(release_.get());
+        thread_.join();
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+  private:
+    UniqueKernel mutex_;
+    UniqueKernel held_;
+    UniqueKernel release_;
+    std::thread thread_;
+};
+
+}  // namespace
+
+TEST_F(AnswerCacheFile, StoresAndFindsAnswers) {
+    const std::string reply = "N0CALL|JANE|\xe9|a\r\nb|";
+    EXPECT_EQ(Store(AnswerChange::Found("n0call", reply, "|ext|")).outcome, CacheOutcome::Ok);
+    EXPECT_EQ(Store(AnswerChange::Found("K1ABC", "k", "")).outcome, CacheOutcome::Ok);
+    EXPECT_FALSE(Exists(Path(lookup::kTempCacheFileName)));
+
+    const lookup::KeptLookup found =
+        lookup::LookUpKeptAnswer(folder_, "N0CALL", kNow + 2 * 86400 + 5, kDays);
+    EXPECT_EQ(found.report.outcome, CacheOutcome::Ok);
+    ASSERT_TRUE(found.hit.has_value());
+    EXPECT_EQ(found.hit->reply, reply);
+    EXPECT_EQ(found.hit->extended, "|ext|");
+    EXPECT_EQ(found.hit->ageDays, 2);
+
+    EXPECT_EQ(Store(AnswerChange::NotFound("N0CALL")).outcome, CacheOutcome::Ok);
+    const lookup::LoadedAnswers loaded = lookup::LoadKeptAnswers(folder_, kNow, kDays);
+    ASSERT_EQ(loaded.entries.size(), 1u);
+    EXPECT_EQ(loaded.entries[0].key, "K1ABC");
+    // Stale answers stay out of what a load gives.
+    EXPECT_TRUE(lookup::LoadKeptAnswers(folder_, kNow + kDays * 86400, kDays).entries.empty());
+
+    // Keeping off: the file is not looked at.
+    const std::string before = ReadBytes(CachePath());
+    EXPECT_EQ(
+        lookup::StoreKeptAnswer(folder_, AnswerChange::Found("Q3TEST", "q", ""), kNow, 0).outcome,
+        CacheOutcome::Off);
+    EXPECT_EQ(lookup::LookUpKeptAnswer(folder_, "K1ABC", kNow, 0).report.outcome,
+              CacheOutcome::Off);
+    EXPECT_EQ(ReadBytes(CachePath()), before);
+
+    const std::int64_t crt = static_cast<std::int64_t>(std::time(nullptr));
+    EXPECT_NEAR(static_cast<double>(lookup::UtcSecondsNow()), static_cast<double>(crt), 5.0);
+}
+
+TEST_F(AnswerCacheFile, UnreadableFileIsSetAsideAndANewOneBegun) {
+    WriteBytes(CachePath(), "[Settings]\r\nUserName=x\r\n");
+    WriteBytes(Path(lookup::kBadCacheFileName), "an older one");
+    const lookup::LoadedAnswers loaded = lookup::LoadKeptAnswers(folder_, kNow, kDays);
+    EXPECT_EQ(loaded.report.outcome, CacheOutcome::Ok);
+    EXPECT_TRUE(loaded.report.setAside);
+    EXPECT_TRUE(loaded.entries.empty());
+    EXPECT_EQ(ReadBytes(Path(lookup::kBadCacheFileName)), "[Settings]\r\nUserName=x\r\n");
+    EXPECT_FALSE(Exists(CachePath()));
+
+    EXPECT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
+    std::string damaged = ReadBytes(CachePath());
+    damaged[damaged.size() - 3] ^= 1;
+    WriteBytes(CachePath(), damaged);
+    const lookup::CacheReport stored = Store(AnswerChange::Found("K1ABC", "k", ""));
+    EXPECT_EQ(stored.outcome, CacheOutcome::Ok);
+    EXPECT_TRUE(stored.setAside);
+    EXPECT_EQ(ReadBytes(Path(lookup::kBadCacheFileName)), damaged);
+    const lookup::LoadedAnswers after = lookup::LoadKeptAnswers(folder_, kNow, kDays);
+    EXPECT_FALSE(after.report.setAside);
+    ASSERT_EQ(after.entries.size(), 1u);
+    EXPECT_EQ(after.entries[0].key, "K1ABC");
+}
+
+TEST_F(AnswerCacheFile, FailedWriteLeavesTheFileAsItWas) {
+    ASSERT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
+    const std::string before = ReadBytes(CachePath());
+    // Something in the way of the temporary file.
+    ASSERT_TRUE(CreateDirectoryA(Path(lookup::kTempCacheFileName).c_str(), nullptr));
+    const lookup::CacheReport report = Store(AnswerChange::Found("K1ABC", "k", ""));
+    EXPECT_EQ(report.outcome, CacheOutcome::WriteFailed);
+    EXPECT_NE(report.error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(ReadBytes(CachePath()), before);
+
+    const lookup::CacheReport nowhere = lookup::StoreKeptAnswer(
+        folder_ + "\\missing", AnswerChange::Found("K1ABC", "k", ""), kNow, kDays);
+    EXPECT_EQ(nowhere.outcome, CacheOutcome::WriteFailed);
+}
+
+TEST_F(AnswerCacheFile, GivesUpWhenTheLockIsHeldPastTheWait) {
+    ASSERT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
+    const std::string before = ReadBytes(CachePath());
+    lookup::CacheFileOptions options;
+    options.lockWaitMs = 300;
+    {
+        const LockHolder holder(folder_, false);
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(lookup::LoadKeptAnswers(folder_, kNow, kDays, options).report.outcome,
+                  CacheOutcome::LockTimedOut);
+        EXPECT_EQ(Store(AnswerChange::Found("K1ABC", "k", ""), kNow, options).outcome,
+                  CacheOutcome::LockTimedOut);
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        EXPECT_GE(elapsed, 2 * 300u - 50);
+        EXPECT_LT(elapsed, 2 * 300u + 1500);
+        EXPECT_EQ(ReadBytes(CachePath()), before);
+    }
+    EXPECT_EQ(Store(AnswerChange::Found("K1ABC", "k", ""), kNow, options).outcome,
+              CacheOutcome::Ok);
+    // A holder that ended without letting go does not keep others out.
+    const LockHolder gone(folder_, true);
+    const lookup::LoadedAnswers loaded = lookup::LoadKeptAnswers(folder_, kNow, kDays, options);
+    EXPECT_EQ(loaded.report.outcome, CacheOutcome::Ok);
+    EXPECT_EQ(loaded.entries.size(), 2u);
+}
+
+TEST_F(AnswerCacheFile, ConcurrentStoresLoseNothing) {
+    constexpr int kEach = 20;
+    std::vector<CacheOutcome> outcomes(2 * kEach, CacheOutcome::WriteFailed);
+    auto storeMany = [&](char prefix, int first) {
+        for (int i = 0; i < kEach; ++i) {
+            const std::string call = prefix + std::to_string(i);
+            outcomes[first + i] = Store(AnswerChange::Found(call, call + "|reply", "|ext")).outcome;
+        }
+    };
+    std::thread a(storeMany, 'A', 0);
+    std::thread b(storeMany, 'B', kEach);
+    a.join();
+    b.join();
+    for (const CacheOutcome outcome : outcomes) {
+        EXPECT_EQ(outcome, CacheOutcome::Ok);
+    }
+    const lookup::LoadedAnswers loaded = lookup::LoadKeptAnswers(folder_, kNow, kDays);
+    EXPECT_EQ(loaded.entries.size(), 2u * kEach);
+    for (const char prefix : {'A', 'B'}) {
+        for (int i = 0; i < kEach; ++i) {
+            const std::string call = prefix + std::to_string(i);
+            const auto hit = lookup::FindAnswer(loaded.entries, call, kNow, kDays);
+            ASSERT_TRUE(hit.has_value()) << call;
+            EXPECT_EQ(hit->reply, call + "|reply");
+        }
+    }
+}
