@@ -8,6 +8,7 @@ Run it again only when a seed should change; the files it writes are committed.
 """
 import os
 import shutil
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -42,6 +43,44 @@ OTHER = (b"Q3TEST" + field(0xB8, "ROBIN") + field(0xB9, "P") + field(0xBA, "PLAC
          field(0xBC, "99 PINE ST") + field(0xC8, " -33.5 ") + field(0xC9, "-3.5\r\n") +
          field(0xD0, "BUREAU \r\n  ") + field(0xCF, "a|b@example.org") + b"\x00" +
          field(0xB6, "T"))
+
+# The reply line of the worked example, as the logger receives it.
+WORKED_REPLY = (b"N0CALL|JANE|SAMPLE|12 ELM ST|ANYTOWN|IL|60000|United States|E||LAKE|EN52|"
+                b"42.25|88.1|||BUREAU|")
+
+CACHE_HEADER = b"QuendixLookup cache 1\n"
+
+
+def crc_hex(data):
+    return b"%08x" % zlib.crc32(data)
+
+
+def cache_record(stamp, key, reply, extended):
+    """One record of the kept-answers file: its checked line, then the key and the two lines."""
+    data = key + reply + extended
+    rest = b"%d %d %d %d " % (stamp, len(key), len(reply), len(extended)) + crc_hex(data)
+    return crc_hex(rest) + b" " + rest + b"\n" + data + b"\n"
+
+
+def fdp_string(value):
+    """`value` as ConsumeRandomLengthString gives it back whole: backslashes doubled, then "\\ "."""
+    return value.replace(b"\\", b"\\\\") + b"\\ "
+
+
+def cache_input(callsign, reply, extended, file, now, days, max_entries, max_bytes, found):
+    """An input of the answer_cache target. The choices are taken from the end, each integer least
+    significant byte first: the time (8 bytes, offset by 2^63), the days (2 bytes, offset by 1),
+    the most entries (1 byte), the most bytes (2 bytes) and whether the answer was found (1 byte),
+    so they stand here in the opposite order."""
+    tail = (bytes([1 if found else 0]) + max_bytes.to_bytes(2, "little") + bytes([max_entries]) +
+            (days + 1).to_bytes(2, "little") + (now + 2**63).to_bytes(8, "little"))
+    return fdp_string(callsign) + fdp_string(reply) + fdp_string(extended) + file + tail
+
+
+THREE_ANSWERS = CACHE_HEADER + b"".join([
+    cache_record(1000, b"N0CALL", WORKED_REPLY, b"|01/15/2005|01/15/2015|Y||-6|11/02/2008"),
+    cache_record(2000, b"K1ABC/P", b"K1ABC/P|a\\b|\r\n\x00\xe9|", b""),
+    cache_record(3000, b"Q3TEST", b"", b"")])
 
 SEEDS = {
     "answer": {
@@ -104,6 +143,22 @@ SEEDS = {
         "read_bad": b"1e\x00\x00",
         "write_longitude": bytes.fromhex("66666666660656c0") + b"\x01\x00",
         "write_tiny": bytes.fromhex("0100000000000000") + b"\x01\x01",
+    },
+    # The callsign, reply and extended line of the change, each ended by a backslash and a space,
+    # then the file; the choices last (see cache_input).
+    "answer_cache": {
+        "found_replaces": cache_input(b"n0call", WORKED_REPLY, b"|ext|", THREE_ANSWERS, 3500, 1,
+                                      8, 4096, True),
+        "not_found_drops": cache_input(b"Q3TEST", b"", b"", THREE_ANSWERS, 3500, 1, 8, 4096,
+                                       False),
+        "torn_last_record": cache_input(b"K1ABC/P", b"r", b"e", THREE_ANSWERS[:-12], 3000, 1, 8,
+                                        4096, True),
+        "over_the_bounds": cache_input(b"NEW", b"r" * 100, b"e", THREE_ANSWERS, 3000, 30, 2, 300,
+                                       True),
+        "some_expired": cache_input(b"X1X", b"r", b"", THREE_ANSWERS, 88900, 1, 8,
+                                    4096, True),
+        "not_ours": cache_input(b"N0CALL", b"r", b"", b"[Settings]\r\nUserName=x\r\n", 0, 30,
+                                8, 4096, True),
     },
 }
 

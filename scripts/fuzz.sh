@@ -9,14 +9,16 @@
 #                                          then fuzz every target for at most 20 s, two at a time,
 #                                          from a temporary copy of the committed corpus
 #
-# Targets: answer record_lines scramble lookup_url split_url version number_text messages_fill.
+# Targets: answer record_lines scramble lookup_url split_url version number_text messages_fill
+# answer_cache.
 # A crash, a sanitizer report or a broken rule fails the script; libFuzzer leaves the input in
 # fuzz/findings/<target>/. Such an input belongs in fuzz/crashes/<target>/ and in a unit test.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 
-ALL_TARGETS=(answer record_lines scramble lookup_url split_url version number_text messages_fill)
+ALL_TARGETS=(answer record_lines scramble lookup_url split_url version number_text messages_fill
+             answer_cache)
 CI_SECONDS=20
 BIN=build/fuzz/bin
 

@@ -1,0 +1,100 @@
+// The kept-answers file: any bytes parse without harm; what parses writes out to the same bytes
+// (or, for a file with a cut-off last record, to the part before it) and parses back to the same
+// entries; a change applied with any time, days and limits leaves only fresh entries, oldest
+// first, within the bounds, dropping no more than the bounds ask.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz/check.h"
+#include "lookup/answer_cache.h"
+
+namespace {
+
+using lookup::KeptAnswer;
+
+bool WithinBounds(const std::vector<KeptAnswer>& entries, const lookup::CacheLimits& limits) {
+    return entries.size() <= limits.maxEntries &&
+           lookup::SerializeCache(entries).size() <= limits.maxFileBytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    // From the end: the time, the days, the limits and whether the answer was found.
+    const std::int64_t now = in.ConsumeIntegral<std::int64_t>();
+    const int days = in.ConsumeIntegralInRange<int>(-1, lookup::kMaxKeepDays + 1);
+    lookup::CacheLimits limits;
+    limits.maxEntries = in.ConsumeIntegralInRange<std::size_t>(0, 8);
+    limits.maxFileBytes = in.ConsumeIntegralInRange<std::size_t>(0, 4096);
+    const bool found = in.ConsumeBool();
+    // From the front: the callsign and the two lines, cut by backslashes; the rest is the file.
+    const std::string callsign = in.ConsumeRandomLengthString(16);
+    const std::string reply = in.ConsumeRandomLengthString(256);
+    const std::string extended = in.ConsumeRandomLengthString(256);
+    const std::string file = in.ConsumeRemainingBytesAsString();
+
+    // An unreadable file gives nothing; the change then goes into a new, empty one.
+    const lookup::ParsedCache parsed = lookup::ParseCache(file);
+    FUZZ_REQUIRE(parsed.readable || (parsed.entries.empty() && !parsed.tornTail));
+    for (const KeptAnswer& entry : parsed.entries) {
+        FUZZ_REQUIRE(!entry.key.empty() && lookup::CacheKey(entry.key) == entry.key);
+        FUZZ_REQUIRE(entry.stamp >= 0);
+    }
+    const std::string written = lookup::SerializeCache(parsed.entries);
+    if (parsed.readable && !file.empty()) {
+        // A record's text has one spelling only, so the file is its own writing.
+        FUZZ_REQUIRE(parsed.tornTail ? written.size() < file.size() &&
+                                           file.compare(0, written.size(), written) == 0
+                                     : written == file);
+    }
+    const lookup::ParsedCache again = lookup::ParseCache(written);
+    FUZZ_REQUIRE(again.readable && !again.tornTail && again.entries == parsed.entries);
+
+    // The entries a change may keep, oldest first: the fresh ones of other keys, then the answer.
+    const lookup::AnswerChange change = found
+                                            ? lookup::AnswerChange::Found(callsign, reply, extended)
+                                            : lookup::AnswerChange::NotFound(callsign);
+    const std::string key = lookup::CacheKey(callsign);
+    std::vector<KeptAnswer> candidates;
+    for (const KeptAnswer& entry : parsed.entries) {
+        if (entry.key != key && lookup::IsFresh(entry.stamp, now, days)) {
+            candidates.push_back(entry);
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const KeptAnswer& a, const KeptAnswer& b) { return a.stamp < b.stamp; });
+    const KeptAnswer answer{key, now, reply, extended};
+    const bool answerFits =
+        found && !key.empty() && now >= 0 && days > 0 && WithinBounds({answer}, limits);
+    if (answerFits) {
+        candidates.push_back(answer);
+    }
+
+    std::vector<KeptAnswer> entries = parsed.entries;
+    lookup::ApplyChange(entries, change, now, days, limits);
+
+    FUZZ_REQUIRE(entries.size() <= candidates.size());
+    FUZZ_REQUIRE(std::equal(entries.begin(), entries.end(),
+                            candidates.end() - static_cast<std::ptrdiff_t>(entries.size())));
+    FUZZ_REQUIRE(entries.empty() || WithinBounds(entries, limits));
+    if (entries.size() < candidates.size()) {
+        // The next older one would not have fitted.
+        std::vector<KeptAnswer> more(
+            candidates.end() - static_cast<std::ptrdiff_t>(entries.size()) - 1, candidates.end());
+        FUZZ_REQUIRE(!WithinBounds(more, limits));
+    }
+    const auto hit = lookup::FindAnswer(entries, callsign, now, days);
+    FUZZ_REQUIRE(hit.has_value() == answerFits);
+    if (hit) {
+        FUZZ_REQUIRE(hit->reply == reply && hit->extended == extended && hit->ageDays == 0);
+    }
+    const lookup::ParsedCache stored = lookup::ParseCache(lookup::SerializeCache(entries));
+    FUZZ_REQUIRE(stored.readable && stored.entries == entries);
+    return 0;
+}
