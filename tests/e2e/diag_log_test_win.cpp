@@ -303,39 +303,37 @@ TEST_F(DiagnosticsLog, UnwritableLogChangesNothing) {
     EXPECT_TRUE(addon_->Running());
 }
 
-// The program started under Wine with some system DLLs disabled (as on a system that lacks
-// them); the test's own environment is restored when this goes.
-class DisabledDlls {
+// One system DLL disabled for the program under Wine (as on a system that lacks it), through
+// Wine's per-program DLL overrides, read whenever the program loads a DLL; removed when this
+// goes. The environment cannot do it: Wine takes WINEDLLOVERRIDES from the Unix side only.
+class DisabledDll {
   public:
-    explicit DisabledDlls(const std::string& dlls) {
-        char old[512];
-        const DWORD n = GetEnvironmentVariableA("WINEDLLOVERRIDES", old, sizeof old);
-        had_ = n > 0 && n < sizeof old;
-        old_ = had_ ? std::string(old, n) : std::string();
-        const std::string overrides = (had_ ? old_ + ";" : std::string()) + dlls + "=d";
-        SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
+    explicit DisabledDll(const char* dll) {
+        ok_ = RegSetKeyValueA(HKEY_CURRENT_USER, kOverrides, dll, REG_SZ, "", 1) == ERROR_SUCCESS;
     }
-    ~DisabledDlls() { SetEnvironmentVariableA("WINEDLLOVERRIDES", had_ ? old_.c_str() : nullptr); }
-    DisabledDlls(const DisabledDlls&) = delete;
-    DisabledDlls& operator=(const DisabledDlls&) = delete;
+    ~DisabledDll() { RegDeleteTreeA(HKEY_CURRENT_USER, kAppKey); }
+    DisabledDll(const DisabledDll&) = delete;
+    DisabledDll& operator=(const DisabledDll&) = delete;
+    bool Ok() const { return ok_; }
 
     static bool UnderWine() {
         return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
     }
 
   private:
-    bool had_ = false;
-    std::string old_;
+    static constexpr const char* kAppKey = "Software\\Wine\\AppDefaults\\QuendixInternetLookup.exe";
+    static constexpr const char* kOverrides =
+        "Software\\Wine\\AppDefaults\\QuendixInternetLookup.exe\\DllOverrides";
+    bool ok_ = false;
 };
 
 TEST_F(DiagnosticsLog, WithoutWinInetALookUpAnswersNoSessionAndSaysWhy) {
-    if (!DisabledDlls::UnderWine()) {
+    if (!DisabledDll::UnderWine()) {
         GTEST_SKIP() << "DLLs are disabled through Wine";
     }
-    {
-        DisabledDlls off("wininet");
-        ASSERT_NO_FATAL_FAILURE(StartWith(StandardSettings() + kLogOn));
-    }
+    DisabledDll off("wininet");
+    ASSERT_TRUE(off.Ok());
+    ASSERT_NO_FATAL_FAILURE(StartWith(StandardSettings() + kLogOn));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
     EXPECT_EQ(LookupDat(), "N0CALLNo Internet session in progress.\r\n");
     EXPECT_TRUE(server_.Requests().empty());
@@ -347,14 +345,13 @@ TEST_F(DiagnosticsLog, WithoutWinInetALookUpAnswersNoSessionAndSaysWhy) {
 }
 
 TEST_F(DiagnosticsLog, WithoutOleAutomationTheUpdateCheckIsSkipped) {
-    if (!DisabledDlls::UnderWine()) {
+    if (!DisabledDll::UnderWine()) {
         GTEST_SKIP() << "DLLs are disabled through Wine";
     }
     ASSERT_TRUE(SetLastCheckText("01/04/2009 7:59:00 PM"));  // the update check is due
-    {
-        DisabledDlls off("oleaut32");
-        ASSERT_NO_FATAL_FAILURE(StartWith(StandardSettings() + kLogOn));
-    }
+    DisabledDll off("oleaut32");
+    ASSERT_TRUE(off.Ok());
+    ASSERT_NO_FATAL_FAILURE(StartWith(StandardSettings() + kLogOn));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
     EXPECT_EQ(LookupDat(), kWorkedLine + "\r\n");
     EXPECT_TRUE(server_.RequestsFor(kUpdatePath).empty());
