@@ -16,7 +16,7 @@
 #include "common/twips.h"
 #include "common/window_class_win.h"
 #include "host/lifetime_win.h"
-#include "host/resource.h"
+#include "res/resource.h"
 #include "lookup/request.h"
 #include "settings/settings_win.h"
 
@@ -39,13 +39,13 @@ struct LabelLayout {
 };
 
 constexpr LabelLayout kLabels[] = {
-    {IDC_ABOUT_LABEL1, "", 120, 240, 3495, 615, false, SS_CENTER, HoverTarget::OtherLabel},
-    {IDC_ABOUT_LABEL2, "Question,Bugs,Comments", 120, 960, 1815, 255, false, SS_LEFT,
+    {IDC_ABOUT_TITLE, "", 120, 240, 3495, 615, false, SS_CENTER, HoverTarget::OtherLabel},
+    {IDC_ABOUT_QUESTIONS, "Question,Bugs,Comments", 120, 960, 1815, 255, false, SS_LEFT,
      HoverTarget::OtherLabel},
-    {IDC_ABOUT_LABEL3, "Send Email", 600, 1200, 795, 195, true, SS_LEFT, HoverTarget::SendEmail},
-    {IDC_ABOUT_LABEL4, "Latest Updates", 2400, 960, 1215, 255, false, SS_LEFT,
+    {IDC_ABOUT_SEND_EMAIL, "Send Email", 600, 1200, 795, 195, true, SS_LEFT, HoverTarget::SendEmail},
+    {IDC_ABOUT_UPDATES, "Latest Updates", 2400, 960, 1215, 255, false, SS_LEFT,
      HoverTarget::OtherLabel},
-    {IDC_ABOUT_LABEL5, "Click Here", 2640, 1200, 735, 195, true, SS_LEFT, HoverTarget::ClickHere},
+    {IDC_ABOUT_DOWNLOAD, "Click Here", 2640, 1200, 735, 195, true, SS_LEFT, HoverTarget::ClickHere},
 };
 constexpr int kLabelCount = sizeof kLabels / sizeof kLabels[0];
 constexpr int kSendEmail = 2;  // index of Label3
@@ -265,9 +265,9 @@ LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == STN_CLICKED) {
-                if (LOWORD(wParam) == IDC_ABOUT_LABEL3) {
+                if (LOWORD(wParam) == IDC_ABOUT_SEND_EMAIL) {
                     Label3_Click();
-                } else if (LOWORD(wParam) == IDC_ABOUT_LABEL5) {
+                } else if (LOWORD(wParam) == IDC_ABOUT_DOWNLOAD) {
                     Label5_Click();
                 }
                 return 0;

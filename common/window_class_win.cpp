@@ -1,6 +1,6 @@
 #include "common/window_class_win.h"
 
-#include "host/resource.h"
+#include "res/resource.h"
 
 bool RegisterProgramWindowClass(const char* className, WNDPROC proc, const char* menuName) {
     HINSTANCE instance = GetModuleHandleA(nullptr);

@@ -8,7 +8,7 @@
 #include "common/window_class_win.h"
 #include "host/hook_win.h"
 #include "host/lifetime_win.h"
-#include "host/resource.h"
+#include "res/resource.h"
 #include "lookup/web_lookup_win.h"
 #include "settings/account_menu_win.h"
 #include "settings/settings_win.h"
@@ -59,7 +59,7 @@ void wndInternetCallsignLookup::EnsureLoaded() {
 
 bool wndInternetCallsignLookup::Load(bool show) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!RegisterProgramWindowClass(kMainWindowClass, &FormProc, MAKEINTRESOURCEA(IDM_MAIN))) {
+    if (!RegisterProgramWindowClass(kMainWindowClass, &FormProc, MAKEINTRESOURCEA(IDR_MAIN_MENU))) {
         return false;
     }
     // Created minimised; a re-load stays hidden.
@@ -74,9 +74,9 @@ bool wndInternetCallsignLookup::Load(bool show) {
 
     cmdCommand1_ =
         CreateWindowExA(0, "BUTTON", "Command1", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
-                        hwnd, reinterpret_cast<HMENU>(IDC_COMMAND1), instance, nullptr);
+                        hwnd, reinterpret_cast<HMENU>(IDC_TEST_BUTTON), instance, nullptr);
     LayOut(WindowDpi(hwnd));
-    SetTimer(hwnd, IDT_TIMER1, kWatchdogMs, nullptr);  // Timer1 runs from the load on
+    SetTimer(hwnd, IDT_WATCHDOG, kWatchdogMs, nullptr);  // Timer1 runs from the load on
 
     Form_Load();
     if (show && IsLoaded()) {
@@ -169,7 +169,7 @@ void wndInternetCallsignLookup::CheckforUpdate() {
 void wndInternetCallsignLookup::ArmWatchdog() {
     EnsureLoaded();
     if (IsLoaded() && !watchdogBoxOpen_) {
-        SetTimer(hwnd_, IDT_TIMER1, kWatchdogMs, nullptr);
+        SetTimer(hwnd_, IDT_WATCHDOG, kWatchdogMs, nullptr);
     }
 }
 
@@ -180,7 +180,7 @@ void wndInternetCallsignLookup::DisarmWatchdog() {
 
 void wndInternetCallsignLookup::StopWatchdogIfLoaded() {
     if (IsLoaded()) {
-        KillTimer(hwnd_, IDT_TIMER1);
+        KillTimer(hwnd_, IDT_WATCHDOG);
     }
 }
 
@@ -197,7 +197,7 @@ void wndInternetCallsignLookup::RestoreAndActivate() {
 void wndInternetCallsignLookup::Timer1_Timer() {
     // One box at a time: the count stops while the box is open (a run started meanwhile does
     // not restart it), and the unload ends the timer.
-    KillTimer(hwnd_, IDT_TIMER1);
+    KillTimer(hwnd_, IDT_WATCHDOG);
     if (watchdogBoxOpen_) {
         return;
     }
@@ -229,7 +229,7 @@ LRESULT CALLBACK wndInternetCallsignLookup::FormProc(HWND hwnd, UINT msg, WPARAM
     wndInternetCallsignLookup& form = MainForm();
     switch (msg) {
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDC_COMMAND1 && HIWORD(wParam) == BN_CLICKED) {
+            if (LOWORD(wParam) == IDC_TEST_BUTTON && HIWORD(wParam) == BN_CLICKED) {
                 form.cmdCommand1_Click();
                 return 0;
             }
@@ -243,7 +243,7 @@ LRESULT CALLBACK wndInternetCallsignLookup::FormProc(HWND hwnd, UINT msg, WPARAM
             }
             break;
         case WM_TIMER:
-            if (wParam == IDT_TIMER1) {
+            if (wParam == IDT_WATCHDOG) {
                 form.Timer1_Timer();
                 return 0;
             }

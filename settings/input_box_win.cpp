@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/ansi_win.h"
-#include "host/resource.h"
+#include "res/resource.h"
 
 namespace mWebLookup {
 namespace {

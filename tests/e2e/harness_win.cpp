@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "host/main_window_win.h"
-#include "host/resource.h"
+#include "res/resource.h"
 
 namespace e2e {
 
