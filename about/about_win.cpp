@@ -42,7 +42,8 @@ constexpr LabelLayout kLabels[] = {
     {IDC_ABOUT_TITLE, "", 120, 240, 3495, 615, false, SS_CENTER, HoverTarget::OtherLabel},
     {IDC_ABOUT_QUESTIONS, "Question,Bugs,Comments", 120, 960, 1815, 255, false, SS_LEFT,
      HoverTarget::OtherLabel},
-    {IDC_ABOUT_SEND_EMAIL, "Send Email", 600, 1200, 795, 195, true, SS_LEFT, HoverTarget::SendEmail},
+    {IDC_ABOUT_SEND_EMAIL, "Send Email", 600, 1200, 795, 195, true, SS_LEFT,
+     HoverTarget::SendEmail},
     {IDC_ABOUT_UPDATES, "Latest Updates", 2400, 960, 1215, 255, false, SS_LEFT,
      HoverTarget::OtherLabel},
     {IDC_ABOUT_DOWNLOAD, "Click Here", 2640, 1200, 735, 195, true, SS_LEFT, HoverTarget::ClickHere},
@@ -69,8 +70,8 @@ struct AboutWindow {
     HWND hwnd = nullptr;
     HWND labels[kLabelCount] = {};
     HWND tooltip = nullptr;
-    UniqueFont textFont;
-    UniqueFont linkFont;
+    common::UniqueFont textFont;
+    common::UniqueFont linkFont;
     LinkColours colours;
 };
 
@@ -84,11 +85,12 @@ std::function<void()> g_downloadConfirmed;
 
 LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-UniqueFont LabelFont(UINT dpi, bool underline) {
+common::UniqueFont LabelFont(UINT dpi, bool underline) {
     const int height = -MulDiv(kFontHundredthsOfPoint, static_cast<int>(dpi), 7200);
-    return UniqueFont(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE,
-                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFontFace));
+    return common::UniqueFont(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE,
+                                          underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
+                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                          DEFAULT_PITCH | FF_SWISS, kFontFace));
 }
 
 int IndexOfLabel(HWND label) {
@@ -135,21 +137,22 @@ void AddTip(HWND label, const char* text) {
 
 // Sizes the window and places the labels for `dpi`, keeping the window's top-left corner.
 void LayOut(UINT dpi) {
-    UniqueFont textFont = LabelFont(dpi, false);
-    UniqueFont linkFont = LabelFont(dpi, true);
+    common::UniqueFont textFont = LabelFont(dpi, false);
+    common::UniqueFont linkFont = LabelFont(dpi, true);
     for (int i = 0; i < kLabelCount; ++i) {
         const LabelLayout& l = kLabels[i];
-        SetWindowPos(g_about.labels[i], nullptr, TwipsToPixels(l.left, dpi),
-                     TwipsToPixels(l.top, dpi), TwipsToPixels(l.width, dpi),
-                     TwipsToPixels(l.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(g_about.labels[i], nullptr, common::TwipsToPixels(l.left, dpi),
+                     common::TwipsToPixels(l.top, dpi), common::TwipsToPixels(l.width, dpi),
+                     common::TwipsToPixels(l.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
         HFONT font = l.link ? linkFont.get() : textFont.get();
         SendMessageA(g_about.labels[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     // The old fonts go only now that no label uses them.
     g_about.textFont = std::move(textFont);
     g_about.linkFont = std::move(linkFont);
-    RECT frame = {0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-    AdjustWindowRectForDpi(frame, kStyle, false, kExStyle, dpi);
+    RECT frame = {0, 0, common::TwipsToPixels(kClientWidth, dpi),
+                  common::TwipsToPixels(kClientHeight, dpi)};
+    common::AdjustWindowRectForDpi(frame, kStyle, false, kExStyle, dpi);
     SetWindowPos(g_about.hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -164,7 +167,7 @@ void CentreOnScreen() {
     SetWindowPos(g_about.hwnd, nullptr, (screen.left + screen.right) / 2,
                  (screen.top + screen.bottom) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    LayOut(WindowDpi(g_about.hwnd));
+    LayOut(common::WindowDpi(g_about.hwnd));
     RECT window = {};
     GetWindowRect(g_about.hwnd, &window);
     const int width = window.right - window.left;
@@ -185,7 +188,7 @@ void Form_Load() {
 
 bool Load() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!RegisterProgramWindowClass(kAboutWindowClass, &AboutProc, nullptr)) {
+    if (!common::RegisterProgramWindowClass(kAboutWindowClass, &AboutProc, nullptr)) {
         return false;
     }
     HWND hwnd = CreateWindowExA(kExStyle, kAboutWindowClass, "", kStyle, CW_USEDEFAULT,
@@ -245,8 +248,9 @@ void Label3_Click() {
 }
 
 void Label5_Click() {
-    const int answer = MessageBoxA(g_about.hwnd, messages::kDownloadConfirm,
-                                   messages::kDownloadCaption, MB_OKCANCEL | MB_ICONEXCLAMATION);
+    const int answer =
+        MessageBoxA(g_about.hwnd, common::messages::kDownloadConfirm,
+                    common::messages::kDownloadCaption, MB_OKCANCEL | MB_ICONEXCLAMATION);
     if (answer != IDOK) {
         return;
     }
@@ -332,6 +336,6 @@ void ShowAboutModal(const AboutOwner& owner) {
         g_heldWindow = main;
         EnableWindow(main, FALSE);
     }
-    RunMessagesUntil([&] { return g_unloads != unloadsBefore; });
+    common::RunMessagesUntil([&] { return g_unloads != unloadsBefore; });
     ReleaseHeldWindow();
 }

@@ -18,7 +18,7 @@ struct ComFunctions {
 };
 
 const ShellFunctions* Shell() {
-    static const auto loaded = LoadSystemFunctions<ShellFunctions>(
+    static const auto loaded = common::LoadSystemFunctions<ShellFunctions>(
         L"shell32.dll", [](HMODULE dll, ShellFunctions& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, ShellExecuteA, failed);
         });
@@ -26,7 +26,7 @@ const ShellFunctions* Shell() {
 }
 
 const ComFunctions* Com() {
-    static const auto loaded = LoadSystemFunctions<ComFunctions>(
+    static const auto loaded = common::LoadSystemFunctions<ComFunctions>(
         L"ole32.dll", [](HMODULE dll, ComFunctions& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, CoInitializeEx, failed);
         });

@@ -45,7 +45,7 @@ struct AutomationFunctions {
 };
 
 const AutomationFunctions* Automation() {
-    static const auto loaded = LoadSystemFunctions<AutomationFunctions>(
+    static const auto loaded = common::LoadSystemFunctions<AutomationFunctions>(
         L"oleaut32.dll", [](HMODULE dll, AutomationFunctions& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, SysAllocString, failed);
             BIND_SYSTEM_FUNCTION(dll, t, SysFreeString, failed);
@@ -62,12 +62,12 @@ void FreeBstr(BSTR text) {
     // A string exists only if the table was usable when it was made.
     Automation()->SysFreeString(text);
 }
-using UniqueBstr = UniqueAny<BSTR, FreeBstr>;
+using UniqueBstr = common::UniqueAny<BSTR, FreeBstr>;
 
 void CloseRegistryKey(HKEY key) {
     RegCloseKey(key);
 }
-using UniqueRegistryKey = UniqueAny<HKEY, CloseRegistryKey>;
+using UniqueRegistryKey = common::UniqueAny<HKEY, CloseRegistryKey>;
 
 std::string ReadLastCheck() {
     char buffer[256] = {};
@@ -97,7 +97,7 @@ CivilTime ToCivil(const SYSTEMTIME& t) {
 // The stored text as a local date and time, by the user's regional rules. False when it does
 // not convert.
 bool ParseLocalTime(const AutomationFunctions& ole, const std::string& text, CivilTime& out) {
-    const UniqueBstr wide(ole.SysAllocString(FromAnsi(text).c_str()));
+    const UniqueBstr wide(ole.SysAllocString(common::FromAnsi(text).c_str()));
     if (!wide) {
         return false;
     }
@@ -124,7 +124,7 @@ std::string NowAsText(const AutomationFunctions& ole) {
     if (FAILED(ole.VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.put())) || !text) {
         return std::string();
     }
-    return ToAnsi(std::wstring_view(text.get(), ole.SysStringLen(text.get()))).text;
+    return common::ToAnsi(std::wstring_view(text.get(), ole.SysStringLen(text.get()))).text;
 }
 
 bool CheckIsDue(const AutomationFunctions& ole) {
@@ -153,7 +153,8 @@ void RunUpdateCheck() {
                                                    kMaxDescriptionBytes, &report);
     diaglog::AppendUpdateFetch(url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
-        MessageBoxA(nullptr, messages::kUpdateAvailable, messages::kUpdateCaption, MB_OK);
+        MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,
+                    MB_OK);
         MainForm().RestoreAndActivate();
         ShowAboutModal(MainForm().AboutOwnerLink());
     }

@@ -33,7 +33,7 @@ bool ParseComponent(std::string_view digits, unsigned long& value) {
 
 bool ParseDottedVersion(const std::string& body, std::vector<unsigned long>& out) {
     out.clear();
-    const std::string_view trimmed = text::TrimBlanks(body);
+    const std::string_view trimmed = common::text::TrimBlanks(body);
     if (trimmed.empty()) {
         return false;
     }

@@ -2,6 +2,8 @@
 
 #include <wininet.h>
 
+namespace common {
+
 std::string SystemMessage(DWORD error) {
     // WinINet's own numbers are described by its module, the others by the system.
     DWORD flags =
@@ -23,3 +25,5 @@ std::string SystemMessage(DWORD error) {
     }
     return message;
 }
+
+}  // namespace common

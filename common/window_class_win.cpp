@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 
+namespace common {
+
 bool RegisterProgramWindowClass(const char* className, WNDPROC proc, const char* menuName) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA existing = {};
@@ -23,3 +25,5 @@ bool RegisterProgramWindowClass(const char* className, WNDPROC proc, const char*
     wc.lpszClassName = className;
     return RegisterClassExA(&wc) != 0;
 }
+
+}  // namespace common

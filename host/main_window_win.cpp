@@ -28,16 +28,16 @@ constexpr int kButtonHeight = 375;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = 0;
 
-UniqueFont MessageFontForDpi(UINT dpi) {
+common::UniqueFont MessageFontForDpi(UINT dpi) {
     NONCLIENTMETRICSA metrics = {};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        return UniqueFont();
+        return common::UniqueFont();
     }
     // The system metrics are for the system DPI; scale them to this window's.
-    const UINT systemDpi = SystemDpi();
+    const UINT systemDpi = common::SystemDpi();
     metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi);
-    return UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
+    return common::UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
 }
 
 }  // namespace
@@ -59,7 +59,8 @@ void wndInternetCallsignLookup::EnsureLoaded() {
 
 bool wndInternetCallsignLookup::Load(bool show) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!RegisterProgramWindowClass(kMainWindowClass, &FormProc, MAKEINTRESOURCEA(IDR_MAIN_MENU))) {
+    if (!common::RegisterProgramWindowClass(kMainWindowClass, &FormProc,
+                                            MAKEINTRESOURCEA(IDR_MAIN_MENU))) {
         return false;
     }
     // Created minimised; a re-load stays hidden.
@@ -75,7 +76,7 @@ bool wndInternetCallsignLookup::Load(bool show) {
     cmdCommand1_ =
         CreateWindowExA(0, "BUTTON", "Command1", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
                         hwnd, reinterpret_cast<HMENU>(IDC_TEST_BUTTON), instance, nullptr);
-    LayOut(WindowDpi(hwnd));
+    LayOut(common::WindowDpi(hwnd));
     SetTimer(hwnd, IDT_WATCHDOG, kWatchdogMs, nullptr);  // Timer1 runs from the load on
 
     Form_Load();
@@ -87,8 +88,9 @@ bool wndInternetCallsignLookup::Load(bool show) {
 
 void wndInternetCallsignLookup::LayOut(UINT dpi) {
     // Client area of the stored layout, for this window's DPI, keeping the window's place.
-    RECT frame = {0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-    AdjustWindowRectForDpi(frame, kStyle, true, kExStyle, dpi);
+    RECT frame = {0, 0, common::TwipsToPixels(kClientWidth, dpi),
+                  common::TwipsToPixels(kClientHeight, dpi)};
+    common::AdjustWindowRectForDpi(frame, kStyle, true, kExStyle, dpi);
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     GetWindowPlacement(hwnd_, &placement);
@@ -97,10 +99,10 @@ void wndInternetCallsignLookup::LayOut(UINT dpi) {
     placement.showCmd = IsWindowVisible(hwnd_) ? placement.showCmd : SW_HIDE;
     SetWindowPlacement(hwnd_, &placement);
 
-    UniqueFont font = MessageFontForDpi(dpi);
-    SetWindowPos(cmdCommand1_, nullptr, TwipsToPixels(kButtonLeft, dpi),
-                 TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kButtonWidth, dpi),
-                 TwipsToPixels(kButtonHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    common::UniqueFont font = MessageFontForDpi(dpi);
+    SetWindowPos(cmdCommand1_, nullptr, common::TwipsToPixels(kButtonLeft, dpi),
+                 common::TwipsToPixels(kButtonTop, dpi), common::TwipsToPixels(kButtonWidth, dpi),
+                 common::TwipsToPixels(kButtonHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(cmdCommand1_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     font_ = std::move(font);  // the old font goes only now that the button no longer uses it
 }
@@ -202,7 +204,7 @@ void wndInternetCallsignLookup::Timer1_Timer() {
         return;
     }
     watchdogBoxOpen_ = true;
-    MessageBoxA(nullptr, messages::kWatchdog, messages::kWatchdogCaption,
+    MessageBoxA(nullptr, common::messages::kWatchdog, common::messages::kWatchdogCaption,
                 MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
     watchdogBoxOpen_ = false;
     Unload();

@@ -65,7 +65,7 @@ class wndInternetCallsignLookup {
     HWND hwnd_ = nullptr;
     HWND cmdCommand1_ = nullptr;
     bool watchdogBoxOpen_ = false;  // the watchdog's box is showing; no second count meanwhile
-    UniqueFont font_;
+    common::UniqueFont font_;
 };
 
 // The program's one main window object.

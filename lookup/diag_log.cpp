@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "common/text.h"
-#include "record/buckmaster.h"
+#include "record/call_record.h"
 
 namespace diaglog {
 
@@ -55,7 +55,7 @@ std::string FormatLine(const Entry& entry) {
     };
     std::string line;
     for (const std::string& field : fields) {
-        line += CleanField(field);
+        line += record::CleanField(field);
         line += '|';
     }
     line.pop_back();  // the separator after the last field
@@ -67,7 +67,7 @@ bool NeedsRollOver(std::uint64_t currentSize, std::size_t lineSize) {
 }
 
 bool Enabled(const std::string& settingValue) {
-    return text::TrimSpaces(settingValue) == "1";
+    return common::text::TrimSpaces(settingValue) == "1";
 }
 
 }  // namespace diaglog

@@ -34,8 +34,8 @@ void AppendLine(const std::string& line) {
     if (NeedsRollOver(FileSize(path), content.size())) {
         MoveFileExA(path.c_str(), LogPath(kOldFileName).c_str(), MOVEFILE_REPLACE_EXISTING);
     }
-    UniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    common::UniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return;
     }
@@ -60,7 +60,7 @@ void Append(Entry entry) {
     try {
         entry.localTime = LocalTimeNow();
         if (entry.error != 0 && entry.errorText.empty()) {
-            entry.errorText = SystemMessage(entry.error);
+            entry.errorText = common::SystemMessage(entry.error);
         }
         AppendLine(FormatLine(entry));
     } catch (...) {

@@ -35,15 +35,15 @@ Failure Classify(DWORD error) {
 // which step failed; `deleted` becomes true once the old file's delete succeeds.
 DWORD TryReplace(const std::string& content, bool& deleted, Step& step) {
     step = Step::Delete;
-    if (GetFileAttributesA(messages::kReplyFileName) != INVALID_FILE_ATTRIBUTES) {
-        if (!DeleteFileA(messages::kReplyFileName)) {
+    if (GetFileAttributesA(common::messages::kReplyFileName) != INVALID_FILE_ATTRIBUTES) {
+        if (!DeleteFileA(common::messages::kReplyFileName)) {
             return GetLastError();
         }
         deleted = true;
     }
     step = Step::Create;
-    UniqueFile file(CreateFileA(messages::kReplyFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    common::UniqueFile file(CreateFileA(common::messages::kReplyFileName, GENERIC_WRITE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return GetLastError();
     }
@@ -75,7 +75,7 @@ DWORD ReplaceReplyFile(const std::string& content) {
             return error;
         }
         const DWORD pause = reply_retry::PauseBeforeRetryMs(elapsed);
-        if (!PauseDispatchingMessages(pause)) {
+        if (!common::PauseDispatchingMessages(pause)) {
             Sleep(pause);  // the program is ending: wait without dispatching
         }
     }
@@ -100,11 +100,11 @@ bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign
         return true;
     }
     diaglog::AppendReplyFileFailure(callsign, error);
-    const std::string message =
-        messages::Fill(messages::kCouldNotWriteReply,
-                       {{messages::kReplyPath, CurrentFolder() + "\\" + messages::kReplyFileName},
-                        {messages::kSystemMessage, SystemMessage(error)}});
-    MessageBoxA(nullptr, message.c_str(), messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+    const std::string message = common::messages::Fill(
+        common::messages::kCouldNotWriteReply,
+        {{common::messages::kReplyPath, CurrentFolder() + "\\" + common::messages::kReplyFileName},
+         {common::messages::kSystemMessage, common::SystemMessage(error)}});
+    MessageBoxA(nullptr, message.c_str(), common::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

@@ -41,7 +41,8 @@ struct NoticeResult {
 NoticeResult ClassifyNotices(const std::string& callsignField);
 
 // Reply texts that replace the reply line. The callsign, as the host sent it, goes in as a
-// reply-line field (CleanField), so that no byte of it can split the reply file or add a field.
+// reply-line field (record::CleanField), so that no byte of it can split the reply file or add a
+// field.
 std::string NotFoundReply(
     const std::string& callsign);  // callsign + " not found in lookup database|"
 std::string NoSessionReply(

@@ -11,7 +11,7 @@
 #include "lookup/http_get_win.h"
 #include "lookup/reply_file_win.h"
 #include "lookup/request.h"
-#include "record/buckmaster.h"
+#include "record/call_record.h"
 #include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
 
@@ -67,8 +67,8 @@ void ShowAccountError() {
     if (SettingsFileMissing) {
         return;
     }
-    const std::string text =
-        messages::Fill(messages::kAccountError, {{messages::kSettingsPath, SettingsFilePath()}});
+    const std::string text = common::messages::Fill(
+        common::messages::kAccountError, {{common::messages::kSettingsPath, SettingsFilePath()}});
     MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -85,7 +85,7 @@ bool RequestAnswer(const std::string& callsign, DWORD budgetMs, Attempt& attempt
         BytesRead = request.Read(ReadBuffer, kReadBufferSize);
         ResponseText.assign(ReadBuffer, BytesRead);
         while (BytesRead != 0 && ResponseText.size() < kMaxAnswerBytes) {
-            DispatchPendingMessages();
+            common::DispatchPendingMessages();
             const size_t room = kMaxAnswerBytes - ResponseText.size();
             BytesRead = request.Read(
                 ReadBuffer, room < kReadBufferSize ? static_cast<DWORD>(room) : kReadBufferSize);
@@ -121,7 +121,7 @@ void LogAttempt(Attempt& attempt, const char* outcome) {
 // asked for once more with its base call, within what is left of the run's budget. A record
 // found so is taken under the callsign as sent; an account error in the second answer takes
 // the account-error path; anything else leaves the first answer's "not found".
-void TryBaseCall(const std::string& callsign, Attempt& first, Buckmaster& record,
+void TryBaseCall(const std::string& callsign, Attempt& first, record::CallRecord& record,
                  NoticeResult& notices) {
     const std::string base = BaseCallFallbackOn ? BaseCall(callsign) : std::string();
     if (base.empty() || base == callsign || first.spentMs >= kRequestBudgetMs) {
@@ -134,22 +134,21 @@ void TryBaseCall(const std::string& callsign, Attempt& first, Buckmaster& record
         LogAttempt(second, diaglog::kNoSession);
         return;
     }
-    Buckmaster baseRecord(UserDecimalSeparator());
-    baseRecord.ParseBuckmaster(ResponseText);
-    const NoticeResult baseNotices = ClassifyNotices(baseRecord.Callsign());
+    const record::CallRecord baseRecord = record::ParseAnswer(ResponseText, UserDecimalSeparator());
+    const NoticeResult baseNotices = ClassifyNotices(baseRecord.callsign);
     LogAttempt(second, Outcome(baseNotices));
     if (baseNotices.accountError) {
         notices = baseNotices;
     } else if (!baseNotices.notFound) {
         record = baseRecord;
-        record.SetCallsign(callsign);  // the logger never sees its call replaced
+        record.callsign = callsign;  // the logger never sees its call replaced
         notices = baseNotices;
     }
 }
 
 // Asks the service, hands the extended line to the reply window and leaves the reply text in
 // ResponseText.
-void AskService(const std::string& callsign, Buckmaster& record) {
+void AskService(const std::string& callsign, record::CallRecord& record) {
     Attempt first;
     if (!RequestAnswer(callsign, kRequestBudgetMs, first)) {
         LogAttempt(first, diaglog::kNoSession);
@@ -157,15 +156,15 @@ void AskService(const std::string& callsign, Buckmaster& record) {
         return;
     }
 
-    record.ParseBuckmaster(ResponseText);
+    record::ReadAnswer(ResponseText, UserDecimalSeparator(), record);
     // The service's notices stand in the callsign field of the answer.
-    NoticeResult notices = ClassifyNotices(record.Callsign());
+    NoticeResult notices = ClassifyNotices(record.callsign);
     if (notices.notFound && !notices.accountError) {
         TryBaseCall(callsign, first, record, notices);
     } else {
         LogAttempt(first, Outcome(notices));
     }
-    ResponseText = record.ProcessInfo();
+    ResponseText = record::ReplyLine(record, UserDecimalSeparator());
     bool callFound = true;
 
     if (notices.notFound) {
@@ -180,7 +179,7 @@ void AskService(const std::string& callsign, Buckmaster& record) {
     // A null reply window (no command 10 yet) makes the send fail quietly; the broadcast
     // handle would rename every top-level window, so it is never used.
     if (ExtendedPresent && callFound && ReplyWnd != HWND_BROADCAST) {
-        const std::string message = "CTTP|" + ResponseText + record.ProcessExtendedInfo();
+        const std::string message = "CTTP|" + ResponseText + record::ExtendedLine(record);
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(ReplyWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(message.c_str()),
                             SMTO_NORMAL | SMTO_ABORTIFHUNG, kSetTextTimeoutMs, &ignored);
@@ -214,7 +213,7 @@ void DoLookup(std::string& callsign) {
     try {
         // The callsign may be the host buffer itself, which is emptied at the end of the run.
         const std::string call = callsign;
-        Buckmaster record(UserDecimalSeparator());
+        record::CallRecord record;
         AskService(call, record);
 
         // A stale file must never be taken for this callsign's answer: no notification.

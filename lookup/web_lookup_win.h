@@ -22,7 +22,7 @@ extern HWND ReplyWnd;         // receives the extended line (command 10)
 extern std::string UserName;
 extern std::string Password;
 
-inline constexpr const char* kAppTitle = messages::kAppTitle;
+inline constexpr const char* kAppTitle = common::messages::kAppTitle;
 // A look-up request, from opening to the last read, ends within this time whatever the server
 // does; the update check's fetch, which comes before it in the same run, within the second.
 // Together they keep a whole run under 30 seconds.

@@ -3,7 +3,7 @@
 #include "common/system_library_win.h"
 
 const WinInetFunctions* WinInet(DWORD* error) {
-    static const auto loaded = LoadSystemFunctions<WinInetFunctions>(
+    static const auto loaded = common::LoadSystemFunctions<WinInetFunctions>(
         L"wininet.dll", [](HMODULE dll, WinInetFunctions& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, InternetOpenA, failed);
             BIND_SYSTEM_FUNCTION(dll, t, InternetConnectA, failed);

@@ -25,4 +25,4 @@ struct WinInetFunctions {
 const WinInetFunctions* WinInet(DWORD* error = nullptr);
 
 void CloseInternetHandle(HINTERNET h);
-using UniqueInternet = UniqueAny<HINTERNET, CloseInternetHandle>;
+using UniqueInternet = common::UniqueAny<HINTERNET, CloseInternetHandle>;

@@ -31,7 +31,8 @@ InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std:
         if (answer.exactInAnsi && CanStorePassword(answer.text, SingleByteAnsiCodePage())) {
             return answer;
         }
-        MessageBoxA(nullptr, messages::kCannotStorePassword, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(nullptr, common::messages::kCannotStorePassword, kAppTitle,
+                    MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
@@ -44,8 +45,8 @@ namespace {
 // The prompt sequence. False when a user name or password that was typed could not be stored
 // (the run still goes on with it).
 bool AskAndStoreAccount() {
-    if (MessageBoxA(nullptr, messages::kAccountNotice, kAppTitle, MB_OKCANCEL | MB_DEFBUTTON1) !=
-        IDOK) {
+    if (MessageBoxA(nullptr, common::messages::kAccountNotice, kAppTitle,
+                    MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
         WriteSetting(kUserNameKey, kNotSet);
         return true;
     }

@@ -18,7 +18,7 @@ struct InputBoxState {
 // The entry is read as UTF-16, so that a character the ANSI code page cannot hold is seen
 // rather than silently replaced; it becomes ANSI bytes here and nowhere else.
 InputBoxAnswer AnswerOf(const std::wstring& entry) {
-    const AnsiText ansi = ToAnsi(entry);
+    const common::AnsiText ansi = common::ToAnsi(entry);
     InputBoxAnswer answer;
     answer.ok = true;
     answer.text = ansi.text;

@@ -21,7 +21,7 @@ std::string ShiftBytes(const std::string& text, int shift) {
 
 // Bytes the private-profile reader strips from both ends of a value.
 bool IsTrimmedByReader(char c) {
-    return text::IsBlank(c) || c == '\v' || c == '\f' || c == '\x1A';
+    return common::text::IsBlank(c) || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 }  // namespace

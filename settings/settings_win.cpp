@@ -59,7 +59,7 @@ std::string ProgramFolder() {
 }
 
 std::string SettingsFilePath() {
-    return ProgramFolder() + "\\" + messages::kSettingsFileName;
+    return ProgramFolder() + "\\" + common::messages::kSettingsFileName;
 }
 
 bool CreateDefaultSettingsFile() {
@@ -68,8 +68,8 @@ bool CreateDefaultSettingsFile() {
         return true;
     }
     // CREATE_NEW: an existing (hidden or system) file is never overwritten.
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) {
         const std::string content = DefaultSettings();
         DWORD written = 0;

@@ -99,8 +99,8 @@ TEST_F(AboutWindow, MenuShowsTheWindowWithItsLayoutAndOneInstanceOnly) {
     }
     RECT client = {};
     ASSERT_TRUE(GetClientRect(about, &client));
-    EXPECT_EQ(client.right, TwipsToPixels(3735, dpi));
-    EXPECT_EQ(client.bottom, TwipsToPixels(1485, dpi));
+    EXPECT_EQ(client.right, common::TwipsToPixels(3735, dpi));
+    EXPECT_EQ(client.bottom, common::TwipsToPixels(1485, dpi));
     for (const LabelSpec& l : kLabels) {
         SCOPED_TRACE(l.id);
         HWND label = GetDlgItem(about, l.id);
@@ -110,10 +110,10 @@ TEST_F(AboutWindow, MenuShowsTheWindowWithItsLayoutAndOneInstanceOnly) {
             EXPECT_EQ(TextOf(label), l.text);
         }
         const RECT r = ChildRect(label);
-        EXPECT_EQ(r.left, TwipsToPixels(l.left, dpi));
-        EXPECT_EQ(r.top, TwipsToPixels(l.top, dpi));
-        EXPECT_EQ(r.right - r.left, TwipsToPixels(l.width, dpi));
-        EXPECT_EQ(r.bottom - r.top, TwipsToPixels(l.height, dpi));
+        EXPECT_EQ(r.left, common::TwipsToPixels(l.left, dpi));
+        EXPECT_EQ(r.top, common::TwipsToPixels(l.top, dpi));
+        EXPECT_EQ(r.right - r.left, common::TwipsToPixels(l.width, dpi));
+        EXPECT_EQ(r.bottom - r.top, common::TwipsToPixels(l.height, dpi));
     }
     ExpectCentred(about);
 
