@@ -6,7 +6,7 @@
 
 #include "common/system_library_win.h"
 
-namespace mWebLookup {
+namespace about {
 namespace {
 
 // The shell and COM functions a link needs, loaded with the first link opened.
@@ -52,4 +52,4 @@ bool OpenDocument(std::string& document, const char* verb, const char* parameter
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-}  // namespace mWebLookup
+}  // namespace about

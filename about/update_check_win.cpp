@@ -5,21 +5,18 @@
 
 #include <string>
 
-#include "about/about_win.h"
 #include "about/update_gate.h"
 #include "about/version.h"
 #include "common/ansi_win.h"
 #include "common/handles_win.h"
 #include "common/messages.h"
 #include "common/system_library_win.h"
-#include "host/main_window_win.h"
-#include "lookup/diag_log_win.h"
 #include "lookup/http_get_win.h"
 #include "lookup/request.h"
-#include "lookup/web_lookup_win.h"
-#include "settings/settings_win.h"
+#include "lookup/service_address_win.h"
+#include "lookup/service_query_win.h"
 
-namespace mWebLookup {
+namespace about {
 namespace {
 
 // The per-user settings store of the program: application, section, key.
@@ -139,7 +136,7 @@ bool CheckIsDue(const AutomationFunctions& ole) {
 
 }  // namespace
 
-void RunUpdateCheck() {
+void CheckForUpdate(const lookup::DiagLog& log, const std::function<void()>& onNewerVersion) {
     const AutomationFunctions* ole = Automation();
     if (!ole || !CheckIsDue(*ole)) {
         return;
@@ -147,16 +144,18 @@ void RunUpdateCheck() {
     // A fetch that fails counts as no update: the time is written all the same, so an offline
     // machine pays for one failed fetch a day, not for one before every look-up.
     std::string body;
-    const std::string url = UpdateDescriptionUrl(ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
-    BoundedHttpGet::Report report;
-    const bool fetched = BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body,
-                                                   kMaxDescriptionBytes, &report);
-    diaglog::AppendUpdateFetch(url, report, fetched);
+    const std::string url = lookup::UpdateDescriptionUrl(
+        lookup::ServiceBaseUrl("UpdateURL", lookup::kDefaultUpdateBase));
+    lookup::BoundedHttpGet::Report report;
+    const bool fetched = lookup::BoundedHttpGet::FetchText(
+        url, kAgent, lookup::kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report);
+    log.AppendUpdateFetch(url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,
                     MB_OK);
-        MainForm().RestoreAndActivate();
-        ShowAboutModal(MainForm().AboutOwnerLink());
+        if (onNewerVersion) {
+            onNewerVersion();
+        }
     }
     const std::string now = NowAsText(*ole);
     if (!now.empty()) {
@@ -164,4 +163,4 @@ void RunUpdateCheck() {
     }
 }
 
-}  // namespace mWebLookup
+}  // namespace about

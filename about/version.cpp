@@ -6,6 +6,8 @@
 
 #include "common/text.h"
 
+namespace about {
+
 namespace {
 
 // The same on every platform, whatever the width of unsigned long.
@@ -87,3 +89,5 @@ std::string AboutTitleText() {
     return "Quendix Internet Lookup for Logger32\r\n ver. " + VersionText(kProgramVersion) +
            " by the Quendix team";
 }
+
+}  // namespace about

@@ -5,7 +5,7 @@
 #include "common/text.h"
 #include "record/call_record.h"
 
-namespace diaglog {
+namespace lookup {
 
 std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second,
                          int milliseconds) {
@@ -40,7 +40,7 @@ std::string MaskPassword(const std::string& url) {
     }
 }
 
-std::string FormatLine(const Entry& entry) {
+std::string FormatLogLine(const LogEntry& entry) {
     std::string result;
     if (entry.error != 0) {
         result = "error " + std::to_string(entry.error) + " " + entry.errorText;
@@ -62,12 +62,12 @@ std::string FormatLine(const Entry& entry) {
     return line;
 }
 
-bool NeedsRollOver(std::uint64_t currentSize, std::size_t lineSize) {
-    return currentSize > 0 && currentSize + lineSize > kSizeLimitBytes;
+bool LogNeedsRollOver(std::uint64_t currentSize, std::size_t lineSize) {
+    return currentSize > 0 && currentSize + lineSize > kLogSizeLimitBytes;
 }
 
-bool Enabled(const std::string& settingValue) {
+bool LogSwitchOn(const std::string& settingValue) {
     return common::text::TrimSpaces(settingValue) == "1";
 }
 
-}  // namespace diaglog
+}  // namespace lookup

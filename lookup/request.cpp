@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cstddef>
 
+namespace lookup {
+
 namespace {
 
 bool IsUnreserved(unsigned char c) {
@@ -158,3 +160,5 @@ bool SplitUrl(const std::string& url, UrlParts& out) {
     out.pathAndQuery = pathAndQuery;
     return true;
 }
+
+}  // namespace lookup

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace lookup {
+
 // Built-in service addresses, used when the settings file names none.
 inline constexpr char kDefaultLookupBase[] = "http://callbook.quendix.example";
 inline constexpr char kDefaultUpdateBase[] = "http://updates.quendix.example";
@@ -61,3 +63,5 @@ struct UrlParts {
 // request and is dropped. False, with `out` unchanged, for anything else: another scheme, an
 // empty host, a host with other characters (user information, brackets, spaces), a bad port.
 bool SplitUrl(const std::string& url, UrlParts& out);
+
+}  // namespace lookup

@@ -2,6 +2,8 @@
 
 #include "common/system_library_win.h"
 
+namespace lookup {
+
 const WinInetFunctions* WinInet(DWORD* error) {
     static const auto loaded = common::LoadSystemFunctions<WinInetFunctions>(
         L"wininet.dll", [](HMODULE dll, WinInetFunctions& t, DWORD& failed) {
@@ -27,3 +29,5 @@ void CloseInternetHandle(HINTERNET h) {
         api->InternetCloseHandle(h);
     }
 }
+
+}  // namespace lookup

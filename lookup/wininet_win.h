@@ -7,6 +7,8 @@
 
 #include "common/handles_win.h"
 
+namespace lookup {
+
 struct WinInetFunctions {
     decltype(&::InternetOpenA) InternetOpenA = nullptr;
     decltype(&::InternetConnectA) InternetConnectA = nullptr;
@@ -26,3 +28,5 @@ const WinInetFunctions* WinInet(DWORD* error = nullptr);
 
 void CloseInternetHandle(HINTERNET h);
 using UniqueInternet = common::UniqueAny<HINTERNET, CloseInternetHandle>;
+
+}  // namespace lookup

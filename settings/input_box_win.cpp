@@ -5,7 +5,7 @@
 #include "common/ansi_win.h"
 #include "res/resource.h"
 
-namespace mWebLookup {
+namespace settings {
 namespace {
 
 struct InputBoxState {
@@ -94,4 +94,4 @@ std::string InputBox(const std::string& prompt, const std::string& title,
     return AskForText(prompt, title, defaultText).text;
 }
 
-}  // namespace mWebLookup
+}  // namespace settings

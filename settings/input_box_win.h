@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace mWebLookup {
+namespace settings {
 
 struct InputBoxAnswer {
     bool ok = false;          // closed with OK
@@ -20,4 +20,4 @@ InputBoxAnswer AskForText(const std::string& prompt, const std::string& title,
 std::string InputBox(const std::string& prompt, const std::string& title,
                      const std::string& defaultText);
 
-}  // namespace mWebLookup
+}  // namespace settings

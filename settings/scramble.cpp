@@ -4,6 +4,8 @@
 
 #include "common/text.h"
 
+namespace settings {
+
 namespace {
 
 // The longest value the settings reader gives back (a 255-byte buffer, terminator included).
@@ -67,3 +69,5 @@ bool CanStorePassword(const std::string& clear, bool singleByteCodePage) {
     }
     return true;
 }
+
+}  // namespace settings

@@ -5,7 +5,7 @@
 #include "common/messages.h"
 #include "settings/settings_win.h"
 
-namespace mWebLookup {
+namespace settings {
 namespace {
 
 // Shows the box naming the settings file, unless `shown` says it was shown already.
@@ -32,4 +32,4 @@ void ReportSettingsFileNotWritten() {
     ShowOnce(g_notWrittenShown, common::messages::kCouldNotWriteSettings);
 }
 
-}  // namespace mWebLookup
+}  // namespace settings

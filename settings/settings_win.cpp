@@ -4,10 +4,9 @@
 
 #include "common/handles_win.h"
 #include "common/messages.h"
-#include "lookup/request.h"
 #include "settings/scramble.h"
 
-namespace mWebLookup {
+namespace settings {
 namespace {
 
 constexpr const char* kSettingsSection = "Settings";
@@ -114,8 +113,12 @@ std::string ReadLogSetting() {
     return ReadIniValue(SettingsFilePath(), kLookupSection, "Log");
 }
 
-std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault) {
-    return NormalizeBaseUrl(ReadIniValue(SettingsFilePath(), kServiceSection, key), builtInDefault);
+std::string ReadServiceSetting(const std::string& key) {
+    return ReadIniValue(SettingsFilePath(), kServiceSection, key);
 }
 
-}  // namespace mWebLookup
+Account ReadAccount() {
+    return Account{ReadSetting(kUserNameKey), ReadClearPassword()};
+}
+
+}  // namespace settings

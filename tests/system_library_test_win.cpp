@@ -103,14 +103,14 @@ TEST(SystemLibrary, AMissingDllLeavesTheTableUnusable) {
 
 TEST(SystemLibrary, WinInetTableIsCompleteAndCallable) {
     DWORD error = 1;
-    const WinInetFunctions* api = WinInet(&error);
+    const lookup::WinInetFunctions* api = lookup::WinInet(&error);
     ASSERT_NE(api, nullptr) << error;
     EXPECT_EQ(error, 0u);
-    UniqueInternet session(
+    lookup::UniqueInternet session(
         api->InternetOpenA("system library test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     EXPECT_TRUE(session);
     // Loaded once: a second call gives the same table.
-    EXPECT_EQ(WinInet(), api);
+    EXPECT_EQ(lookup::WinInet(), api);
 }
 
 }  // namespace
