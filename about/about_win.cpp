@@ -230,8 +230,7 @@ void AboutWindow::ReleaseHeldWindow() {
 }
 
 void AboutWindow::OnSendEmail() {
-    std::string link = lookup::SupportMailtoLink();
-    OpenDocument(link, "Open", nullptr, nullptr, 0);
+    OpenDocument(lookup::SupportMailtoLink(), "Open", nullptr, nullptr, 0);
 }
 
 void AboutWindow::OnDownload() {
@@ -244,7 +243,7 @@ void AboutWindow::OnDownload() {
     if (downloadConfirmed_) {
         downloadConfirmed_();
     }
-    std::string archive =
+    const std::string archive =
         lookup::UpdateArchiveUrl(lookup::ServiceBaseUrl("UpdateURL", lookup::kDefaultUpdateBase));
     OpenDocument(archive, "Open", nullptr, nullptr, 0);
 }

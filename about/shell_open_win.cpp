@@ -35,7 +35,7 @@ const ComFunctions* Com() {
 
 }  // namespace
 
-bool OpenDocument(std::string& document, const char* verb, const char* parameters,
+bool OpenDocument(const std::string& document, const char* verb, const char* parameters,
                   const char* directory, int showCommand) {
     const ShellFunctions* shell = Shell();
     const ComFunctions* com = Com();

@@ -6,8 +6,8 @@
 namespace about {
 
 // ShellExecuteA with no owner window; null texts go through as null pointers. True when the
-// shell reports success (a result above 32). `document` is handed back unchanged.
-bool OpenDocument(std::string& document, const char* verb, const char* parameters,
+// shell reports success (a result above 32).
+bool OpenDocument(const std::string& document, const char* verb, const char* parameters,
                   const char* directory, int showCommand);
 
 }  // namespace about

@@ -36,7 +36,9 @@ InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std:
 }
 
 std::string AskForUserName(const std::string& defaultText) {
-    return InputBox("Please Enter your User Name for Quendix:", "Enter UserName", defaultText);
+    // Cancel leaves the answer's text empty, so that Cancel and an empty entry look alike.
+    return AskForText("Please Enter your User Name for Quendix:", "Enter UserName", defaultText)
+        .text;
 }
 
 namespace {

@@ -89,9 +89,4 @@ InputBoxAnswer AskForText(const std::string& prompt, const std::string& title,
     return AnswerOf(state.entry);
 }
 
-std::string InputBox(const std::string& prompt, const std::string& title,
-                     const std::string& defaultText) {
-    return AskForText(prompt, title, defaultText).text;
-}
-
 }  // namespace settings
