@@ -1,11 +1,16 @@
 // The About window: title, version and the two links ("Send Email", "Click Here"). The program
-// has one About window, created on first use and loaded again after it was closed; the menu and
-// the update check share it.
+// has one About window object, which the main window owns; its window is created on first use
+// and loaded again after it was closed. The menu and the update check share it.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+
+#include "about/link_hover.h"
+#include "common/handles_win.h"
+
+namespace about {
 
 // Window class of the About window (tests find the window by class and process).
 inline constexpr const char* kAboutWindowClass = "QuendixInternetLookupAbout";
@@ -20,11 +25,53 @@ struct AboutOwner {
     std::function<void()> downloadConfirmed;
 };
 
-// From the menu: shows the About window modeless and returns at once. When it is already open,
-// the same window is brought to the front.
-void ShowAboutModeless(const AboutOwner& owner);
+class AboutWindow {
+  public:
+    AboutWindow() = default;
+    ~AboutWindow();
+    AboutWindow(const AboutWindow&) = delete;
+    AboutWindow& operator=(const AboutWindow&) = delete;
 
-// From the update check: shows the same About window (loading it when needed, or bringing the
-// open one to the front) and returns only when the user has closed it. The main window takes
-// no input meanwhile.
-void ShowAboutModal(const AboutOwner& owner);
+    // From the menu: shows the window modeless and returns at once. When it is already open,
+    // the same window is brought to the front.
+    void ShowModeless(const AboutOwner& owner);
+
+    // From the update check: shows the same window (loading it when needed, or bringing the
+    // open one to the front) and returns only when the user has closed it. The main window
+    // takes no input meanwhile.
+    void ShowModal(const AboutOwner& owner);
+
+  private:
+    static constexpr int kLabelCount = 5;
+
+    bool Load();
+    bool Show();
+    void OnLoad();
+    void OnSendEmail();
+    void OnDownload();
+    void PointerOver(HoverTarget target);
+    void LayOut(UINT dpi);
+    void CentreOnScreen();
+    void AddTip(HWND label, const char* text);
+    void ReleaseHeldWindow();
+    HWND LinkLabel(HoverTarget link) const;
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK LabelProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR refData);
+
+    HWND hwnd_ = nullptr;
+    HWND labels_[kLabelCount] = {};
+    HWND tooltip_ = nullptr;
+    common::UniqueFont textFont_;
+    common::UniqueFont linkFont_;
+    LinkColours colours_;
+    // Counts the unloads, so that a modal wait knows when the window it showed has been closed.
+    unsigned unloads_ = 0;
+    // The main window while a modal show keeps it from taking input.
+    HWND heldWindow_ = nullptr;
+    // Told when the user confirms a download; set by the latest show.
+    std::function<void()> downloadConfirmed_;
+};
+
+}  // namespace about

@@ -1,5 +1,7 @@
 #include "about/link_hover.h"
 
+namespace about {
+
 LinkColours OnPointerOver(LinkColours colours, HoverTarget target) {
     switch (target) {
         case HoverTarget::Background:
@@ -17,3 +19,5 @@ LinkColours OnPointerOver(LinkColours colours, HoverTarget target) {
     }
     return colours;
 }
+
+}  // namespace about

@@ -1,6 +1,8 @@
 // Colours of the About window's two links as the pointer moves over the window.
 #pragma once
 
+namespace about {
+
 enum class HoverTarget {
     Background,  // the window's client area outside every label
     SendEmail,   // the "Send Email" link
@@ -18,3 +20,5 @@ struct LinkColours {
 // link turns itself red and leaves the other as it is; another label changes nothing. Leaving
 // the window is no event here: a red link stays red until the pointer crosses the background.
 LinkColours OnPointerOver(LinkColours colours, HoverTarget target);
+
+}  // namespace about

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace about {
+
 TEST(LinkHover, BackgroundResetsBothLinks) {
     LinkColours c;
     c = OnPointerOver(c, HoverTarget::SendEmail);
@@ -24,3 +26,5 @@ TEST(LinkHover, OtherLabelsAndTheOtherLinkKeepARedLink) {
     EXPECT_TRUE(c.sendEmailRed);
     EXPECT_TRUE(c.clickHereRed);
 }
+
+}  // namespace about

@@ -6,7 +6,7 @@
 
 #include "common/system_library_win.h"
 
-namespace mWebLookup {
+namespace about {
 namespace {
 
 // The shell and COM functions a link needs, loaded with the first link opened.
@@ -18,7 +18,7 @@ struct ComFunctions {
 };
 
 const ShellFunctions* Shell() {
-    static const auto loaded = LoadSystemFunctions<ShellFunctions>(
+    static const auto loaded = common::LoadSystemFunctions<ShellFunctions>(
         L"shell32.dll", [](HMODULE dll, ShellFunctions& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, ShellExecuteA, failed);
         });
@@ -26,7 +26,7 @@ const ShellFunctions* Shell() {
 }
 
 const ComFunctions* Com() {
-    static const auto loaded = LoadSystemFunctions<ComFunctions>(
+    static const auto loaded = common::LoadSystemFunctions<ComFunctions>(
         L"ole32.dll", [](HMODULE dll, ComFunctions& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, CoInitializeEx, failed);
         });
@@ -35,7 +35,7 @@ const ComFunctions* Com() {
 
 }  // namespace
 
-bool OpenDocument(std::string& document, const char* verb, const char* parameters,
+bool OpenDocument(const std::string& document, const char* verb, const char* parameters,
                   const char* directory, int showCommand) {
     const ShellFunctions* shell = Shell();
     const ComFunctions* com = Com();
@@ -52,4 +52,4 @@ bool OpenDocument(std::string& document, const char* verb, const char* parameter
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-}  // namespace mWebLookup
+}  // namespace about

@@ -3,11 +3,11 @@
 
 #include <string>
 
-namespace mWebLookup {
+namespace about {
 
 // ShellExecuteA with no owner window; null texts go through as null pointers. True when the
-// shell reports success (a result above 32). `document` is handed back unchanged.
-bool OpenDocument(std::string& document, const char* verb, const char* parameters,
+// shell reports success (a result above 32).
+bool OpenDocument(const std::string& document, const char* verb, const char* parameters,
                   const char* directory, int showCommand);
 
-}  // namespace mWebLookup
+}  // namespace about

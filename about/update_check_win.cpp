@@ -5,21 +5,18 @@
 
 #include <string>
 
-#include "about/about_win.h"
 #include "about/update_gate.h"
 #include "about/version.h"
 #include "common/ansi_win.h"
 #include "common/handles_win.h"
 #include "common/messages.h"
 #include "common/system_library_win.h"
-#include "host/main_window_win.h"
-#include "lookup/diag_log_win.h"
 #include "lookup/http_get_win.h"
 #include "lookup/request.h"
-#include "lookup/web_lookup_win.h"
-#include "settings/settings_win.h"
+#include "lookup/service_address_win.h"
+#include "lookup/service_query_win.h"
 
-namespace mWebLookup {
+namespace about {
 namespace {
 
 // The per-user settings store of the program: application, section, key.
@@ -45,7 +42,7 @@ struct AutomationFunctions {
 };
 
 const AutomationFunctions* Automation() {
-    static const auto loaded = LoadSystemFunctions<AutomationFunctions>(
+    static const auto loaded = common::LoadSystemFunctions<AutomationFunctions>(
         L"oleaut32.dll", [](HMODULE dll, AutomationFunctions& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, SysAllocString, failed);
             BIND_SYSTEM_FUNCTION(dll, t, SysFreeString, failed);
@@ -62,12 +59,12 @@ void FreeBstr(BSTR text) {
     // A string exists only if the table was usable when it was made.
     Automation()->SysFreeString(text);
 }
-using UniqueBstr = UniqueAny<BSTR, FreeBstr>;
+using UniqueBstr = common::UniqueAny<BSTR, FreeBstr>;
 
 void CloseRegistryKey(HKEY key) {
     RegCloseKey(key);
 }
-using UniqueRegistryKey = UniqueAny<HKEY, CloseRegistryKey>;
+using UniqueRegistryKey = common::UniqueAny<HKEY, CloseRegistryKey>;
 
 std::string ReadLastCheck() {
     char buffer[256] = {};
@@ -97,7 +94,7 @@ CivilTime ToCivil(const SYSTEMTIME& t) {
 // The stored text as a local date and time, by the user's regional rules. False when it does
 // not convert.
 bool ParseLocalTime(const AutomationFunctions& ole, const std::string& text, CivilTime& out) {
-    const UniqueBstr wide(ole.SysAllocString(FromAnsi(text).c_str()));
+    const UniqueBstr wide(ole.SysAllocString(common::FromAnsi(text).c_str()));
     if (!wide) {
         return false;
     }
@@ -124,7 +121,7 @@ std::string NowAsText(const AutomationFunctions& ole) {
     if (FAILED(ole.VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.put())) || !text) {
         return std::string();
     }
-    return ToAnsi(std::wstring_view(text.get(), ole.SysStringLen(text.get()))).text;
+    return common::ToAnsi(std::wstring_view(text.get(), ole.SysStringLen(text.get()))).text;
 }
 
 bool CheckIsDue(const AutomationFunctions& ole) {
@@ -139,7 +136,7 @@ bool CheckIsDue(const AutomationFunctions& ole) {
 
 }  // namespace
 
-void RunUpdateCheck() {
+void CheckForUpdate(const lookup::DiagLog& log, const std::function<void()>& onNewerVersion) {
     const AutomationFunctions* ole = Automation();
     if (!ole || !CheckIsDue(*ole)) {
         return;
@@ -147,15 +144,18 @@ void RunUpdateCheck() {
     // A fetch that fails counts as no update: the time is written all the same, so an offline
     // machine pays for one failed fetch a day, not for one before every look-up.
     std::string body;
-    const std::string url = UpdateDescriptionUrl(ServiceBaseUrl("UpdateURL", kDefaultUpdateBase));
-    BoundedHttpGet::Report report;
-    const bool fetched = BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body,
-                                                   kMaxDescriptionBytes, &report);
-    diaglog::AppendUpdateFetch(url, report, fetched);
+    const std::string url = lookup::UpdateDescriptionUrl(
+        lookup::ServiceBaseUrl("UpdateURL", lookup::kDefaultUpdateBase));
+    lookup::BoundedHttpGet::Report report;
+    const bool fetched = lookup::BoundedHttpGet::FetchText(
+        url, kAgent, lookup::kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report);
+    log.AppendUpdateFetch(url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
-        MessageBoxA(nullptr, messages::kUpdateAvailable, messages::kUpdateCaption, MB_OK);
-        MainForm().RestoreAndActivate();
-        ShowAboutModal(MainForm().AboutOwnerLink());
+        MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,
+                    MB_OK);
+        if (onNewerVersion) {
+            onNewerVersion();
+        }
     }
     const std::string now = NowAsText(*ole);
     if (!now.empty()) {
@@ -163,4 +163,4 @@ void RunUpdateCheck() {
     }
 }
 
-}  // namespace mWebLookup
+}  // namespace about

@@ -1,5 +1,7 @@
 #include "about/update_gate.h"
 
+namespace about {
+
 namespace {
 
 // Days from 1970-01-01 to the given date, proleptic Gregorian.
@@ -25,3 +27,5 @@ long long HourIndex(const CivilTime& t) {
 bool UpdateCheckDue(const CivilTime& lastCheck, const CivilTime& now) {
     return HourIndex(now) - HourIndex(lastCheck) > kBoundariesBeforeCheck;
 }
+
+}  // namespace about

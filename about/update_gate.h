@@ -1,6 +1,8 @@
 // The hour-boundary gate of the daily update check.
 #pragma once
 
+namespace about {
+
 // A local date and time as the calendar shows it. Fields are expected in their usual ranges
 // (month 1-12, day 1-31, hour 0-23); minutes and seconds play no part in the gate.
 struct CivilTime {
@@ -19,3 +21,5 @@ long long HourIndex(const CivilTime& t);
 // True when more than 24 hour boundaries lie between `lastCheck` and `now` (both truncated to
 // the whole hour). A `lastCheck` in the future gives a negative count: not due.
 bool UpdateCheckDue(const CivilTime& lastCheck, const CivilTime& now);
+
+}  // namespace about

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace about {
+
 namespace {
 CivilTime At(int y, int mo, int d, int h, int mi = 0, int s = 0) {
     return CivilTime{y, mo, d, h, mi, s};
@@ -57,3 +59,5 @@ TEST(UpdateCheckDue, DefaultMomentOf2009IsLongPast) {
     EXPECT_TRUE(UpdateCheckDue(At(2009, 1, 4, 19, 59), At(2024, 5, 10, 10, 0)));
     EXPECT_TRUE(UpdateCheckDue(At(2009, 4, 1, 19, 59), At(2024, 5, 10, 10, 0)));
 }
+
+}  // namespace about

@@ -6,6 +6,8 @@
 
 #include "common/text.h"
 
+namespace about {
+
 namespace {
 
 // The same on every platform, whatever the width of unsigned long.
@@ -33,7 +35,7 @@ bool ParseComponent(std::string_view digits, unsigned long& value) {
 
 bool ParseDottedVersion(const std::string& body, std::vector<unsigned long>& out) {
     out.clear();
-    const std::string_view trimmed = text::TrimBlanks(body);
+    const std::string_view trimmed = common::text::TrimBlanks(body);
     if (trimmed.empty()) {
         return false;
     }
@@ -87,3 +89,5 @@ std::string AboutTitleText() {
     return "Quendix Internet Lookup for Logger32\r\n ver. " + VersionText(kProgramVersion) +
            " by the Quendix team";
 }
+
+}  // namespace about

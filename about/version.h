@@ -7,6 +7,8 @@
 
 #include "app_version.h"
 
+namespace about {
+
 struct Version {
     unsigned major;
     unsigned minor;
@@ -35,3 +37,5 @@ std::string VersionText(const Version& version = kProgramVersion);
 // The two-line title of the About window: the program name, CR LF, " ver. " with the version
 // and the author credit.
 std::string AboutTitleText();
+
+}  // namespace about

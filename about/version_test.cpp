@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace about {
+
 TEST(ParseDottedVersion, ReadsComponentsAfterTrimming) {
     std::vector<unsigned long> v;
     ASSERT_TRUE(ParseDottedVersion("1.2.10", v));
@@ -96,3 +98,5 @@ TEST(VersionText, ProgramVersionAndAboutTitle) {
 TEST(VersionText, IsThePublishedReleaseVersion) {
     EXPECT_EQ(VersionText(), APP_RELEASE_TEXT);
 }
+
+}  // namespace about

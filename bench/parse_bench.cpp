@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "record/buckmaster.h"
+#include "record/call_record.h"
 
 namespace {
 
@@ -43,10 +43,8 @@ int main() {
     const int rounds = 200000;
     std::size_t sink = 0;
     const double t = SecondsFor(rounds, [&] {
-        std::string text = typical;
-        Buckmaster record;
-        record.ParseBuckmaster(text);
-        sink += record.ProcessInfo().size() + record.ProcessExtendedInfo().size();
+        const record::CallRecord parsed = record::ParseAnswer(typical);
+        sink += record::ReplyLine(parsed).size() + record::ExtendedLine(parsed).size();
     });
     std::printf("typical answer (%zu bytes): %.2f us per parse and both lines\n", typical.size(),
                 t / rounds * 1e6);
@@ -55,10 +53,8 @@ int main() {
         // Every byte a tag: one empty field per byte.
         const std::string manyFields = "N0CALL" + std::string(size, '\xBB');
         const double s = SecondsFor(1, [&] {
-            std::string text = manyFields;
-            Buckmaster record;
-            record.ParseBuckmaster(text);
-            sink += record.Callsign().size();
+            const record::CallRecord parsed = record::ParseAnswer(manyFields);
+            sink += parsed.callsign.size();
         });
         std::printf("%zu one-byte fields: %.3f s (%.1f MB/s)\n", size, s, size / s / 1e6);
     }

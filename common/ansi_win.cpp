@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace common {
+
 namespace {
 
 bool MultiByteCodePage() {
@@ -60,3 +62,5 @@ std::wstring FromAnsi(const std::string& text) {
     MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], n);
     return wide;
 }
+
+}  // namespace common

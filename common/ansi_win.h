@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace common {
+
 struct AnsiText {
     std::string text;
     bool exact = true;  // every character has its own ANSI code and comes back from it unchanged
@@ -16,3 +18,5 @@ AnsiText ToAnsi(std::wstring_view text);
 
 // ANSI bytes to UTF-16.
 std::wstring FromAnsi(const std::string& text);
+
+}  // namespace common

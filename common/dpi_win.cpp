@@ -1,5 +1,7 @@
 #include "common/dpi_win.h"
 
+namespace common {
+
 namespace {
 
 using GetDpiForSystemFn = UINT(WINAPI*)();
@@ -42,3 +44,5 @@ void AdjustWindowRectForDpi(RECT& rect, DWORD style, bool hasMenu, DWORD exStyle
         AdjustWindowRectEx(&rect, style, hasMenu ? TRUE : FALSE, exStyle);
     }
 }
+
+}  // namespace common

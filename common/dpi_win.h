@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+namespace common {
+
 UINT SystemDpi();
 UINT WindowDpi(HWND hwnd);
 // The window rectangle that gives the client rectangle `rect` at `dpi`.
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, bool hasMenu, DWORD exStyle, UINT dpi);
+
+}  // namespace common

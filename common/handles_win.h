@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <type_traits>
 
+namespace common {
+
 template <typename T, auto Close, std::intptr_t Invalid = 0>
 class UniqueAny {
   public:
@@ -72,3 +74,5 @@ inline void DeleteFontHandle(HFONT h) {
 
 using UniqueFile = UniqueAny<HANDLE, CloseFileHandle, -1>;
 using UniqueFont = UniqueAny<HFONT, DeleteFontHandle>;
+
+}  // namespace common

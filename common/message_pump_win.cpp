@@ -1,5 +1,7 @@
 #include "common/message_pump_win.h"
 
+namespace common {
+
 namespace {
 
 // Dispatches one message taken from the queue; false for a WM_QUIT, which is left for the
@@ -52,3 +54,5 @@ bool RunMessagesUntil(const std::function<bool()>& done) {
     }
     return true;
 }
+
+}  // namespace common

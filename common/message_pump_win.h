@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace common {
+
 // Dispatches every message waiting for this thread. False when it met a WM_QUIT.
 bool DispatchPendingMessages();
 
@@ -17,3 +19,5 @@ bool PauseDispatchingMessages(DWORD ms);
 // Waits for and dispatches messages until `done()` is true. False when it met a WM_QUIT or
 // the thread's message queue failed before that.
 bool RunMessagesUntil(const std::function<bool()>& done);
+
+}  // namespace common

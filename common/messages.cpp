@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace messages {
+namespace common::messages {
 
 std::string Fill(const std::string& text,
                  std::initializer_list<std::pair<const char*, std::string>> values) {
@@ -27,4 +27,4 @@ std::string Fill(const std::string& text,
     return out;
 }
 
-}  // namespace messages
+}  // namespace common::messages

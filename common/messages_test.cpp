@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+namespace common {
+
 TEST(MessagesFill, ReplacesEachPlaceholderOnceAndLeavesTheRest) {
     EXPECT_EQ(messages::Fill(messages::kNotFoundReply, {{messages::kCallsign, "AB1CD"}}),
               "AB1CD not found in lookup database|");
@@ -46,3 +48,5 @@ TEST(MessagesFill, FilePathsAreFilledWhole) {
                               {messages::kSystemMessage, "Access denied."}}),
               "Could not write D:\\Log\\Lookup.dat\r\nAccess denied.");
 }
+
+}  // namespace common

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace common {
+
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
@@ -22,3 +24,5 @@ HMODULE LoadSystemLibraryByPath(const wchar_t* name) {
     // The DLL's own imports are then looked for beside it first, in the system folder too.
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+}  // namespace common

@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+namespace common {
+
 // Loads a DLL that ships with Windows from the system folder only, never from the program's
 // folder or the current directory. Null on failure, with GetLastError telling why.
 HMODULE LoadSystemLibrary(const wchar_t* name);
@@ -32,7 +34,7 @@ void BindSystemFunction(HMODULE module, const char* name, Fn& fn, DWORD& error) 
 
 // Binds the member of `table` that has the name of the function it holds.
 #define BIND_SYSTEM_FUNCTION(module, table, name, error) \
-    BindSystemFunction(module, #name, (table).name, error)
+    ::common::BindSystemFunction(module, #name, (table).name, error)
 
 // A table of a DLL's functions, filled once: `functions` is usable only when `error` is 0.
 template <typename Table>
@@ -56,3 +58,5 @@ SystemFunctions<Table> LoadSystemFunctions(const wchar_t* dll, Bind bind) {
     bind(module, loaded.functions, loaded.error);
     return loaded;
 }
+
+}  // namespace common

@@ -2,6 +2,19 @@
 
 #include <wininet.h>
 
+#include "common/handles_win.h"
+
+namespace common {
+namespace {
+
+void FreeLocalText(char* text) {
+    LocalFree(text);
+}
+// Text the system allocated for the caller.
+using UniqueLocalText = UniqueAny<char*, FreeLocalText>;
+
+}  // namespace
+
 std::string SystemMessage(DWORD error) {
     // WinINet's own numbers are described by its module, the others by the system.
     DWORD flags =
@@ -11,15 +24,14 @@ std::string SystemMessage(DWORD error) {
         wininet = GetModuleHandleA("wininet.dll");
         flags |= wininet ? FORMAT_MESSAGE_FROM_HMODULE : 0;
     }
-    char* text = nullptr;
+    UniqueLocalText text;
     const DWORD n =
-        FormatMessageA(flags, wininet, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = n ? std::string(text, n) : "Error " + std::to_string(error);
-    if (text) {
-        LocalFree(text);
-    }
+        FormatMessageA(flags, wininet, error, 0, reinterpret_cast<char*>(text.put()), 0, nullptr);
+    std::string message = n ? std::string(text.get(), n) : "Error " + std::to_string(error);
     while (!message.empty() && (message.back() == '\r' || message.back() == '\n')) {
         message.pop_back();
     }
     return message;
 }
+
+}  // namespace common

@@ -1,9 +1,9 @@
 #include "common/text.h"
 
-namespace text {
+namespace common::text {
 
 std::string TrimSpaces(const std::string& s) {
     return std::string(TrimWhere(s, [](char c) { return c == ' '; }));
 }
 
-}  // namespace text
+}  // namespace common::text

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace text {
+namespace common::text {
 
 inline bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
@@ -40,4 +40,4 @@ inline bool Contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;
 }
 
-}  // namespace text
+}  // namespace common::text

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace common {
+
 TEST(TrimSpaces, RemovesOnlySpacesAtBothEnds) {
     EXPECT_EQ(text::TrimSpaces("  a b  "), "a b");
     EXPECT_EQ(text::TrimSpaces("   "), "");
@@ -21,3 +23,5 @@ TEST(TrimBlanks, RemovesSpaceTabAndLineBreaksAtBothEndsOnly) {
         EXPECT_EQ(text::IsLineBreak(c), c == '\r' || c == '\n') << "byte " << b;
     }
 }
+
+}  // namespace common

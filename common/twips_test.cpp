@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace common {
+
 TEST(TwipsToPixels, RoundsToTheNearestPixel) {
     EXPECT_EQ(TwipsToPixels(3735, 96), 249);
     EXPECT_EQ(TwipsToPixels(1485, 96), 99);
@@ -14,3 +16,5 @@ TEST(TwipsToPixels, RoundsToTheNearestPixel) {
     EXPECT_EQ(TwipsToPixels(0, 96), 0);
     EXPECT_EQ(TwipsToPixels(1440, 120), 120);
 }
+
+}  // namespace common

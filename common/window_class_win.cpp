@@ -1,6 +1,8 @@
 #include "common/window_class_win.h"
 
-#include "host/resource.h"
+#include "res/resource.h"
+
+namespace common {
 
 bool RegisterProgramWindowClass(const char* className, WNDPROC proc, const char* menuName) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -23,3 +25,5 @@ bool RegisterProgramWindowClass(const char* className, WNDPROC proc, const char*
     wc.lpszClassName = className;
     return RegisterClassExA(&wc) != 0;
 }
+
+}  // namespace common

@@ -4,5 +4,9 @@
 
 #include <windows.h>
 
+namespace common {
+
 // Registers the class once per process; true when it is (or already was) registered.
 bool RegisterProgramWindowClass(const char* className, WNDPROC proc, const char* menuName);
+
+}  // namespace common

@@ -87,7 +87,7 @@ TEST(UsersGuide, QuotesEveryMessageLineByLine) {
     const std::string guide = ReadGuide();
     ASSERT_FALSE(guide.empty()) << "cannot read " << QUENDIX_GUIDE_PATH;
     const std::set<std::string> quoted = QuotedGuideLines(guide);
-    for (const auto& message : messages::kAll) {
+    for (const auto& message : common::messages::kAll) {
         for (const std::string& line : ShownLines(message.text)) {
             EXPECT_EQ(quoted.count('"' + line + '"'), 1u)
                 << message.name << ": the guide has no line \"" << line << "\"";
@@ -98,8 +98,9 @@ TEST(UsersGuide, QuotesEveryMessageLineByLine) {
 TEST(UsersGuide, NamesTheTitleOfEveryBox) {
     const std::string guide = ReadGuide();
     ASSERT_FALSE(guide.empty()) << "cannot read " << QUENDIX_GUIDE_PATH;
-    for (const char* caption : {messages::kAppTitle, messages::kWatchdogCaption,
-                                messages::kUpdateCaption, messages::kDownloadCaption}) {
+    for (const char* caption :
+         {common::messages::kAppTitle, common::messages::kWatchdogCaption,
+          common::messages::kUpdateCaption, common::messages::kDownloadCaption}) {
         EXPECT_NE(guide.find(std::string("\"") + caption + "\""), std::string::npos) << caption;
     }
 }

@@ -22,7 +22,7 @@ struct Base {
 };
 
 const Base kBases[] = {
-    {kDefaultLookupBase, "callbook.quendix.example", 80, ""},
+    {lookup::kDefaultLookupBase, "callbook.quendix.example", 80, ""},
     {"http://127.0.0.1:8080", "127.0.0.1", 8080, ""},
     {"https://lookup.example/svc/v1", "lookup.example", 443, "/svc/v1"},
 };
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string password = in.ConsumeRandomLengthString(64);
     const std::string callsign = in.ConsumeRemainingBytesAsString();
 
-    const std::string url = BuildLookupUrl(base.url, user, password, callsign);
+    const std::string url = lookup::BuildLookupUrl(base.url, user, password, callsign);
     FUZZ_REQUIRE(url.find_first_of(std::string("\r\n #\0", 5)) == std::string::npos);
 
     const std::string head = std::string(base.url) + "/call?";
@@ -86,13 +86,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(Decode(pairs[i].substr(equals + 1)) == values[i]);
     }
 
-    UrlParts parts{};
-    FUZZ_REQUIRE(SplitUrl(url, parts));
+    lookup::UrlParts parts{};
+    FUZZ_REQUIRE(lookup::SplitUrl(url, parts));
     FUZZ_REQUIRE(parts.host == base.host && parts.port == base.port);
     FUZZ_REQUIRE(parts.pathAndQuery == std::string(base.path) + url.substr(head.size() - 6));
 
-    const std::string notFound = NotFoundReply(callsign);
-    const std::string noSession = NoSessionReply(callsign);
+    const std::string notFound = lookup::NotFoundReply(callsign);
+    const std::string noSession = lookup::NoSessionReply(callsign);
     FUZZ_REQUIRE(!fuzz::HasLineBreak(notFound) && !fuzz::HasLineBreak(noSession));
     FUZZ_REQUIRE(fuzz::Count(notFound, '|') == 1 && notFound.back() == '|');
     FUZZ_REQUIRE(fuzz::Count(noSession, '|') == 0);

@@ -20,7 +20,7 @@ namespace {
 constexpr double kLargestReadable = 1.79769313486231e308;
 
 void CheckFormat(double v, const std::string& separator) {
-    const std::string text = FormatNumber(v, separator);
+    const std::string text = record::FormatNumber(v, separator);
     if (std::isnan(v)) {
         FUZZ_REQUIRE(text == "NaN");
         return;
@@ -45,9 +45,9 @@ void CheckFormat(double v, const std::string& separator) {
         return;
     }
     double back = 0.0;
-    FUZZ_REQUIRE(ParseNumber(text, separator, back));
+    FUZZ_REQUIRE(record::ParseNumber(text, separator, back));
     FUZZ_REQUIRE(back == v || std::fabs(back - v) <= std::fabs(v) * 1e-14);
-    FUZZ_REQUIRE(FormatNumber(back, separator) == text);
+    FUZZ_REQUIRE(record::FormatNumber(back, separator) == text);
 }
 
 bool IsBlank(char c) {
@@ -57,7 +57,7 @@ bool IsBlank(char c) {
 void CheckParse(const std::string& text, const std::string& separator) {
     const double untouched = 12345.0;
     double value = untouched;
-    if (!ParseNumber(text, separator, value)) {
+    if (!record::ParseNumber(text, separator, value)) {
         FUZZ_REQUIRE(std::memcmp(&value, &untouched, sizeof value) == 0);
         return;
     }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fuzz/check.h"
-#include "record/buckmaster.h"
+#include "record/call_record.h"
 
 namespace {
 
@@ -27,61 +27,62 @@ void RequireCarried(const std::vector<std::string>& parts, std::size_t index,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    Buckmaster r(in.ConsumeRandomLengthString(3));
+    const std::string separator = in.ConsumeRandomLengthString(3);
+    record::CallRecord r;
     auto next = [&in] { return in.ConsumeRandomLengthString(64); };
-    r.SetCallsign(next());
-    r.SetFirstName(next());
-    r.SetMiddleName(next());
-    r.SetLastName(next());
-    r.SetAddress(next());
-    r.SetCity(next());
-    r.SetState(next());
-    r.SetPostalCode(next());
-    r.SetCountry(next());
-    r.SetLicenseClass(next());
-    r.SetPreviousCall(next());
-    r.SetCounty(next());
-    r.SetGridSquare(next());
-    r.SetEmail(next());
-    r.SetURL(next());
-    r.SetQSLManager(next());
-    r.SetEffdate(next());
-    r.SetEXPdate(next());
-    r.SetCodeA(next());
-    r.SetGMTOffset(next());
-    r.SetLastModed(next());
-    r.SetLatitude(in.ConsumeFloatingPoint<double>());
-    r.SetLongitude(in.ConsumeFloatingPoint<double>());
+    r.callsign = next();
+    r.firstName = next();
+    r.middleName = next();
+    r.lastName = next();
+    r.address = next();
+    r.city = next();
+    r.state = next();
+    r.postalCode = next();
+    r.country = next();
+    r.licenseClass = next();
+    r.previousCall = next();
+    r.county = next();
+    r.gridSquare = next();
+    r.email = next();
+    r.url = next();
+    r.qslManager = next();
+    r.effectiveDate = next();
+    r.expiryDate = next();
+    r.codeA = next();
+    r.gmtOffset = next();
+    r.lastModified = next();
+    r.latitude = in.ConsumeFloatingPoint<double>();
+    r.longitude = in.ConsumeFloatingPoint<double>();
 
-    const std::string reply = r.ProcessInfo();
+    const std::string reply = record::ReplyLine(r, separator);
     FUZZ_REQUIRE(fuzz::Count(reply, '|') == 17);
     FUZZ_REQUIRE(reply.back() == '|');
     FUZZ_REQUIRE(!fuzz::HasLineBreak(reply));
     const std::vector<std::string> fields = fuzz::Split(reply, '|');
-    RequireCarried(fields, 0, r.Callsign());
-    RequireCarried(fields, 1, r.FirstName());
-    RequireCarried(fields, 3, r.Address());
-    RequireCarried(fields, 4, r.City());
-    RequireCarried(fields, 5, r.State());
-    RequireCarried(fields, 6, r.PostalCode());
-    RequireCarried(fields, 7, r.Country());
-    RequireCarried(fields, 8, r.LicenseClass().substr(0, 1));
-    RequireCarried(fields, 9, r.PreviousCall());
-    RequireCarried(fields, 10, r.County());
-    RequireCarried(fields, 11, r.GridSquare());
-    RequireCarried(fields, 14, r.Email());
-    RequireCarried(fields, 15, r.URL());
-    RequireCarried(fields, 16, r.QSLManager());
+    RequireCarried(fields, 0, r.callsign);
+    RequireCarried(fields, 1, r.firstName);
+    RequireCarried(fields, 3, r.address);
+    RequireCarried(fields, 4, r.city);
+    RequireCarried(fields, 5, r.state);
+    RequireCarried(fields, 6, r.postalCode);
+    RequireCarried(fields, 7, r.country);
+    RequireCarried(fields, 8, r.licenseClass.substr(0, 1));
+    RequireCarried(fields, 9, r.previousCall);
+    RequireCarried(fields, 10, r.county);
+    RequireCarried(fields, 11, r.gridSquare);
+    RequireCarried(fields, 14, r.email);
+    RequireCarried(fields, 15, r.url);
+    RequireCarried(fields, 16, r.qslManager);
 
-    const std::string extended = r.ProcessExtendedInfo();
+    const std::string extended = record::ExtendedLine(r);
     FUZZ_REQUIRE(fuzz::Count(extended, '|') == 6);
     FUZZ_REQUIRE(extended.front() == '|');
     FUZZ_REQUIRE(!fuzz::HasLineBreak(extended));
     const std::vector<std::string> extendedFields = fuzz::Split(extended, '|');
     FUZZ_REQUIRE(extendedFields[0].empty() && extendedFields[4].empty());
-    RequireCarried(extendedFields, 1, r.Effdate());
-    RequireCarried(extendedFields, 2, r.EXPdate());
-    RequireCarried(extendedFields, 5, r.GMTOffset());
-    RequireCarried(extendedFields, 6, r.LastModed());
+    RequireCarried(extendedFields, 1, r.effectiveDate);
+    RequireCarried(extendedFields, 2, r.expiryDate);
+    RequireCarried(extendedFields, 5, r.gmtOffset);
+    RequireCarried(extendedFields, 6, r.lastModified);
     return 0;
 }

@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool singleByteCodePage = in.ConsumeBool();
     const std::string password = in.ConsumeRemainingBytesAsString();
 
-    const std::string stored = EncodeText(password);
+    const std::string stored = settings::EncodeText(password);
     FUZZ_REQUIRE(stored.size() == password.size());
-    const bool accepted = CanStorePassword(password, singleByteCodePage);
+    const bool accepted = settings::CanStorePassword(password, singleByteCodePage);
 
     bool asciiOnly = true;
     for (const char c : password) {
@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(accepted == (allowedBytes && survivesFile));
 
     if (accepted) {
-        FUZZ_REQUIRE(DecodeText(stored) == password);
-        FUZZ_REQUIRE(DecodeText(ReadBack(stored)) == password);
+        FUZZ_REQUIRE(settings::DecodeText(stored) == password);
+        FUZZ_REQUIRE(settings::DecodeText(ReadBack(stored)) == password);
     }
     return 0;
 }

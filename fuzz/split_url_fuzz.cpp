@@ -15,19 +15,19 @@ bool IsHostChar(char c) {
            c == '.' || c == '_';
 }
 
-bool SameParts(const UrlParts& a, const UrlParts& b) {
+bool SameParts(const lookup::UrlParts& a, const lookup::UrlParts& b) {
     return a.secure == b.secure && a.host == b.host && a.port == b.port &&
            a.pathAndQuery == b.pathAndQuery;
 }
 
-const UrlParts kUntouched{true, "untouched", 7, "untouched"};
+const lookup::UrlParts kUntouched{true, "untouched", 7, "untouched"};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string url(reinterpret_cast<const char*>(data), size);
-    UrlParts parts = kUntouched;
-    if (!SplitUrl(url, parts)) {
+    lookup::UrlParts parts = kUntouched;
+    if (!lookup::SplitUrl(url, parts)) {
         FUZZ_REQUIRE(SameParts(parts, kUntouched));
         return 0;
     }
@@ -45,14 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The same URL written out again from its parts.
     const std::string rebuilt = std::string(parts.secure ? "https" : "http") + "://" + parts.host +
                                 ":" + std::to_string(parts.port) + parts.pathAndQuery;
-    UrlParts again = kUntouched;
-    FUZZ_REQUIRE(SplitUrl(rebuilt, again));
+    lookup::UrlParts again = kUntouched;
+    FUZZ_REQUIRE(lookup::SplitUrl(rebuilt, again));
     FUZZ_REQUIRE(SameParts(again, parts));
 
     // A fragment added to a URL that has none changes nothing that is sent.
     if (url.find('#') == std::string::npos) {
-        UrlParts withFragment = kUntouched;
-        FUZZ_REQUIRE(SplitUrl(url + "#frag/?x", withFragment));
+        lookup::UrlParts withFragment = kUntouched;
+        FUZZ_REQUIRE(lookup::SplitUrl(url + "#frag/?x", withFragment));
         FUZZ_REQUIRE(SameParts(withFragment, parts));
     }
     return 0;

@@ -38,19 +38,19 @@ std::string Join(const std::vector<unsigned long>& components) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    const Version local{in.ConsumeIntegral<unsigned>(), in.ConsumeIntegral<unsigned>(),
-                        in.ConsumeIntegral<unsigned>()};
+    const about::Version local{in.ConsumeIntegral<unsigned>(), in.ConsumeIntegral<unsigned>(),
+                               in.ConsumeIntegral<unsigned>()};
     const std::string body = in.ConsumeRemainingBytesAsString();
     const std::vector<unsigned long> own = {local.major, local.minor, local.revision};
 
     // Our own version is never newer than itself, and parses back to itself.
     std::vector<unsigned long> parsed = {99};
-    FUZZ_REQUIRE(!IsNewerVersion(VersionText(local), local));
-    FUZZ_REQUIRE(ParseDottedVersion(VersionText(local), parsed) && parsed == own);
+    FUZZ_REQUIRE(!about::IsNewerVersion(about::VersionText(local), local));
+    FUZZ_REQUIRE(about::ParseDottedVersion(about::VersionText(local), parsed) && parsed == own);
 
-    const bool newer = IsNewerVersion(body, local);
+    const bool newer = about::IsNewerVersion(body, local);
     parsed = {99};
-    if (!ParseDottedVersion(body, parsed)) {
+    if (!about::ParseDottedVersion(body, parsed)) {
         FUZZ_REQUIRE(parsed.empty());
         FUZZ_REQUIRE(!newer);
         return 0;
@@ -60,15 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(component <= 4294967295UL);
     }
     std::vector<unsigned long> again;
-    FUZZ_REQUIRE(ParseDottedVersion(" " + Join(parsed) + "\r\n", again) && again == parsed);
+    FUZZ_REQUIRE(about::ParseDottedVersion(" " + Join(parsed) + "\r\n", again) && again == parsed);
 
     FUZZ_REQUIRE(newer == (Compare(parsed, own) > 0));
     if (parsed.size() <= 3) {
         // Seen from the other side: the published version as ours, ours as the published one.
-        const Version published{static_cast<unsigned>(parsed[0]),
-                                static_cast<unsigned>(parsed.size() > 1 ? parsed[1] : 0),
-                                static_cast<unsigned>(parsed.size() > 2 ? parsed[2] : 0)};
-        FUZZ_REQUIRE(!(newer && IsNewerVersion(VersionText(local), published)));
+        const about::Version published{static_cast<unsigned>(parsed[0]),
+                                       static_cast<unsigned>(parsed.size() > 1 ? parsed[1] : 0),
+                                       static_cast<unsigned>(parsed.size() > 2 ? parsed[2] : 0)};
+        FUZZ_REQUIRE(!(newer && about::IsNewerVersion(about::VersionText(local), published)));
     }
     return 0;
 }

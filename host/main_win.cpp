@@ -9,7 +9,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 
-    if (!MainForm().Show()) {
+    host::MainWindow window;
+    if (!window.Show()) {
         return 1;
     }
     MSG msg = {};

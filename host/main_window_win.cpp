@@ -1,20 +1,17 @@
 #include "host/main_window_win.h"
 
-#include "about/about_win.h"
-#include "about/update_check_win.h"
+#include <utility>
+
 #include "common/dpi_win.h"
+#include "common/lifetime_win.h"
 #include "common/messages.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
-#include "host/hook_win.h"
-#include "host/lifetime_win.h"
-#include "host/resource.h"
-#include "lookup/web_lookup_win.h"
+#include "host/lookup_run_win.h"
+#include "res/resource.h"
 #include "settings/account_menu_win.h"
-#include "settings/settings_win.h"
 
-#include <utility>
-
+namespace host {
 namespace {
 
 // Client area and the test button, in twips.
@@ -28,67 +25,74 @@ constexpr int kButtonHeight = 375;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = 0;
 
-UniqueFont MessageFontForDpi(UINT dpi) {
+// The callsign the test button looks up.
+constexpr const char* kTestCallsign = "oxbel";
+
+common::UniqueFont MessageFontForDpi(UINT dpi) {
     NONCLIENTMETRICSA metrics = {};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        return UniqueFont();
+        return common::UniqueFont();
     }
     // The system metrics are for the system DPI; scale them to this window's.
-    const UINT systemDpi = SystemDpi();
+    const UINT systemDpi = common::SystemDpi();
     metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi);
-    return UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
+    return common::UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
 }
 
 }  // namespace
 
-wndInternetCallsignLookup& MainForm() {
-    static wndInternetCallsignLookup form;
-    return form;
+MainWindow::~MainWindow() {
+    // The window, should it outlive this object, no longer reaches it.
+    if (hwnd_) {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    }
 }
 
-bool wndInternetCallsignLookup::Show() {
+bool MainWindow::Show() {
     return Load(true);
 }
 
-void wndInternetCallsignLookup::EnsureLoaded() {
+void MainWindow::EnsureLoaded() {
     if (!IsLoaded()) {
         Load(false);
     }
 }
 
-bool wndInternetCallsignLookup::Load(bool show) {
+bool MainWindow::Load(bool show) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!RegisterProgramWindowClass(kMainWindowClass, &FormProc, MAKEINTRESOURCEA(IDM_MAIN))) {
+    if (!common::RegisterProgramWindowClass(kMainWindowClass, &WindowProc,
+                                            MAKEINTRESOURCEA(IDR_MAIN_MENU))) {
         return false;
     }
     // Created minimised; a re-load stays hidden.
     HWND hwnd = CreateWindowExA(kExStyle, kMainWindowClass, kMainCaption, kStyle | WS_MINIMIZE,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                nullptr, instance, nullptr);
+                                nullptr, instance, this);
     if (!hwnd) {
         return false;
     }
     hwnd_ = hwnd;
-    lifetime::WindowLoaded();
+    common::WindowOpened();
 
-    cmdCommand1_ =
+    testButton_ =
         CreateWindowExA(0, "BUTTON", "Command1", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
-                        hwnd, reinterpret_cast<HMENU>(IDC_COMMAND1), instance, nullptr);
-    LayOut(WindowDpi(hwnd));
-    SetTimer(hwnd, IDT_TIMER1, kWatchdogMs, nullptr);  // Timer1 runs from the load on
+                        hwnd, reinterpret_cast<HMENU>(IDC_TEST_BUTTON), instance, nullptr);
+    LayOut(common::WindowDpi(hwnd));
+    SetTimer(hwnd, IDT_WATCHDOG, kWatchdogMs, nullptr);  // the watchdog runs from the load on
 
-    Form_Load();
+    OnLoad();
     if (show && IsLoaded()) {
         ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
     }
     return IsLoaded();
 }
 
-void wndInternetCallsignLookup::LayOut(UINT dpi) {
+void MainWindow::LayOut(UINT dpi) {
     // Client area of the stored layout, for this window's DPI, keeping the window's place.
-    RECT frame = {0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-    AdjustWindowRectForDpi(frame, kStyle, true, kExStyle, dpi);
+    RECT frame = {0, 0, common::TwipsToPixels(kClientWidth, dpi),
+                  common::TwipsToPixels(kClientHeight, dpi)};
+    common::AdjustWindowRectForDpi(frame, kStyle, true, kExStyle, dpi);
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     GetWindowPlacement(hwnd_, &placement);
@@ -97,94 +101,48 @@ void wndInternetCallsignLookup::LayOut(UINT dpi) {
     placement.showCmd = IsWindowVisible(hwnd_) ? placement.showCmd : SW_HIDE;
     SetWindowPlacement(hwnd_, &placement);
 
-    UniqueFont font = MessageFontForDpi(dpi);
-    SetWindowPos(cmdCommand1_, nullptr, TwipsToPixels(kButtonLeft, dpi),
-                 TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kButtonWidth, dpi),
-                 TwipsToPixels(kButtonHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageA(cmdCommand1_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    common::UniqueFont font = MessageFontForDpi(dpi);
+    SetWindowPos(testButton_, nullptr, common::TwipsToPixels(kButtonLeft, dpi),
+                 common::TwipsToPixels(kButtonTop, dpi), common::TwipsToPixels(kButtonWidth, dpi),
+                 common::TwipsToPixels(kButtonHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(testButton_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     font_ = std::move(font);  // the old font goes only now that the button no longer uses it
 }
 
-void wndInternetCallsignLookup::Form_Load() {
-    // Every step is attempted; a step that fails leaves its value empty and the next one runs.
+// Each load: the caption, and the link with the logger and the extended window made afresh.
+// The window was created minimised, and Load shows it so on the first load.
+void MainWindow::OnLoad() {
     SetWindowTextA(hwnd_, kMainCaption);
-    SetLastError(0);
-    mHook::OwnWnd = hwnd_;
-    Hook();
-    mHook::MsgLookup = RegisterWindowMessageA("InternetCallsignLookup");
-    mWebLookup::MsgExtended = RegisterWindowMessageA("Extended Lookup Information");
-    mWebLookup::ExtendedWnd = FindWindowA(nullptr, "Extended Lookup Information");
-    mWebLookup::HostWnd = FindWindowA(nullptr, "Logger32");
-    mWebLookup::MsgHost = RegisterWindowMessageA("Logger32 1");
-    if (mWebLookup::ExtendedWnd == nullptr) {
-        mWebLookup::ExtendedPresent = false;
-    } else {
-        mWebLookup::ExtendedPresent = true;
-        PostMessageA(mWebLookup::ExtendedWnd, mWebLookup::MsgExtended, 0,
-                     reinterpret_cast<LPARAM>(mHook::OwnWnd));
+    link_.Connect(hwnd_);
+}
+
+void MainWindow::Unload() {
+    if (IsLoaded()) {
+        DestroyWindow(hwnd_);
     }
-    // The window was created minimised, and Load shows it so on the first load. The stored
-    // layout also asks for a stacking-order position that the window library does not define;
-    // it has no effect here.
-}
-
-void wndInternetCallsignLookup::Form_Unload() {
-    Unhook();
-}
-
-void wndInternetCallsignLookup::Unload() {
-    if (!IsLoaded()) {
-        return;
-    }
-    Form_Unload();
-    DestroyWindow(hwnd_);
-}
-
-void wndInternetCallsignLookup::Hook() {
-    mHook::PrevWndProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        mHook::OwnWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&mHook::WindowProc)));
-}
-
-void wndInternetCallsignLookup::Unhook() {
-    SetWindowLongPtrA(mHook::OwnWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mHook::PrevWndProc));
-}
-
-bool wndInternetCallsignLookup::CheckforInIfile() {
-    EnsureLoaded();
-    return mWebLookup::CreateDefaultSettingsFile();
-}
-
-void wndInternetCallsignLookup::SetUserandPassword() {
-    EnsureLoaded();
-    mWebLookup::PromptForAccount();
-}
-
-void wndInternetCallsignLookup::CheckforUpdate() {
-    EnsureLoaded();
-    mWebLookup::RunUpdateCheck();
 }
 
 // A re-load that failed leaves no window: a timer set then would belong to no window, and
 // nothing would ever kill it.
-void wndInternetCallsignLookup::ArmWatchdog() {
+void MainWindow::ArmWatchdog() {
     EnsureLoaded();
     if (IsLoaded() && !watchdogBoxOpen_) {
-        SetTimer(hwnd_, IDT_TIMER1, kWatchdogMs, nullptr);
+        SetTimer(hwnd_, IDT_WATCHDOG, kWatchdogMs, nullptr);
     }
 }
 
-void wndInternetCallsignLookup::DisarmWatchdog() {
+void MainWindow::DisarmWatchdog() {
     EnsureLoaded();
     StopWatchdogIfLoaded();
 }
 
-void wndInternetCallsignLookup::StopWatchdogIfLoaded() {
+void MainWindow::StopWatchdogIfLoaded() {
     if (IsLoaded()) {
-        KillTimer(hwnd_, IDT_TIMER1);
+        KillTimer(hwnd_, IDT_WATCHDOG);
     }
 }
 
-void wndInternetCallsignLookup::RestoreAndActivate() {
+void MainWindow::RestoreAndActivate() {
     EnsureLoaded();
     if (IsWindowVisible(hwnd_)) {
         ShowWindow(hwnd_, SW_RESTORE);
@@ -194,76 +152,107 @@ void wndInternetCallsignLookup::RestoreAndActivate() {
     }
 }
 
-void wndInternetCallsignLookup::Timer1_Timer() {
+void MainWindow::OnWatchdog() {
     // One box at a time: the count stops while the box is open (a run started meanwhile does
     // not restart it), and the unload ends the timer.
-    KillTimer(hwnd_, IDT_TIMER1);
+    KillTimer(hwnd_, IDT_WATCHDOG);
     if (watchdogBoxOpen_) {
         return;
     }
     watchdogBoxOpen_ = true;
-    MessageBoxA(nullptr, messages::kWatchdog, messages::kWatchdogCaption,
+    MessageBoxA(nullptr, common::messages::kWatchdog, common::messages::kWatchdogCaption,
                 MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
     watchdogBoxOpen_ = false;
     Unload();
 }
 
-void wndInternetCallsignLookup::cmdCommand1_Click() {
-    if (mHook::LookupBusy || lifetime::RunActive()) {
+void MainWindow::OnLoggerCommand(WPARAM command, LPARAM value) {
+    if (link_.OnCommand(command, value)) {
+        RunLookup(*this, link_.Callsign());
+    }
+}
+
+void MainWindow::OnTestButton() {
+    if (!link_.Busy()) {
+        RunLookup(*this, kTestCallsign);
+    }
+}
+
+about::AboutOwner MainWindow::AboutOwnerLink() {
+    return about::AboutOwner{hwnd_, [this] { StopWatchdogIfLoaded(); }};
+}
+
+void MainWindow::OnAbout() {
+    about_.ShowModeless(AboutOwnerLink());
+}
+
+void MainWindow::ShowAboutModal() {
+    about_.ShowModal(AboutOwnerLink());
+}
+
+// The "Account..." entry does nothing during a look-up; while its boxes are open the logger's
+// commands and the test button are ignored, and the process stays alive should this window
+// close meanwhile.
+void MainWindow::OnAccount() {
+    if (link_.Busy()) {
         return;
     }
-    std::string callsign = "oxbel";
-    mWebLookup::RunLookup(callsign);
+    common::KeepAlive keepAlive;
+    HostLink::BusyScope busy(link_);
+    settings::ChangeAccount();
 }
 
-AboutOwner wndInternetCallsignLookup::AboutOwnerLink() {
-    return AboutOwner{hwnd_, [this] { StopWatchdogIfLoaded(); }};
-}
-
-void wndInternetCallsignLookup::mnuAbout_Click() {
-    ShowAboutModeless(AboutOwnerLink());
-}
-
-LRESULT CALLBACK wndInternetCallsignLookup::FormProc(HWND hwnd, UINT msg, WPARAM wParam,
-                                                     LPARAM lParam) {
-    wndInternetCallsignLookup& form = MainForm();
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) {
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    // The logger's message: registered at load, so not a constant of a case label.
+    if (msg != 0 && msg == self->link_.LookupMessage()) {
+        self->OnLoggerCommand(wParam, lParam);
+        return 0;
+    }
     switch (msg) {
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDC_COMMAND1 && HIWORD(wParam) == BN_CLICKED) {
-                form.cmdCommand1_Click();
+            if (LOWORD(wParam) == IDC_TEST_BUTTON && HIWORD(wParam) == BN_CLICKED) {
+                self->OnTestButton();
                 return 0;
             }
             if (LOWORD(wParam) == IDM_ABOUT && HIWORD(wParam) == 0) {
-                form.mnuAbout_Click();
+                self->OnAbout();
                 return 0;
             }
             if (LOWORD(wParam) == IDM_ACCOUNT && HIWORD(wParam) == 0) {
-                mWebLookup::ChangeAccount();
+                self->OnAccount();
                 return 0;
             }
             break;
         case WM_TIMER:
-            if (wParam == IDT_TIMER1) {
-                form.Timer1_Timer();
+            if (wParam == IDT_WATCHDOG) {
+                self->OnWatchdog();
                 return 0;
             }
             break;
         case WM_CLOSE:
-            form.Unload();
+            self->Unload();
             return 0;
         case WM_DPICHANGED: {
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            form.LayOut(HIWORD(wParam));
+            self->LayOut(HIWORD(wParam));
             return 0;
         }
         case WM_NCDESTROY:
-            if (form.hwnd_ == hwnd) {
-                form.hwnd_ = nullptr;
-                form.cmdCommand1_ = nullptr;
-                lifetime::WindowUnloaded();
+            if (self->hwnd_ == hwnd) {
+                self->hwnd_ = nullptr;
+                self->testButton_ = nullptr;
+                common::WindowClosed();
             }
             break;
         default:
@@ -271,3 +260,5 @@ LRESULT CALLBACK wndInternetCallsignLookup::FormProc(HWND hwnd, UINT msg, WPARAM
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
+
+}  // namespace host

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace lookup {
+
 namespace {
 
 bool IsAsciiLetter(char c) {
@@ -59,3 +61,5 @@ std::string BaseCall(const std::string& callsign) {
 bool BaseCallFallbackEnabled(const std::string& settingValue) {
     return settingValue != "0";
 }
+
+}  // namespace lookup

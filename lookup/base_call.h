@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace lookup {
+
 // Splits `callsign` at "/" and returns the longest part that is at least 3 characters long and
 // holds at least one ASCII letter and one ASCII digit. Empty when the callsign holds no "/",
 // when no part qualifies, or when two qualifying parts share the greatest length (for
@@ -12,3 +14,5 @@ std::string BaseCall(const std::string& callsign);
 
 // The look-up's switch for the second request with the base call: off only for "0".
 bool BaseCallFallbackEnabled(const std::string& settingValue);
+
+}  // namespace lookup

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace lookup {
+
 TEST(BaseCall, FindsTheHomeCallOfPortableAndPrefixedForms) {
     EXPECT_EQ(BaseCall("N0CALL/P"), "N0CALL");
     EXPECT_EQ(BaseCall("N0CALL/MM"), "N0CALL");
@@ -45,3 +47,5 @@ TEST(BaseCallFallbackEnabled, OffOnlyForZero) {
     EXPECT_TRUE(BaseCallFallbackEnabled("no"));
     EXPECT_TRUE(BaseCallFallbackEnabled("00"));
 }
+
+}  // namespace lookup

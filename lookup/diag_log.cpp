@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "common/text.h"
-#include "record/buckmaster.h"
+#include "record/call_record.h"
 
-namespace diaglog {
+namespace lookup {
 
 std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second,
                          int milliseconds) {
@@ -40,7 +40,7 @@ std::string MaskPassword(const std::string& url) {
     }
 }
 
-std::string FormatLine(const Entry& entry) {
+std::string FormatLogLine(const LogEntry& entry) {
     std::string result;
     if (entry.error != 0) {
         result = "error " + std::to_string(entry.error) + " " + entry.errorText;
@@ -55,19 +55,19 @@ std::string FormatLine(const Entry& entry) {
     };
     std::string line;
     for (const std::string& field : fields) {
-        line += CleanField(field);
+        line += record::CleanField(field);
         line += '|';
     }
     line.pop_back();  // the separator after the last field
     return line;
 }
 
-bool NeedsRollOver(std::uint64_t currentSize, std::size_t lineSize) {
-    return currentSize > 0 && currentSize + lineSize > kSizeLimitBytes;
+bool LogNeedsRollOver(std::uint64_t currentSize, std::size_t lineSize) {
+    return currentSize > 0 && currentSize + lineSize > kLogSizeLimitBytes;
 }
 
-bool Enabled(const std::string& settingValue) {
-    return text::TrimSpaces(settingValue) == "1";
+bool LogSwitchOn(const std::string& settingValue) {
+    return common::text::TrimSpaces(settingValue) == "1";
 }
 
-}  // namespace diaglog
+}  // namespace lookup

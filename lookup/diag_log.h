@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
-namespace diaglog {
+namespace lookup {
 
-inline constexpr char kFileName[] = "QuendixLookup.log";
-inline constexpr char kOldFileName[] = "QuendixLookup.log.old";
-// A file that would grow past this size is renamed to kOldFileName first.
-inline constexpr std::uint64_t kSizeLimitBytes = 1024 * 1024;
+inline constexpr char kLogFileName[] = "QuendixLookup.log";
+inline constexpr char kOldLogFileName[] = "QuendixLookup.log.old";
+// A file that would grow past this size is renamed to kOldLogFileName first.
+inline constexpr std::uint64_t kLogSizeLimitBytes = 1024 * 1024;
 
 // Events.
 inline constexpr char kLookupEvent[] = "lookup";
@@ -19,14 +19,14 @@ inline constexpr char kUpdateCheckEvent[] = "update check";
 inline constexpr char kReplyFileEvent[] = "reply file";
 
 // Outcomes.
-inline constexpr char kFound[] = "found";
-inline constexpr char kNotFound[] = "not found";
-inline constexpr char kAccountError[] = "account error";
-inline constexpr char kNoSession[] = "no session";
-inline constexpr char kBaseCallRetry[] = "base-call retry";
-inline constexpr char kWriteFailed[] = "write failed";
+inline constexpr char kOutcomeFound[] = "found";
+inline constexpr char kOutcomeNotFound[] = "not found";
+inline constexpr char kOutcomeAccountError[] = "account error";
+inline constexpr char kOutcomeNoSession[] = "no session";
+inline constexpr char kOutcomeBaseCallRetry[] = "base-call retry";
+inline constexpr char kOutcomeWriteFailed[] = "write failed";
 
-struct Entry {
+struct LogEntry {
     std::string localTime;  // from IsoLocalTime
     std::string event;
     std::string callsign;      // the callsign the request carried (empty for none)
@@ -50,13 +50,13 @@ std::string MaskPassword(const std::string& url);
 // rule for reply-line values, so that no value can split the line or add a field.
 // time|event|callsign|url|result|bytes|outcome|ms, where result is "HTTP <status>" or
 // "error <number> <text>".
-std::string FormatLine(const Entry& entry);
+std::string FormatLogLine(const LogEntry& entry);
 
 // True when a file of `currentSize` bytes must be renamed before `lineSize` more are added.
 // An empty file is never renamed.
-bool NeedsRollOver(std::uint64_t currentSize, std::size_t lineSize);
+bool LogNeedsRollOver(std::uint64_t currentSize, std::size_t lineSize);
 
 // The switch: on only for "1", spaces around it trimmed.
-bool Enabled(const std::string& settingValue);
+bool LogSwitchOn(const std::string& settingValue);
 
-}  // namespace diaglog
+}  // namespace lookup

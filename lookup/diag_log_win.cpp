@@ -4,13 +4,11 @@
 #include "common/system_message_win.h"
 #include "settings/settings_win.h"
 
-namespace diaglog {
+namespace lookup {
 namespace {
 
-bool g_on = false;
-
 std::string LogPath(const char* name) {
-    return mWebLookup::ProgramFolder() + "\\" + name;
+    return settings::ProgramFolder() + "\\" + name;
 }
 
 std::string LocalTimeNow() {
@@ -29,13 +27,13 @@ std::uint64_t FileSize(const std::string& path) {
 }
 
 void AppendLine(const std::string& line) {
-    const std::string path = LogPath(kFileName);
+    const std::string path = LogPath(kLogFileName);
     const std::string content = line + "\r\n";
-    if (NeedsRollOver(FileSize(path), content.size())) {
-        MoveFileExA(path.c_str(), LogPath(kOldFileName).c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (LogNeedsRollOver(FileSize(path), content.size())) {
+        MoveFileExA(path.c_str(), LogPath(kOldLogFileName).c_str(), MOVEFILE_REPLACE_EXISTING);
     }
-    UniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    common::UniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return;
     }
@@ -45,40 +43,37 @@ void AppendLine(const std::string& line) {
 
 }  // namespace
 
-void ReadSwitch() {
-    g_on = Enabled(mWebLookup::ReadLogSetting());
+DiagLog DiagLog::FromSettings() {
+    return DiagLog(LogSwitchOn(settings::ReadLogSetting()));
 }
 
-bool On() {
-    return g_on;
-}
-
-void Append(Entry entry) {
-    if (!g_on) {
+void DiagLog::Append(LogEntry entry) const {
+    if (!on_) {
         return;
     }
     try {
         entry.localTime = LocalTimeNow();
         if (entry.error != 0 && entry.errorText.empty()) {
-            entry.errorText = SystemMessage(entry.error);
+            entry.errorText = common::SystemMessage(entry.error);
         }
-        AppendLine(FormatLine(entry));
+        AppendLine(FormatLogLine(entry));
     } catch (...) {
         // Out of memory while logging: the run goes on without the line.
     }
 }
 
-void AppendReplyFileFailure(const std::string& callsign, DWORD error) {
-    Entry entry;
+void DiagLog::AppendReplyFileFailure(const std::string& callsign, DWORD error) const {
+    LogEntry entry;
     entry.event = kReplyFileEvent;
     entry.callsign = callsign;
     entry.error = error;
-    entry.outcome = kWriteFailed;
+    entry.outcome = kOutcomeWriteFailed;
     Append(entry);
 }
 
-void AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report, bool fetched) {
-    Entry entry;
+void DiagLog::AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report,
+                                bool fetched) const {
+    LogEntry entry;
     entry.event = kUpdateCheckEvent;
     entry.url = url;
     entry.status = report.status;
@@ -86,11 +81,12 @@ void AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Report& rep
     entry.bytes = report.bytes;
     entry.ms = report.ms;
     if (fetched) {
-        entry.outcome = kFound;
+        entry.outcome = kOutcomeFound;
     } else {
-        entry.outcome = report.status != 0 && report.error == 0 ? kNotFound : kNoSession;
+        entry.outcome =
+            report.status != 0 && report.error == 0 ? kOutcomeNotFound : kOutcomeNoSession;
     }
     Append(entry);
 }
 
-}  // namespace diaglog
+}  // namespace lookup

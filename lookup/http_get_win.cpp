@@ -12,6 +12,8 @@
 #include "lookup/wininet_win.h"
 #include "lookup/worker_limit.h"
 
+namespace lookup {
+
 namespace {
 
 enum Op { kNone, kOpen };
@@ -406,3 +408,5 @@ bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent,
     }
     return ok;
 }
+
+}  // namespace lookup

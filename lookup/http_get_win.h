@@ -22,6 +22,8 @@
 
 #include "lookup/wait_budget.h"
 
+namespace lookup {
+
 class BoundedHttpGet {
   public:
     // `budgetMs` bounds the time spent waiting on the whole exchange: opening the request and
@@ -83,3 +85,5 @@ class BoundedHttpGet {
     DWORD status_ = 0;
     DWORD error_ = 0;
 };
+
+}  // namespace lookup

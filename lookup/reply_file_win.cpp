@@ -9,41 +9,38 @@
 #include "lookup/diag_log_win.h"
 #include "lookup/reply_retry.h"
 
-namespace mWebLookup {
+namespace lookup {
 namespace {
 
-using reply_retry::Failure;
-using reply_retry::Step;
-
-Failure Classify(DWORD error) {
+ReplyFailure Classify(DWORD error) {
     switch (error) {
         case ERROR_SHARING_VIOLATION:
-            return Failure::SharingViolation;
+            return ReplyFailure::SharingViolation;
         case ERROR_LOCK_VIOLATION:
-            return Failure::LockViolation;
+            return ReplyFailure::LockViolation;
         case ERROR_ACCESS_DENIED:
-            return Failure::AccessDenied;
+            return ReplyFailure::AccessDenied;
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS:
-            return Failure::AlreadyExists;
+            return ReplyFailure::AlreadyExists;
         default:
-            return Failure::Other;
+            return ReplyFailure::Other;
     }
 }
 
 // One try at replacing the file. On failure returns the system error code, with `step` telling
 // which step failed; `deleted` becomes true once the old file's delete succeeds.
-DWORD TryReplace(const std::string& content, bool& deleted, Step& step) {
-    step = Step::Delete;
-    if (GetFileAttributesA(messages::kReplyFileName) != INVALID_FILE_ATTRIBUTES) {
-        if (!DeleteFileA(messages::kReplyFileName)) {
+DWORD TryReplace(const std::string& content, bool& deleted, ReplyStep& step) {
+    step = ReplyStep::Delete;
+    if (GetFileAttributesA(common::messages::kReplyFileName) != INVALID_FILE_ATTRIBUTES) {
+        if (!DeleteFileA(common::messages::kReplyFileName)) {
             return GetLastError();
         }
         deleted = true;
     }
-    step = Step::Create;
-    UniqueFile file(CreateFileA(messages::kReplyFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    step = ReplyStep::Create;
+    common::UniqueFile file(CreateFileA(common::messages::kReplyFileName, GENERIC_WRITE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return GetLastError();
     }
@@ -65,17 +62,17 @@ DWORD ReplaceReplyFile(const std::string& content) {
     const ULONGLONG start = GetTickCount64();
     bool deleted = false;
     for (;;) {
-        Step step = Step::Delete;
+        ReplyStep step = ReplyStep::Delete;
         const DWORD error = TryReplace(content, deleted, step);
         if (error == ERROR_SUCCESS) {
             return ERROR_SUCCESS;
         }
         const ULONGLONG elapsed = GetTickCount64() - start;
-        if (!reply_retry::WorthRetrying(step, Classify(error), deleted, elapsed)) {
+        if (!WorthRetrying(step, Classify(error), deleted, elapsed)) {
             return error;
         }
-        const DWORD pause = reply_retry::PauseBeforeRetryMs(elapsed);
-        if (!PauseDispatchingMessages(pause)) {
+        const DWORD pause = PauseBeforeRetryMs(elapsed);
+        if (!common::PauseDispatchingMessages(pause)) {
             Sleep(pause);  // the program is ending: wait without dispatching
         }
     }
@@ -94,18 +91,19 @@ std::string CurrentFolder() {
 
 }  // namespace
 
-bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign) {
+bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign,
+                            const DiagLog& log) {
     const DWORD error = ReplaceReplyFile(text + "\r\n");
     if (error == ERROR_SUCCESS) {
         return true;
     }
-    diaglog::AppendReplyFileFailure(callsign, error);
-    const std::string message =
-        messages::Fill(messages::kCouldNotWriteReply,
-                       {{messages::kReplyPath, CurrentFolder() + "\\" + messages::kReplyFileName},
-                        {messages::kSystemMessage, SystemMessage(error)}});
-    MessageBoxA(nullptr, message.c_str(), messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+    log.AppendReplyFileFailure(callsign, error);
+    const std::string message = common::messages::Fill(
+        common::messages::kCouldNotWriteReply,
+        {{common::messages::kReplyPath, CurrentFolder() + "\\" + common::messages::kReplyFileName},
+         {common::messages::kSystemMessage, common::SystemMessage(error)}});
+    MessageBoxA(nullptr, message.c_str(), common::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
-}  // namespace mWebLookup
+}  // namespace lookup

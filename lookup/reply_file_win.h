@@ -4,12 +4,15 @@
 
 #include <string>
 
-namespace mWebLookup {
+#include "lookup/diag_log_win.h"
+
+namespace lookup {
 
 // Replaces the reply file with `text` followed by CR LF. A file that another program holds for
 // a moment is waited for, up to two seconds, with messages dispatched meanwhile. True when the
 // file was written; otherwise the failure is logged for `callsign` and the "Could not write" box
 // has been shown and closed.
-bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign);
+bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign,
+                            const DiagLog& log);
 
-}  // namespace mWebLookup
+}  // namespace lookup

@@ -1,31 +1,32 @@
 #include "lookup/reply_retry.h"
 
-namespace reply_retry {
+namespace lookup {
 
-bool WorthRetrying(Step step, Failure failure, bool deletedBefore, unsigned long long elapsedMs) {
-    if (elapsedMs >= kWindowMs) {
+bool WorthRetrying(ReplyStep step, ReplyFailure failure, bool deletedBefore,
+                   unsigned long long elapsedMs) {
+    if (elapsedMs >= kReplyRetryWindowMs) {
         return false;
     }
     switch (failure) {
-        case Failure::SharingViolation:
-        case Failure::LockViolation:
+        case ReplyFailure::SharingViolation:
+        case ReplyFailure::LockViolation:
             return true;
-        case Failure::AccessDenied:
+        case ReplyFailure::AccessDenied:
             return deletedBefore;
-        case Failure::AlreadyExists:
-            return deletedBefore && step == Step::Create;
-        case Failure::Other:
+        case ReplyFailure::AlreadyExists:
+            return deletedBefore && step == ReplyStep::Create;
+        case ReplyFailure::Other:
             return false;
     }
     return false;
 }
 
 unsigned PauseBeforeRetryMs(unsigned long long elapsedMs) {
-    if (elapsedMs >= kWindowMs) {
+    if (elapsedMs >= kReplyRetryWindowMs) {
         return 0;
     }
-    const unsigned long long left = kWindowMs - elapsedMs;
-    return left < kPauseMs ? static_cast<unsigned>(left) : kPauseMs;
+    const unsigned long long left = kReplyRetryWindowMs - elapsedMs;
+    return left < kReplyRetryPauseMs ? static_cast<unsigned>(left) : kReplyRetryPauseMs;
 }
 
-}  // namespace reply_retry
+}  // namespace lookup

@@ -3,13 +3,13 @@
 // at the new one); such a hold clears by itself, a read-only file or a missing folder never does.
 #pragma once
 
-namespace reply_retry {
+namespace lookup {
 
 // The two steps that can meet another program's hold: deleting the old file, creating the new.
-enum class Step { Delete, Create };
+enum class ReplyStep { Delete, Create };
 
 // What the system said, as far as the rule needs to know.
-enum class Failure {
+enum class ReplyFailure {
     SharingViolation,  // the file is open without the sharing the step needs
     LockViolation,     // part of the file is locked
     AccessDenied,      // a read-only file, or one still pending deletion
@@ -18,18 +18,20 @@ enum class Failure {
 };
 
 // Tries stop this long after the first try of the write.
-inline constexpr unsigned long long kWindowMs = 2000;
+inline constexpr unsigned long long kReplyRetryWindowMs = 2000;
 // The pause between two tries.
-inline constexpr unsigned kPauseMs = 50;
+inline constexpr unsigned kReplyRetryPauseMs = 50;
 
 // True when the failed step is tried again, `elapsedMs` after the first try of the write.
 // Sharing and lock violations are retried. Once a delete of this write has succeeded, a file
 // that is still there is only pending deletion while another program holds it open: a delete
 // refused with access denied, and a create refused with access denied or because the file
 // exists, are retried too. Nothing is retried once the window has passed.
-bool WorthRetrying(Step step, Failure failure, bool deletedBefore, unsigned long long elapsedMs);
+bool WorthRetrying(ReplyStep step, ReplyFailure failure, bool deletedBefore,
+                   unsigned long long elapsedMs);
 
-// The pause before the next try: kPauseMs, or what is left of the window when that is less.
+// The pause before the next try: kReplyRetryPauseMs, or what is left of the window when that is
+// less.
 unsigned PauseBeforeRetryMs(unsigned long long elapsedMs);
 
-}  // namespace reply_retry
+}  // namespace lookup

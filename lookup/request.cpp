@@ -2,10 +2,12 @@
 
 #include "common/messages.h"
 #include "common/text.h"
-#include "record/buckmaster.h"
+#include "record/call_record.h"
 
 #include <cctype>
 #include <cstddef>
+
+namespace lookup {
 
 namespace {
 
@@ -59,11 +61,11 @@ std::string PercentEncode(const std::string& value) {
 }
 
 std::string NormalizeBaseUrl(const std::string& configured, const std::string& builtInDefault) {
-    const std::string base = DropOneTrailingSlash(text::TrimSpaces(configured));
+    const std::string base = DropOneTrailingSlash(common::text::TrimSpaces(configured));
     if (!base.empty()) {
         return base;
     }
-    return DropOneTrailingSlash(text::TrimSpaces(builtInDefault));
+    return DropOneTrailingSlash(common::text::TrimSpaces(builtInDefault));
 }
 
 std::string BuildLookupUrl(const std::string& base, const std::string& user,
@@ -86,17 +88,19 @@ std::string SupportMailtoLink() {
 
 NoticeResult ClassifyNotices(const std::string& callsignField) {
     NoticeResult result;
-    result.notFound = text::Contains(callsignField, "NOT FOUND");
-    result.accountError = text::Contains(callsignField, "ERROR");
+    result.notFound = common::text::Contains(callsignField, "NOT FOUND");
+    result.accountError = common::text::Contains(callsignField, "ERROR");
     return result;
 }
 
 std::string NotFoundReply(const std::string& callsign) {
-    return messages::Fill(messages::kNotFoundReply, {{messages::kCallsign, CleanField(callsign)}});
+    return common::messages::Fill(common::messages::kNotFoundReply,
+                                  {{common::messages::kCallsign, record::CleanField(callsign)}});
 }
 
 std::string NoSessionReply(const std::string& callsign) {
-    return messages::Fill(messages::kNoSessionReply, {{messages::kCallsign, CleanField(callsign)}});
+    return common::messages::Fill(common::messages::kNoSessionReply,
+                                  {{common::messages::kCallsign, record::CleanField(callsign)}});
 }
 
 bool SplitUrl(const std::string& url, UrlParts& out) {
@@ -156,3 +160,5 @@ bool SplitUrl(const std::string& url, UrlParts& out) {
     out.pathAndQuery = pathAndQuery;
     return true;
 }
+
+}  // namespace lookup

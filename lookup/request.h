@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace lookup {
+
 // Built-in service addresses, used when the settings file names none.
 inline constexpr char kDefaultLookupBase[] = "http://callbook.quendix.example";
 inline constexpr char kDefaultUpdateBase[] = "http://updates.quendix.example";
@@ -41,7 +43,8 @@ struct NoticeResult {
 NoticeResult ClassifyNotices(const std::string& callsignField);
 
 // Reply texts that replace the reply line. The callsign, as the host sent it, goes in as a
-// reply-line field (CleanField), so that no byte of it can split the reply file or add a field.
+// reply-line field (record::CleanField), so that no byte of it can split the reply file or add a
+// field.
 std::string NotFoundReply(
     const std::string& callsign);  // callsign + " not found in lookup database|"
 std::string NoSessionReply(
@@ -60,3 +63,5 @@ struct UrlParts {
 // request and is dropped. False, with `out` unchanged, for anything else: another scheme, an
 // empty host, a host with other characters (user information, brackets, spaces), a bad port.
 bool SplitUrl(const std::string& url, UrlParts& out);
+
+}  // namespace lookup

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+namespace lookup {
+
 TEST(PercentEncode, KeepsUnreservedAndEncodesEverythingElse) {
     EXPECT_EQ(PercentEncode("AZaz09-._~"), "AZaz09-._~");
     EXPECT_EQ(PercentEncode("Not Set"), "Not%20Set");
@@ -170,3 +172,5 @@ TEST(SplitUrl, RejectsOtherSchemesHostsAndPorts) {
     EXPECT_EQ(p.port, 7);
     EXPECT_EQ(p.pathAndQuery, "/keep");
 }
+
+}  // namespace lookup

@@ -1,5 +1,7 @@
 #include "lookup/wait_budget.h"
 
+namespace lookup {
+
 void WaitBudget::Charge(uint64_t waitedMs, bool timedOut) {
     if (timedOut || waitedMs >= LeftMs()) {
         spentMs_ = budgetMs_;
@@ -7,3 +9,5 @@ void WaitBudget::Charge(uint64_t waitedMs, bool timedOut) {
     }
     spentMs_ += static_cast<uint32_t>(waitedMs);
 }
+
+}  // namespace lookup

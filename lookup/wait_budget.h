@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace lookup {
+
 class WaitBudget {
   public:
     explicit WaitBudget(uint32_t budgetMs) : budgetMs_(budgetMs) {}
@@ -21,3 +23,5 @@ class WaitBudget {
     uint32_t budgetMs_;
     uint32_t spentMs_ = 0;
 };
+
+}  // namespace lookup

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace lookup {
+
 // Waits add up; whatever happens between them is never charged, so a request that waited
 // 3 s in two pieces has 17 s of its 20 s left, however long the run took meanwhile.
 TEST(WaitBudget, WaitsAddUpAndLeaveTheRest) {
@@ -59,3 +61,5 @@ TEST(WaitBudget, ZeroBudgetIsExhaustedAtOnce) {
     EXPECT_TRUE(budget.Exhausted());
     EXPECT_EQ(budget.LeftMs(), 0u);
 }
+
+}  // namespace lookup

@@ -2,8 +2,10 @@
 
 #include "common/system_library_win.h"
 
+namespace lookup {
+
 const WinInetFunctions* WinInet(DWORD* error) {
-    static const auto loaded = LoadSystemFunctions<WinInetFunctions>(
+    static const auto loaded = common::LoadSystemFunctions<WinInetFunctions>(
         L"wininet.dll", [](HMODULE dll, WinInetFunctions& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, InternetOpenA, failed);
             BIND_SYSTEM_FUNCTION(dll, t, InternetConnectA, failed);
@@ -27,3 +29,5 @@ void CloseInternetHandle(HINTERNET h) {
         api->InternetCloseHandle(h);
     }
 }
+
+}  // namespace lookup

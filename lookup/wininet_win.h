@@ -7,6 +7,8 @@
 
 #include "common/handles_win.h"
 
+namespace lookup {
+
 struct WinInetFunctions {
     decltype(&::InternetOpenA) InternetOpenA = nullptr;
     decltype(&::InternetConnectA) InternetConnectA = nullptr;
@@ -25,4 +27,6 @@ struct WinInetFunctions {
 const WinInetFunctions* WinInet(DWORD* error = nullptr);
 
 void CloseInternetHandle(HINTERNET h);
-using UniqueInternet = UniqueAny<HINTERNET, CloseInternetHandle>;
+using UniqueInternet = common::UniqueAny<HINTERNET, CloseInternetHandle>;
+
+}  // namespace lookup

@@ -1,5 +1,7 @@
 #include "lookup/worker_limit.h"
 
+namespace lookup {
+
 WorkerLimit::Slot& WorkerLimit::Slot::operator=(Slot&& other) noexcept {
     if (this != &other) {
         Release();
@@ -34,3 +36,5 @@ void WorkerLimit::Give() {
     std::lock_guard<std::mutex> lock(mutex_);
     --inUse_;
 }
+
+}  // namespace lookup

@@ -5,6 +5,8 @@
 
 #include <mutex>
 
+namespace lookup {
+
 // Request workers the program holds at most, the update check's included.
 inline constexpr int kMaxRequestWorkers = 4;
 
@@ -46,3 +48,5 @@ class WorkerLimit {
     mutable std::mutex mutex_;
     int inUse_ = 0;
 };
+
+}  // namespace lookup

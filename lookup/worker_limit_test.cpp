@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+namespace lookup {
+
 TEST(WorkerLimit, FifthWorkerIsRefusedUntilOneEnds) {
     WorkerLimit limit(kMaxRequestWorkers);
     ASSERT_EQ(kMaxRequestWorkers, 4);
@@ -97,3 +99,5 @@ TEST(WorkerLimit, ConcurrentTakersNeverExceedTheCapacity) {
     EXPECT_GT(granted.load(), 0);
     EXPECT_EQ(limit.InUse(), 0);
 }
+
+}  // namespace lookup

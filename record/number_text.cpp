@@ -8,6 +8,8 @@
 
 #include "common/text.h"
 
+namespace record {
+
 namespace {
 
 constexpr int kSignificantDigits = 15;
@@ -88,7 +90,7 @@ std::string FormatNumber(double v, const std::string& decimalSeparator) {
 }
 
 bool ParseNumber(const std::string& input, const std::string& userDecimalSeparator, double& out) {
-    const std::string_view s = text::TrimBlanks(input);
+    const std::string_view s = common::text::TrimBlanks(input);
     std::size_t pos = 0;
     const std::size_t end = s.size();
 
@@ -156,3 +158,5 @@ bool ParseNumber(const std::string& input, const std::string& userDecimalSeparat
     out = value;
     return true;
 }
+
+}  // namespace record

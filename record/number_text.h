@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace record {
+
 // Writes `v` as the shortest text with at most 15 significant digits (rounded), without
 // trailing zeros or thousands separators, with `decimalSeparator` between the integer and the
 // fraction. Exponents below -4 or from 15 on use the exponent form "1.5E+20", "1E-05"
@@ -19,3 +21,5 @@ std::string FormatNumber(double v, const std::string& decimalSeparator);
 // hexadecimal forms and numbers too large for a double. On success stores the number into
 // `out` and returns true; on failure leaves `out` alone and returns false.
 bool ParseNumber(const std::string& s, const std::string& userDecimalSeparator, double& out);
+
+}  // namespace record

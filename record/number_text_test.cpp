@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+namespace record {
+
 TEST(FormatNumber, WritesShortestTextWithoutTrailingZeros) {
     EXPECT_EQ(FormatNumber(42.25, "."), "42.25");
     EXPECT_EQ(FormatNumber(-88.1, "."), "-88.1");
@@ -107,3 +109,5 @@ TEST(ParseNumber, RejectsWhatIsNoDecimalNumber) {
         EXPECT_EQ(v, 12.5) << '"' << s << '"';
     }
 }
+
+}  // namespace record

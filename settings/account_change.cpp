@@ -1,10 +1,12 @@
 #include "settings/account_change.h"
 
-namespace account {
+namespace settings {
 
-Writes DecideWrites(const std::string& storedUserName, const std::string& storedPassword,
-                    const std::string& enteredUserName, const std::string& enteredPassword) {
-    Writes writes;
+AccountWrites DecideAccountWrites(const std::string& storedUserName,
+                                  const std::string& storedPassword,
+                                  const std::string& enteredUserName,
+                                  const std::string& enteredPassword) {
+    AccountWrites writes;
     if (enteredUserName.empty()) {
         return writes;
     }
@@ -19,4 +21,4 @@ Writes DecideWrites(const std::string& storedUserName, const std::string& stored
     return writes;
 }
 
-}  // namespace account
+}  // namespace settings

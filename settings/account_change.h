@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace account {
+namespace settings {
 
-struct Writes {
+struct AccountWrites {
     bool userName = false;  // write `newUserName`
     std::string newUserName;
     bool password = false;  // write `newPassword` (in clear here; stored scrambled)
@@ -16,7 +16,9 @@ struct Writes {
 // entered values are the two boxes' entries after OK in both. An empty user name writes
 // nothing; a changed user name is written; a non-empty, changed password is written; an empty
 // password leaves the stored one as it is.
-Writes DecideWrites(const std::string& storedUserName, const std::string& storedPassword,
-                    const std::string& enteredUserName, const std::string& enteredPassword);
+AccountWrites DecideAccountWrites(const std::string& storedUserName,
+                                  const std::string& storedPassword,
+                                  const std::string& enteredUserName,
+                                  const std::string& enteredPassword);
 
-}  // namespace account
+}  // namespace settings

@@ -2,45 +2,49 @@
 
 #include <gtest/gtest.h>
 
+namespace settings {
+
 TEST(AccountChange, WritesOnlyWhatChanged) {
-    account::Writes w = account::DecideWrites("K1OLD", "oldpw", "K1NEW", "newpw");
+    AccountWrites w = DecideAccountWrites("K1OLD", "oldpw", "K1NEW", "newpw");
     EXPECT_TRUE(w.userName);
     EXPECT_EQ(w.newUserName, "K1NEW");
     EXPECT_TRUE(w.password);
     EXPECT_EQ(w.newPassword, "newpw");
 
-    w = account::DecideWrites("K1OLD", "oldpw", "K1OLD", "newpw");
+    w = DecideAccountWrites("K1OLD", "oldpw", "K1OLD", "newpw");
     EXPECT_FALSE(w.userName);
     EXPECT_TRUE(w.password);
     EXPECT_EQ(w.newPassword, "newpw");
 
-    w = account::DecideWrites("K1OLD", "oldpw", "K1NEW", "oldpw");
+    w = DecideAccountWrites("K1OLD", "oldpw", "K1NEW", "oldpw");
     EXPECT_TRUE(w.userName);
     EXPECT_FALSE(w.password) << "an unchanged password is not written again";
 
     // Names compare exactly: a change of case is a change.
-    w = account::DecideWrites("k1old", "oldpw", "K1OLD", "");
+    w = DecideAccountWrites("k1old", "oldpw", "K1OLD", "");
     EXPECT_TRUE(w.userName);
     EXPECT_EQ(w.newUserName, "K1OLD");
 }
 
 TEST(AccountChange, EmptyPasswordKeepsTheStoredOne) {
-    const account::Writes w = account::DecideWrites("K1OLD", "oldpw", "K1NEW", "");
+    const AccountWrites w = DecideAccountWrites("K1OLD", "oldpw", "K1NEW", "");
     EXPECT_TRUE(w.userName);
     EXPECT_FALSE(w.password);
     EXPECT_EQ(w.newPassword, "");
 }
 
 TEST(AccountChange, EmptyUserNameWritesNothing) {
-    const account::Writes w = account::DecideWrites("K1OLD", "oldpw", "", "newpw");
+    const AccountWrites w = DecideAccountWrites("K1OLD", "oldpw", "", "newpw");
     EXPECT_FALSE(w.userName);
     EXPECT_FALSE(w.password);
 }
 
 TEST(AccountChange, PlaceholderAccountIsReplaced) {
-    const account::Writes w = account::DecideWrites("Not Set", "Not Set", "K1NEW", "pw");
+    const AccountWrites w = DecideAccountWrites("Not Set", "Not Set", "K1NEW", "pw");
     EXPECT_TRUE(w.userName);
     EXPECT_EQ(w.newUserName, "K1NEW");
     EXPECT_TRUE(w.password);
     EXPECT_EQ(w.newPassword, "pw");
 }
+
+}  // namespace settings

@@ -2,24 +2,15 @@
 
 #include <windows.h>
 
-#include "host/hook_win.h"
-#include "host/lifetime_win.h"
-#include "lookup/web_lookup_win.h"
 #include "settings/account_change.h"
 #include "settings/credentials_win.h"
 #include "settings/scramble.h"
 #include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
 
-namespace mWebLookup {
+namespace settings {
 
 void ChangeAccount() {
-    if (mHook::LookupBusy || lifetime::RunActive()) {
-        return;
-    }
-    // Holds the host's commands off, as a run does, until the boxes are closed.
-    lifetime::RunScope boxesOpen;
-
     const std::string storedName = ReadSetting(kUserNameKey);
     const std::string storedPassword = ReadClearPassword();
 
@@ -31,8 +22,8 @@ void ChangeAccount() {
     if (!password.ok) {
         return;
     }
-    const account::Writes writes =
-        account::DecideWrites(storedName, storedPassword, name, password.text);
+    const AccountWrites writes =
+        DecideAccountWrites(storedName, storedPassword, name, password.text);
     if (writes.userName || writes.password) {
         CreateDefaultSettingsFile();  // a file deleted meanwhile comes back whole
     }
@@ -48,4 +39,4 @@ void ChangeAccount() {
     }
 }
 
-}  // namespace mWebLookup
+}  // namespace settings

@@ -3,14 +3,13 @@
 #include <windows.h>
 
 #include "common/messages.h"
-#include "lookup/web_lookup_win.h"
 #include "settings/credentials_win.h"
 #include "settings/input_box_win.h"
 #include "settings/scramble.h"
 #include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
 
-namespace mWebLookup {
+namespace settings {
 namespace {
 
 bool SingleByteAnsiCodePage() {
@@ -31,54 +30,58 @@ InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std:
         if (answer.exactInAnsi && CanStorePassword(answer.text, SingleByteAnsiCodePage())) {
             return answer;
         }
-        MessageBoxA(nullptr, messages::kCannotStorePassword, kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(nullptr, common::messages::kCannotStorePassword, common::messages::kAppTitle,
+                    MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
 std::string AskForUserName(const std::string& defaultText) {
-    return InputBox("Please Enter your User Name for Quendix:", "Enter UserName", defaultText);
+    // Cancel leaves the answer's text empty, so that Cancel and an empty entry look alike.
+    return AskForText("Please Enter your User Name for Quendix:", "Enter UserName", defaultText)
+        .text;
 }
 
 namespace {
 
-// The prompt sequence. False when a user name or password that was typed could not be stored
-// (the run still goes on with it).
-bool AskAndStoreAccount() {
-    if (MessageBoxA(nullptr, messages::kAccountNotice, kAppTitle, MB_OKCANCEL | MB_DEFBUTTON1) !=
-        IDOK) {
+// The prompt sequence, changing `account` to what was typed. False when a user name or password
+// that was typed could not be stored (the run still goes on with it).
+bool AskAndStoreAccount(Account& account) {
+    if (MessageBoxA(nullptr, common::messages::kAccountNotice, common::messages::kAppTitle,
+                    MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
         WriteSetting(kUserNameKey, kNotSet);
         return true;
     }
 
-    const std::string name = AskForUserName(UserName);
+    const std::string name = AskForUserName(account.userName);
     if (name.empty()) {
         WriteSetting(kUserNameKey, kNotSet);
         return true;
     }
     bool stored = true;
-    if (name != UserName) {
-        UserName = name;
-        stored = WriteSetting(kUserNameKey, UserName);
+    if (name != account.userName) {
+        account.userName = name;
+        stored = WriteSetting(kUserNameKey, account.userName);
     }
 
-    const InputBoxAnswer password = AskForStorablePassword(Password, Password);
+    const InputBoxAnswer password = AskForStorablePassword(account.password, account.password);
     if (password.text.empty()) {
         WriteSetting(kPasswordKey, kNotSet);
         return stored;
     }
-    if (password.text != Password) {
-        Password = password.text;
-        stored = WriteSetting(kPasswordKey, EncodeText(Password)) && stored;
+    if (password.text != account.password) {
+        account.password = password.text;
+        stored = WriteSetting(kPasswordKey, EncodeText(account.password)) && stored;
     }
     return stored;
 }
 
 }  // namespace
 
-void PromptForAccount() {
-    if (!AskAndStoreAccount()) {
+Account AskForAccount(Account current) {
+    if (!AskAndStoreAccount(current)) {
         ReportSettingsFileNotWritten();
     }
+    return current;
 }
 
-}  // namespace mWebLookup
+}  // namespace settings

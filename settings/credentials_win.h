@@ -4,8 +4,9 @@
 #include <string>
 
 #include "settings/input_box_win.h"
+#include "settings/settings_win.h"
 
-namespace mWebLookup {
+namespace settings {
 
 // The user name box. OK gives the entry, Cancel the empty string.
 std::string AskForUserName(const std::string& defaultText);
@@ -15,4 +16,11 @@ std::string AskForUserName(const std::string& defaultText);
 // a box and brings the password box back with the same default.
 InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std::string& stored);
 
-}  // namespace mWebLookup
+// The first-use prompt: a notice, then the user name box filled in with `current`'s user name
+// and the password box filled in with its password. What was typed and changed is stored (the
+// password scrambled); Cancel, or an empty entry, stores the placeholder instead. Returns the
+// account the run goes on with: `current` with the entries that were typed and changed. An
+// account that cannot be stored is used all the same, and the user is told once per process.
+Account AskForAccount(Account current);
+
+}  // namespace settings

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "common/ansi_win.h"
-#include "host/resource.h"
+#include "res/resource.h"
 
-namespace mWebLookup {
+namespace settings {
 namespace {
 
 struct InputBoxState {
@@ -18,7 +18,7 @@ struct InputBoxState {
 // The entry is read as UTF-16, so that a character the ANSI code page cannot hold is seen
 // rather than silently replaced; it becomes ANSI bytes here and nowhere else.
 InputBoxAnswer AnswerOf(const std::wstring& entry) {
-    const AnsiText ansi = ToAnsi(entry);
+    const common::AnsiText ansi = common::ToAnsi(entry);
     InputBoxAnswer answer;
     answer.ok = true;
     answer.text = ansi.text;
@@ -89,9 +89,4 @@ InputBoxAnswer AskForText(const std::string& prompt, const std::string& title,
     return AnswerOf(state.entry);
 }
 
-std::string InputBox(const std::string& prompt, const std::string& title,
-                     const std::string& defaultText) {
-    return AskForText(prompt, title, defaultText).text;
-}
-
-}  // namespace mWebLookup
+}  // namespace settings

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace mWebLookup {
+namespace settings {
 
 struct InputBoxAnswer {
     bool ok = false;          // closed with OK
@@ -16,8 +16,4 @@ struct InputBoxAnswer {
 InputBoxAnswer AskForText(const std::string& prompt, const std::string& title,
                           const std::string& defaultText);
 
-// OK gives the entry, Cancel the empty string, so that Cancel and an empty entry look alike.
-std::string InputBox(const std::string& prompt, const std::string& title,
-                     const std::string& defaultText);
-
-}  // namespace mWebLookup
+}  // namespace settings

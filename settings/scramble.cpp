@@ -4,6 +4,8 @@
 
 #include "common/text.h"
 
+namespace settings {
+
 namespace {
 
 // The longest value the settings reader gives back (a 255-byte buffer, terminator included).
@@ -21,7 +23,7 @@ std::string ShiftBytes(const std::string& text, int shift) {
 
 // Bytes the private-profile reader strips from both ends of a value.
 bool IsTrimmedByReader(char c) {
-    return text::IsBlank(c) || c == '\v' || c == '\f' || c == '\x1A';
+    return common::text::IsBlank(c) || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 }  // namespace
@@ -67,3 +69,5 @@ bool CanStorePassword(const std::string& clear, bool singleByteCodePage) {
     }
     return true;
 }
+
+}  // namespace settings

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace settings {
+
 // Raises every byte by one (as an unsigned value). The scrambled form is what the settings file
 // holds under "Password". Byte 255 has no successor and wraps to 0; CanStorePassword refuses
 // such a password before it is ever encoded, so the wrap never reaches the file.
@@ -32,3 +34,5 @@ std::string DecodeText(const std::string& scrambled);
 // Asian code pages), `singleByteCodePage` is false: the raised bytes of a non-ASCII password
 // no longer form the same characters, so only bytes below 0x7F are accepted there.
 bool CanStorePassword(const std::string& clear, bool singleByteCodePage = true);
+
+}  // namespace settings

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace settings {
+
 TEST(Scramble, ShiftsEachByteByOne) {
     EXPECT_EQ(EncodeText("abc"), "bcd");
     EXPECT_EQ(DecodeText("bcd"), "abc");
@@ -106,3 +108,5 @@ TEST(CanStorePassword, OnMultiByteCodePagesAcceptsOnlyBytesThatStayAscii) {
     EXPECT_TRUE(CanStorePassword("caf\xE9", true));
     EXPECT_FALSE(CanStorePassword("a\tb", false));  // the other rules still hold
 }
+
+}  // namespace settings

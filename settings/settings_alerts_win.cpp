@@ -5,7 +5,7 @@
 #include "common/messages.h"
 #include "settings/settings_win.h"
 
-namespace mWebLookup {
+namespace settings {
 namespace {
 
 // Shows the box naming the settings file, unless `shown` says it was shown already.
@@ -15,8 +15,8 @@ void ShowOnce(bool& shown, const char* text) {
     }
     shown = true;
     const std::string message =
-        messages::Fill(text, {{messages::kSettingsPath, SettingsFilePath()}});
-    MessageBoxA(nullptr, message.c_str(), messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        common::messages::Fill(text, {{common::messages::kSettingsPath, SettingsFilePath()}});
+    MessageBoxA(nullptr, message.c_str(), common::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool g_notCreatedShown = false;
@@ -25,11 +25,11 @@ bool g_notWrittenShown = false;
 }  // namespace
 
 void ReportSettingsFileNotCreated() {
-    ShowOnce(g_notCreatedShown, messages::kCouldNotCreateSettings);
+    ShowOnce(g_notCreatedShown, common::messages::kCouldNotCreateSettings);
 }
 
 void ReportSettingsFileNotWritten() {
-    ShowOnce(g_notWrittenShown, messages::kCouldNotWriteSettings);
+    ShowOnce(g_notWrittenShown, common::messages::kCouldNotWriteSettings);
 }
 
-}  // namespace mWebLookup
+}  // namespace settings

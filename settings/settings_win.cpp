@@ -4,10 +4,9 @@
 
 #include "common/handles_win.h"
 #include "common/messages.h"
-#include "lookup/request.h"
 #include "settings/scramble.h"
 
-namespace mWebLookup {
+namespace settings {
 namespace {
 
 constexpr const char* kSettingsSection = "Settings";
@@ -59,7 +58,7 @@ std::string ProgramFolder() {
 }
 
 std::string SettingsFilePath() {
-    return ProgramFolder() + "\\" + messages::kSettingsFileName;
+    return ProgramFolder() + "\\" + common::messages::kSettingsFileName;
 }
 
 bool CreateDefaultSettingsFile() {
@@ -68,8 +67,8 @@ bool CreateDefaultSettingsFile() {
         return true;
     }
     // CREATE_NEW: an existing (hidden or system) file is never overwritten.
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) {
         const std::string content = DefaultSettings();
         DWORD written = 0;
@@ -114,8 +113,12 @@ std::string ReadLogSetting() {
     return ReadIniValue(SettingsFilePath(), kLookupSection, "Log");
 }
 
-std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault) {
-    return NormalizeBaseUrl(ReadIniValue(SettingsFilePath(), kServiceSection, key), builtInDefault);
+std::string ReadServiceSetting(const std::string& key) {
+    return ReadIniValue(SettingsFilePath(), kServiceSection, key);
 }
 
-}  // namespace mWebLookup
+Account ReadAccount() {
+    return Account{ReadSetting(kUserNameKey), ReadClearPassword()};
+}
+
+}  // namespace settings

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace mWebLookup {
+namespace settings {
 
 // The keys of the account in section "Settings", and the value that stands for one not entered.
 inline constexpr const char* kUserNameKey = "UserName";
@@ -36,11 +36,16 @@ bool WriteSetting(const std::string& key, const std::string& value);
 std::string ReadBaseCallFallbackSetting();
 std::string ReadLogSetting();
 
-// Base URL of a service from the optional key in section "Service", or the built-in default.
-std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault);
+// The optional key of section "Service" (a service's base URL), as written (empty when missing).
+std::string ReadServiceSetting(const std::string& key);
 
-// The account prompt sequence (runs modal boxes on the calling thread). A typed account that
-// cannot be stored is used all the same, and the user is told once per process.
-void PromptForAccount();
+// The service account, in clear text; a value not entered is the placeholder kNotSet.
+struct Account {
+    std::string userName;
+    std::string password;
+};
 
-}  // namespace mWebLookup
+// The stored account: the user name as written, the password through ReadClearPassword.
+Account ReadAccount();
+
+}  // namespace settings

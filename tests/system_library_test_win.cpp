@@ -60,7 +60,7 @@ class PlantedDll : public ::testing::Test {
 };
 
 TEST(SystemLibrary, LoadsFromTheSystemFolder) {
-    for (auto load : {LoadSystemLibrary, LoadSystemLibraryByPath}) {
+    for (auto load : {common::LoadSystemLibrary, common::LoadSystemLibraryByPath}) {
         HMODULE module = load(L"wininet.dll");
         ASSERT_NE(module, nullptr) << GetLastError();
         EXPECT_TRUE(StartsWithNoCase(ModulePath(module), SystemFolder()))
@@ -70,7 +70,7 @@ TEST(SystemLibrary, LoadsFromTheSystemFolder) {
 
 TEST_F(PlantedDll, IsNeverLoadedFromTheCurrentDirectory) {
     // Were the planted file tried, the loader would report a bad image instead.
-    for (auto load : {LoadSystemLibrary, LoadSystemLibraryByPath}) {
+    for (auto load : {common::LoadSystemLibrary, common::LoadSystemLibraryByPath}) {
         SetLastError(0);
         EXPECT_EQ(load(kName), nullptr);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
@@ -83,8 +83,8 @@ struct Table {
 };
 
 TEST(SystemLibrary, AMissingFunctionLeavesTheTableUnusable) {
-    const auto loaded =
-        LoadSystemFunctions<Table>(L"kernel32.dll", [](HMODULE dll, Table& t, DWORD& failed) {
+    const auto loaded = common::LoadSystemFunctions<Table>(
+        L"kernel32.dll", [](HMODULE dll, Table& t, DWORD& failed) {
             BIND_SYSTEM_FUNCTION(dll, t, GetTickCount64, failed);
             BIND_SYSTEM_FUNCTION(dll, t, NoSuchFunction, failed);
         });
@@ -95,7 +95,7 @@ TEST(SystemLibrary, AMissingFunctionLeavesTheTableUnusable) {
 }
 
 TEST(SystemLibrary, AMissingDllLeavesTheTableUnusable) {
-    const auto loaded = LoadSystemFunctions<Table>(
+    const auto loaded = common::LoadSystemFunctions<Table>(
         L"quendixnosuch.dll", [](HMODULE, Table&, DWORD&) { ADD_FAILURE() << "bound nothing"; });
     EXPECT_EQ(loaded.error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(loaded.Usable(), nullptr);
@@ -103,14 +103,14 @@ TEST(SystemLibrary, AMissingDllLeavesTheTableUnusable) {
 
 TEST(SystemLibrary, WinInetTableIsCompleteAndCallable) {
     DWORD error = 1;
-    const WinInetFunctions* api = WinInet(&error);
+    const lookup::WinInetFunctions* api = lookup::WinInet(&error);
     ASSERT_NE(api, nullptr) << error;
     EXPECT_EQ(error, 0u);
-    UniqueInternet session(
+    lookup::UniqueInternet session(
         api->InternetOpenA("system library test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     EXPECT_TRUE(session);
     // Loaded once: a second call gives the same table.
-    EXPECT_EQ(WinInet(), api);
+    EXPECT_EQ(lookup::WinInet(), api);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 #include "about/about_win.h"
 #include "common/twips.h"
-#include "host/resource.h"
+#include "res/resource.h"
 #include "tests/e2e/ui_helpers_win.h"
 
 namespace e2e {
@@ -29,11 +29,11 @@ struct LabelSpec {
     int left, top, width, height;  // twips
 };
 const LabelSpec kLabels[] = {
-    {IDC_ABOUT_LABEL1, nullptr, 120, 240, 3495, 615},
-    {IDC_ABOUT_LABEL2, "Question,Bugs,Comments", 120, 960, 1815, 255},
-    {IDC_ABOUT_LABEL3, "Send Email", 600, 1200, 795, 195},
-    {IDC_ABOUT_LABEL4, "Latest Updates", 2400, 960, 1215, 255},
-    {IDC_ABOUT_LABEL5, "Click Here", 2640, 1200, 735, 195},
+    {IDC_ABOUT_TITLE, nullptr, 120, 240, 3495, 615},
+    {IDC_ABOUT_QUESTIONS, "Question,Bugs,Comments", 120, 960, 1815, 255},
+    {IDC_ABOUT_SEND_EMAIL, "Send Email", 600, 1200, 795, 195},
+    {IDC_ABOUT_UPDATES, "Latest Updates", 2400, 960, 1215, 255},
+    {IDC_ABOUT_DOWNLOAD, "Click Here", 2640, 1200, 735, 195},
 };
 
 // Centre of the primary screen, where the About window is placed whenever it is loaded.
@@ -79,7 +79,7 @@ TEST_F(AboutWindow, MenuShowsTheWindowWithItsLayoutAndOneInstanceOnly) {
     ASSERT_NE(about, nullptr) << "no About window";
 
     EXPECT_EQ(TextOf(about), "Quendix Internet Lookup");
-    const std::string title = ControlText(about, IDC_ABOUT_LABEL1);
+    const std::string title = ControlText(about, IDC_ABOUT_TITLE);
     EXPECT_EQ(title.compare(0, std::string(kTitleStart).size(), kTitleStart), 0) << Visible(title);
     EXPECT_GT(title.size(), std::string(kTitleStart).size()) << "no credit after the version";
     EXPECT_EQ(title.find('\r', 40), std::string::npos) << "more than two lines";
@@ -99,8 +99,8 @@ TEST_F(AboutWindow, MenuShowsTheWindowWithItsLayoutAndOneInstanceOnly) {
     }
     RECT client = {};
     ASSERT_TRUE(GetClientRect(about, &client));
-    EXPECT_EQ(client.right, TwipsToPixels(3735, dpi));
-    EXPECT_EQ(client.bottom, TwipsToPixels(1485, dpi));
+    EXPECT_EQ(client.right, common::TwipsToPixels(3735, dpi));
+    EXPECT_EQ(client.bottom, common::TwipsToPixels(1485, dpi));
     for (const LabelSpec& l : kLabels) {
         SCOPED_TRACE(l.id);
         HWND label = GetDlgItem(about, l.id);
@@ -110,10 +110,10 @@ TEST_F(AboutWindow, MenuShowsTheWindowWithItsLayoutAndOneInstanceOnly) {
             EXPECT_EQ(TextOf(label), l.text);
         }
         const RECT r = ChildRect(label);
-        EXPECT_EQ(r.left, TwipsToPixels(l.left, dpi));
-        EXPECT_EQ(r.top, TwipsToPixels(l.top, dpi));
-        EXPECT_EQ(r.right - r.left, TwipsToPixels(l.width, dpi));
-        EXPECT_EQ(r.bottom - r.top, TwipsToPixels(l.height, dpi));
+        EXPECT_EQ(r.left, common::TwipsToPixels(l.left, dpi));
+        EXPECT_EQ(r.top, common::TwipsToPixels(l.top, dpi));
+        EXPECT_EQ(r.right - r.left, common::TwipsToPixels(l.width, dpi));
+        EXPECT_EQ(r.bottom - r.top, common::TwipsToPixels(l.height, dpi));
     }
     ExpectCentred(about);
 
@@ -160,7 +160,7 @@ TEST_F(AboutWindow, ClosedByItsCloseBoxAndLoadedAfreshWhenShownAgain) {
     ASSERT_NE(reloaded, nullptr);
     ExpectCentred(reloaded);
     EXPECT_EQ(TextOf(reloaded), "Quendix Internet Lookup");
-    const std::string title = ControlText(reloaded, IDC_ABOUT_LABEL1);
+    const std::string title = ControlText(reloaded, IDC_ABOUT_TITLE);
     EXPECT_EQ(title.compare(0, std::string(kTitleStart).size(), kTitleStart), 0) << Visible(title);
 }
 
@@ -171,7 +171,7 @@ TEST_F(AboutWindow, SendEmailOpensTheSupportAddress) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     HWND about = ChooseAbout();
     ASSERT_NE(about, nullptr);
-    ASSERT_TRUE(ClickLabel(about, IDC_ABOUT_LABEL3));
+    ASSERT_TRUE(ClickLabel(about, IDC_ABOUT_SEND_EMAIL));
     ASSERT_TRUE(shell.WaitForOpened(1)) << "nothing was opened";
     const auto opened = shell.Opened();
     ASSERT_EQ(opened.size(), 1u);
@@ -187,7 +187,7 @@ TEST_F(AboutWindow, DownloadConfirmationCancelledOpensNothing) {
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     HWND about = ChooseAbout();
     ASSERT_NE(about, nullptr);
-    ASSERT_TRUE(ClickLabel(about, IDC_ABOUT_LABEL5));
+    ASSERT_TRUE(ClickLabel(about, IDC_ABOUT_DOWNLOAD));
     HWND box = addon_->WaitForDialog("Download Update", 10000);
     ASSERT_NE(box, nullptr) << "no confirmation";
     EXPECT_EQ(Visible(MessageBoxText(box)), Visible(kDownloadText));
@@ -218,7 +218,7 @@ TEST_F(AboutWindow, DownloadConfirmedDisablesTheWatchdogCancelledLeavesIt) {
 
     HWND cancellingAbout = ChooseAbout();
     ASSERT_NE(cancellingAbout, nullptr);
-    ASSERT_TRUE(ClickLabel(cancellingAbout, IDC_ABOUT_LABEL5));
+    ASSERT_TRUE(ClickLabel(cancellingAbout, IDC_ABOUT_DOWNLOAD));
     HWND box = addon_->WaitForDialog("Download Update", 10000);
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(PressButton(box, IDCANCEL));
@@ -226,7 +226,7 @@ TEST_F(AboutWindow, DownloadConfirmedDisablesTheWatchdogCancelledLeavesIt) {
 
     HWND confirmingAbout = ChooseAbout(confirming);
     ASSERT_NE(confirmingAbout, nullptr);
-    ASSERT_TRUE(ClickLabel(confirmingAbout, IDC_ABOUT_LABEL5));
+    ASSERT_TRUE(ClickLabel(confirmingAbout, IDC_ABOUT_DOWNLOAD));
     box = confirming.WaitForDialog("Download Update", 10000);
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(PressButton(box, IDOK));

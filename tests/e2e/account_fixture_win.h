@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "host/resource.h"
+#include "res/resource.h"
 #include "tests/e2e/ui_helpers_win.h"
 
 namespace e2e {

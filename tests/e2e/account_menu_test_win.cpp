@@ -3,7 +3,7 @@
 // look-up afterwards that carries the new account.
 #include "tests/e2e/road_fixture_win.h"
 
-#include "host/resource.h"
+#include "res/resource.h"
 #include "tests/e2e/ui_helpers_win.h"
 
 namespace e2e {
@@ -92,7 +92,7 @@ TEST_F(AccountMenu, ChangesTheAccountAndTheNextLookUpCarriesIt) {
     // While the boxes are open the host's commands and the test button do nothing.
     ASSERT_TRUE(addon_->Type("ZZ"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(PostMessageA(GetDlgItem(addon_->MainWindow(), IDC_COMMAND1), BM_CLICK, 0, 0));
+    ASSERT_TRUE(PostMessageA(GetDlgItem(addon_->MainWindow(), IDC_TEST_BUTTON), BM_CLICK, 0, 0));
     PumpFor(1500);
     EXPECT_TRUE(Calls().empty()) << "a look-up ran while the boxes were open";
     EXPECT_EQ(Notifications(), 0u);

@@ -293,8 +293,8 @@ TEST_F(DiagnosticsLog, UnwritableLogChangesNothing) {
     ASSERT_TRUE(WriteFileBytes(LogPath(), "kept\r\n"));
     {
         // Another program holds the file open and shares it with nobody.
-        UniqueFile held(CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        common::UniqueFile held(CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(held) << "cannot hold the log";
         ASSERT_NO_FATAL_FAILURE(LookUp("K9ZZZ", 2));
     }

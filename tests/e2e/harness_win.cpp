@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "host/main_window_win.h"
-#include "host/resource.h"
+#include "res/resource.h"
 
 namespace e2e {
 
@@ -924,7 +924,7 @@ HWND AddOn::MainWindow() const {
     if (!pid_) {
         return nullptr;
     }
-    WindowSearch search = {pid_, kMainWindowClass, "", true, false, nullptr};
+    WindowSearch search = {pid_, host::kMainWindowClass, "", true, false, nullptr};
     EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

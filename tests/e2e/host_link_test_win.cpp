@@ -2,7 +2,7 @@
 // from outside: start-up, announcement, the commands, the test button and the watchdog.
 #include "tests/e2e/road_fixture_win.h"
 
-#include "host/resource.h"
+#include "res/resource.h"
 
 namespace e2e {
 namespace {
@@ -18,7 +18,7 @@ TEST_F(HostLink, StartsMinimisedAndEndsOnClose) {
         << "the main window is not shown";
     EXPECT_TRUE(IsIconic(main)) << "the main window is not minimised";
     EXPECT_EQ(TextOf(main), "InternetCallsignLookup");
-    HWND button = GetDlgItem(main, IDC_COMMAND1);
+    HWND button = GetDlgItem(main, IDC_TEST_BUTTON);
     ASSERT_NE(button, nullptr) << "no test button";
     EXPECT_EQ(TextOf(button), "Command1");
 
@@ -92,7 +92,7 @@ TEST_F(HostLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
     auto second = MakeReplyWindow("Second reply");
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_NO_FATAL_FAILURE(ConnectExtended());
-    HWND button = GetDlgItem(addon_->MainWindow(), IDC_COMMAND1);
+    HWND button = GetDlgItem(addon_->MainWindow(), IDC_TEST_BUTTON);
     ASSERT_NE(button, nullptr);
 
     ASSERT_TRUE(addon_->Type("AB1CD"));
@@ -134,7 +134,7 @@ TEST_F(HostLink, TestButtonLooksUpOxbel) {
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_TRUE(addon_->Type("AB1"));
 
-    HWND button = GetDlgItem(addon_->MainWindow(), IDC_COMMAND1);
+    HWND button = GetDlgItem(addon_->MainWindow(), IDC_TEST_BUTTON);
     ASSERT_NE(button, nullptr);
     ASSERT_TRUE(PostMessageA(button, BM_CLICK, 0, 0));
     ASSERT_TRUE(WaitForNotifications(1)) << "the click ran no look-up" << ProcessNote();

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "host/resource.h"
+#include "res/resource.h"
 
 namespace e2e {
 namespace {
@@ -332,7 +332,7 @@ TEST_F(LookupRoad, CommandsDuringThePromptAreDropped) {
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
     CreateHost();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
-    HWND button = GetDlgItem(addon_->MainWindow(), IDC_COMMAND1);
+    HWND button = GetDlgItem(addon_->MainWindow(), IDC_TEST_BUTTON);
     ASSERT_NE(button, nullptr);
 
     ASSERT_TRUE(addon_->Type("AB1CD"));

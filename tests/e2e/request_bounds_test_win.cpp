@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/resource.h"
+#include "res/resource.h"
 #include "tests/e2e/ui_helpers_win.h"
 
 namespace e2e {
@@ -80,7 +80,7 @@ TEST_F(RequestBounds, TimeInABoxDoesNotCountAgainstTheBudget) {
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
     ASSERT_TRUE(WaitUntil([&] { return !Calls().empty(); }, 15000)) << "no request";
-    ASSERT_TRUE(ClickLabel(about, IDC_ABOUT_LABEL5));
+    ASSERT_TRUE(ClickLabel(about, IDC_ABOUT_DOWNLOAD));
     HWND box = addon_->WaitForDialog("Download Update", 10000);
     ASSERT_NE(box, nullptr) << "no confirmation box";
     PumpFor(kBoxHeldMs);

@@ -22,7 +22,7 @@ BOOL CALLBACK CollectAbout(HWND hwnd, LPARAM lParam) {
     auto* search = reinterpret_cast<AboutSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == search->pid && ClassOfWindow(hwnd) == kAboutWindowClass) {
+    if (pid == search->pid && ClassOfWindow(hwnd) == about::kAboutWindowClass) {
         search->found.push_back(hwnd);
     }
     return TRUE;

@@ -82,7 +82,7 @@ TEST_F(UpdateCheck, NewerVersionShowsTheBoxThenTheAboutWindowThenWritesTheTime) 
 
     HWND about = WaitForAbout(*addon_);
     ASSERT_NE(about, nullptr) << "no About window";
-    EXPECT_EQ(TextOf(about), kAboutCaption);
+    EXPECT_EQ(TextOf(about), about::kAboutCaption);
     HWND main = addon_->MainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(IsIconic(main)) << "the main window was not restored";

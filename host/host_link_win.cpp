@@ -1,0 +1,56 @@
+#include "host/host_link_win.h"
+
+namespace host {
+namespace {
+
+constexpr WPARAM kReplyReady = 20;
+// A companion window that stops answering must not hold the run for ever; one that answers
+// has handled the text before the reply file is written.
+constexpr UINT kSetTextTimeoutMs = 10000;
+
+}  // namespace
+
+void HostLink::Connect(HWND own) {
+    msgLookup_ = RegisterWindowMessageA("InternetCallsignLookup");
+    msgExtended_ = RegisterWindowMessageA("Extended Lookup Information");
+    extendedWnd_ = FindWindowA(nullptr, "Extended Lookup Information");
+    hostWnd_ = FindWindowA(nullptr, "Logger32");
+    msgHost_ = RegisterWindowMessageA("Logger32 1");
+    extendedPresent_ = extendedWnd_ != nullptr;
+    if (extendedPresent_) {
+        PostMessageA(extendedWnd_, msgExtended_, 0, reinterpret_cast<LPARAM>(own));
+    }
+}
+
+bool HostLink::OnCommand(WPARAM command, LPARAM value) {
+    switch (command) {
+        case kCmdAppendChar:
+            // One ANSI character; codes outside 0-255 are not characters and are dropped.
+            if (!busy_ && static_cast<ULONG_PTR>(value) <= 255) {
+                callsign_.push_back(static_cast<char>(static_cast<unsigned char>(value)));
+            }
+            return false;
+        case kCmdLookup:
+            return !busy_;
+        case kCmdReplyWindow:
+            replyWnd_ = reinterpret_cast<HWND>(value);
+            return false;
+        default:
+            return false;
+    }
+}
+
+void HostLink::SendExtended(const std::string& text) const {
+    if (!extendedPresent_ || replyWnd_ == HWND_BROADCAST) {
+        return;
+    }
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(replyWnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kSetTextTimeoutMs, &ignored);
+}
+
+void HostLink::NotifyReplyReady() const {
+    PostMessageA(hostWnd_, msgHost_, kReplyReady, 0);
+}
+
+}  // namespace host
