@@ -16,7 +16,7 @@ DWORD LastErrorOr(DWORD fallback) {
 void CloseMutex(HANDLE mutex) {
     CloseHandle(mutex);
 }
-using UniqueMutex = UniqueAny<HANDLE, CloseMutex>;
+using UniqueMutex = common::UniqueAny<HANDLE, CloseMutex>;
 
 std::string PathIn(const std::string& folder, const char* name) {
     return folder + "\\" + name;
@@ -94,7 +94,7 @@ class FolderLock {
 // the largest good one is read only to one byte past that size, which the parser refuses.
 DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+    common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = LastErrorOr(ERROR_OPEN_FAILED);
@@ -125,7 +125,7 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
 
 // Writes `content` as the whole of a new file at `path` and flushes it to disk.
 DWORD WriteWholeFile(const std::string& path, const std::string& content) {
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return LastErrorOr(ERROR_OPEN_FAILED);

@@ -20,7 +20,7 @@ using lookup::CacheOutcome;
 void CloseKernelHandle(HANDLE h) {
     CloseHandle(h);
 }
-using UniqueKernel = UniqueAny<HANDLE, CloseKernelHandle>;
+using UniqueKernel = common::UniqueAny<HANDLE, CloseKernelHandle>;
 
 constexpr std::int64_t kNow = 1800000000;
 constexpr int kDays = 30;
