@@ -20,13 +20,15 @@
 #include <memory>
 #include <string>
 
+#include "lookup/network_setting.h"
 #include "lookup/wait_budget.h"
 
 class BoundedHttpGet {
   public:
     // `budgetMs` bounds the time spent waiting on the whole exchange: opening the request and
-    // every read together.
-    BoundedHttpGet(std::string agent, DWORD budgetMs);
+    // every read together. `proxy` chooses the route; by default the proxy set for the current
+    // user in Windows (whose automatic detection, if any, runs on the worker within the budget).
+    BoundedHttpGet(std::string agent, DWORD budgetMs, lookup::ProxyChoice proxy = {});
     ~BoundedHttpGet();
     BoundedHttpGet(const BoundedHttpGet&) = delete;
     BoundedHttpGet& operator=(const BoundedHttpGet&) = delete;
@@ -58,19 +60,25 @@ class BoundedHttpGet {
     // budget ran out first); 0 when nothing failed.
     DWORD Error() const { return error_; }
 
+    // The proxy the session went through ("host:port"), or "direct"; empty when no session was
+    // opened.
+    const std::string& ProxyInForce() const { return proxyInForce_; }
+
     // What FetchText saw, for the diagnostics log.
     struct Report {
         DWORD status = 0;
         DWORD error = 0;
         size_t bytes = 0;
         DWORD ms = 0;
+        std::string proxy;  // ProxyInForce
     };
 
     // Reads the whole body (no messages are dispatched). False, with `body` empty, on any
     // failure and when the body is longer than `maxBytes` (no more than one byte past that is
     // read).
     static bool FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                          std::string& body, size_t maxBytes = SIZE_MAX, Report* report = nullptr);
+                          std::string& body, size_t maxBytes = SIZE_MAX, Report* report = nullptr,
+                          const lookup::ProxyChoice& proxy = {});
 
   private:
     struct Shared;
@@ -82,4 +90,5 @@ class BoundedHttpGet {
     bool failed_ = false;
     DWORD status_ = 0;
     DWORD error_ = 0;
+    std::string proxyInForce_;
 };
