@@ -37,6 +37,28 @@ void SetTimeouts(const WinInetFunctions& api, HINTERNET h, DWORD ms) {
     }
 }
 
+// What the session's options say of its proxy: "host:port", or "direct".
+std::string ProxyOf(const WinInetFunctions& api, HINTERNET session) {
+    // INTERNET_PROXY_INFO as the ANSI query fills it.
+    struct ProxyInfo {
+        DWORD accessType;
+        const char* proxy;
+        const char* bypass;
+    };
+    DWORD size = 0;
+    api.InternetQueryOptionA(session, INTERNET_OPTION_PROXY, nullptr, &size);
+    std::vector<char> buffer(std::max<DWORD>(size, sizeof(ProxyInfo)));
+    size = static_cast<DWORD>(buffer.size());
+    if (!api.InternetQueryOptionA(session, INTERNET_OPTION_PROXY, buffer.data(), &size)) {
+        return "direct";
+    }
+    const ProxyInfo* info = reinterpret_cast<const ProxyInfo*>(buffer.data());
+    if (info->accessType == INTERNET_OPEN_TYPE_PROXY && info->proxy && *info->proxy) {
+        return info->proxy;
+    }
+    return "direct";
+}
+
 }  // namespace
 
 struct BoundedHttpGet::Shared {
@@ -49,6 +71,8 @@ struct BoundedHttpGet::Shared {
 
     // Inputs and outputs of the open.
     std::string agent;
+    lookup::ProxyChoice proxy;
+    std::string proxyInForce;
     std::string url;
     size_t maxBody = SIZE_MAX;  // the worker never reads more of the body than this
     DWORD timeoutMs = 0;
@@ -91,10 +115,22 @@ struct BoundedHttpGet::Shared {
             error = loadError;  // no WinINet: the request fails as one that could not be opened
             return false;
         }
-        session.reset(
-            api->InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+        DWORD access = INTERNET_OPEN_TYPE_PRECONFIG;
+        const char* server = nullptr;
+        if (proxy.route == lookup::ProxyChoice::Route::Direct) {
+            access = INTERNET_OPEN_TYPE_DIRECT;
+        } else if (proxy.route == lookup::ProxyChoice::Route::Named) {
+            access = INTERNET_OPEN_TYPE_PROXY;
+            server = proxy.server.c_str();  // for every scheme; https goes through CONNECT
+        }
+        session.reset(api->InternetOpenA(agent.c_str(), access, server, nullptr, 0));
         if (!session) {
             return Fail();
+        }
+        std::string inForce = ProxyOf(*api, session.get());
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            proxyInForce = std::move(inForce);
         }
         SetTimeouts(*api, session.get(), timeoutMs);
         connection.reset(api->InternetConnectA(session.get(), parts.host.c_str(), parts.port,
@@ -270,9 +306,10 @@ struct BoundedHttpGet::Shared {
     }
 };
 
-BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs)
+BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs, lookup::ProxyChoice proxy)
     : shared_(std::make_shared<Shared>()), budget_(budgetMs) {
     shared_->agent = std::move(agent);
+    shared_->proxy = std::move(proxy);
     // Each blocking call on the worker gives up well before the whole budget is spent, so a
     // silent server fails the call itself rather than leaving the worker behind.
     shared_->timeoutMs = budgetMs / 2;
@@ -334,7 +371,9 @@ bool BoundedHttpGet::Open(const std::string& url, size_t maxBody) {
     shared_->maxBody = maxBody;
     shared_->op = kOpen;
     shared_->cv.notify_all();
-    if (!WaitFor(lock, [&] { return shared_->done; })) {
+    const bool finished = WaitFor(lock, [&] { return shared_->done; });
+    proxyInForce_ = shared_->proxyInForce;
+    if (!finished) {
         return false;
     }
     if (shared_->error != 0) {
@@ -378,9 +417,10 @@ void BoundedHttpGet::Close() {
 }
 
 bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                               std::string& body, size_t maxBytes, Report* report) {
+                               std::string& body, size_t maxBytes, Report* report,
+                               const lookup::ProxyChoice& proxy) {
     body.clear();
-    BoundedHttpGet get(agent, budgetMs);
+    BoundedHttpGet get(agent, budgetMs, proxy);
     const size_t cap = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;
     bool ok = get.Open(url, cap) && get.Status() >= 200 && get.Status() <= 299;
     char chunk[4096];
@@ -402,6 +442,7 @@ bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent,
         report->error = get.Error();
         report->bytes = body.size();
         report->ms = get.SpentMs();
+        report->proxy = get.ProxyInForce();
     }
     if (!ok) {
         body.clear();

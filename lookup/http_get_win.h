@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "lookup/network_setting.h"
 #include "lookup/wait_budget.h"
 
 namespace lookup {
@@ -27,8 +28,9 @@ namespace lookup {
 class BoundedHttpGet {
   public:
     // `budgetMs` bounds the time spent waiting on the whole exchange: opening the request and
-    // every read together.
-    BoundedHttpGet(std::string agent, DWORD budgetMs);
+    // every read together. `proxy` chooses the route; by default the proxy set for the current
+    // user in Windows (whose automatic detection, if any, runs on the worker within the budget).
+    BoundedHttpGet(std::string agent, DWORD budgetMs, lookup::ProxyChoice proxy = {});
     ~BoundedHttpGet();
     BoundedHttpGet(const BoundedHttpGet&) = delete;
     BoundedHttpGet& operator=(const BoundedHttpGet&) = delete;
@@ -60,19 +62,25 @@ class BoundedHttpGet {
     // budget ran out first); 0 when nothing failed.
     DWORD Error() const { return error_; }
 
+    // The proxy the session went through ("host:port"), or "direct"; empty when no session was
+    // opened.
+    const std::string& ProxyInForce() const { return proxyInForce_; }
+
     // What FetchText saw, for the diagnostics log.
     struct Report {
         DWORD status = 0;
         DWORD error = 0;
         size_t bytes = 0;
         DWORD ms = 0;
+        std::string proxy;  // ProxyInForce
     };
 
     // Reads the whole body (no messages are dispatched). False, with `body` empty, on any
     // failure and when the body is longer than `maxBytes` (no more than one byte past that is
     // read).
     static bool FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
-                          std::string& body, size_t maxBytes = SIZE_MAX, Report* report = nullptr);
+                          std::string& body, size_t maxBytes = SIZE_MAX, Report* report = nullptr,
+                          const lookup::ProxyChoice& proxy = {});
 
   private:
     struct Shared;
@@ -84,6 +92,7 @@ class BoundedHttpGet {
     bool failed_ = false;
     DWORD status_ = 0;
     DWORD error_ = 0;
+    std::string proxyInForce_;
 };
 
 }  // namespace lookup

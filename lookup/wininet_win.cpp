@@ -10,6 +10,7 @@ const WinInetFunctions* WinInet(DWORD* error) {
             BIND_SYSTEM_FUNCTION(dll, t, InternetOpenA, failed);
             BIND_SYSTEM_FUNCTION(dll, t, InternetConnectA, failed);
             BIND_SYSTEM_FUNCTION(dll, t, InternetSetOptionA, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, InternetQueryOptionA, failed);
             BIND_SYSTEM_FUNCTION(dll, t, HttpOpenRequestA, failed);
             BIND_SYSTEM_FUNCTION(dll, t, HttpSendRequestA, failed);
             BIND_SYSTEM_FUNCTION(dll, t, HttpQueryInfoA, failed);

@@ -13,6 +13,7 @@ struct WinInetFunctions {
     decltype(&::InternetOpenA) InternetOpenA = nullptr;
     decltype(&::InternetConnectA) InternetConnectA = nullptr;
     decltype(&::InternetSetOptionA) InternetSetOptionA = nullptr;
+    decltype(&::InternetQueryOptionA) InternetQueryOptionA = nullptr;
     decltype(&::HttpOpenRequestA) HttpOpenRequestA = nullptr;
     decltype(&::HttpSendRequestA) HttpSendRequestA = nullptr;
     decltype(&::HttpQueryInfoA) HttpQueryInfoA = nullptr;
