@@ -8,6 +8,7 @@
 #include "lookup/base_call.h"
 #include "lookup/diag_log_win.h"
 #include "lookup/reply_file_win.h"
+#include "lookup/service_address_win.h"
 #include "lookup/service_query_win.h"
 #include "settings/credentials_win.h"
 #include "settings/settings_alerts_win.h"
@@ -23,6 +24,8 @@ struct Prepared {
     // delete it, is not shown in this run.
     bool settingsFileMissing = false;
     bool baseCallFallback = true;
+    int keepDays = 0;  // days answers are kept for when the service is away; 0: off
+    lookup::ProxyChoice proxy;
     lookup::DiagLog log{false};
 };
 
@@ -43,6 +46,8 @@ void Prepare(MainWindow& window, Prepared& run) {
         settings::ReportSettingsFileNotCreated();
     }
     run.baseCallFallback = lookup::BaseCallFallbackEnabled(settings::ReadBaseCallFallbackSetting());
+    run.keepDays = lookup::KeepAnswersDaysFromSettings();
+    run.proxy = lookup::ProxyFromSettings();
     run.log = lookup::DiagLog::FromSettings();
     run.account = settings::ReadAccount();
     if (run.account.userName == settings::kNotSet) {
@@ -69,23 +74,31 @@ void ShowAccountError(const Prepared& run) {
     MessageBoxA(nullptr, text.c_str(), common::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
-// Asks the service and delivers the answer. False when the reply file was not written: a stale
-// file must never be taken for this callsign's answer, so the logger is not told.
-bool AskAndAnswer(MainWindow& window, const Prepared& run, const std::string& callsign) {
+lookup::ServiceQuestion Question(const Prepared& run, const std::string& callsign) {
     lookup::ServiceQuestion question;
     question.callsign = callsign;
     question.account = run.account;
     question.baseCallFallback = run.baseCallFallback;
     question.decimalSeparator = UserDecimalSeparator();
-    const lookup::ServiceAnswer answer = lookup::AskService(question, run.log);
+    question.proxy = run.proxy;
+    question.keptFolder = settings::ProgramFolder();
+    question.keepDays = run.keepDays;
+    return question;
+}
+
+// Asks the service and delivers the answer. False when the reply file was not written: a stale
+// file must never be taken for this callsign's answer, so the logger is not told.
+bool AskAndAnswer(MainWindow& window, const Prepared& run, const lookup::ServiceQuestion& question,
+                  lookup::ServiceAnswer& answer) {
+    answer = lookup::AskService(question, run.log);
     if (answer.accountError) {
         ShowAccountError(run);
         window.Unload();
     }
     if (answer.forExtendedWindow) {
-        window.Link().SendExtended("CTTP|" + answer.replyText + answer.extendedLine);
+        window.Link().SendExtended(answer.extendedMessage);
     }
-    return lookup::WriteReplyFileOrReport(answer.replyText, callsign, run.log);
+    return lookup::WriteReplyFileOrReport(answer.replyText, question.callsign, run.log);
 }
 
 }  // namespace
@@ -102,14 +115,24 @@ void RunLookup(MainWindow& window, std::string callsign) {
         // Out of memory while preparing: the look-up still runs and the logger is still told.
     }
     bool notify = false;
+    lookup::ServiceQuestion question;
+    lookup::ServiceAnswer answer;
     try {
-        notify = AskAndAnswer(window, run, callsign);
+        question = Question(run, callsign);
+        notify = AskAndAnswer(window, run, question, answer);
     } catch (...) {
         // Out of memory inside the run: the logger is not told of an answer that was not
         // written.
+        notify = false;
     }
     if (notify) {
         link.NotifyReplyReady();
+        // Kept only once the logger has been told, so that the look-up does not wait for it.
+        try {
+            lookup::KeepAnswer(question, answer);
+        } catch (...) {
+            // Out of memory: the answer is not kept.
+        }
     }
     window.DisarmWatchdog();
     link.ClearCallsign();

@@ -49,8 +49,6 @@ inline constexpr char kTempCacheFileName[] = "QuendixLookup.cache.tmp";
 inline constexpr char kCacheHeaderLine[] = "QuendixLookup cache 1\n";
 
 // The setting: [Lookup] KeepAnswers=<days an answer is kept>.
-inline constexpr char kKeepAnswersSection[] = "Lookup";
-inline constexpr char kKeepAnswersKey[] = "KeepAnswers";
 inline constexpr int kDefaultKeepDays = 30;
 inline constexpr int kMaxKeepDays = 3650;
 

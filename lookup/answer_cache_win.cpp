@@ -94,8 +94,9 @@ class FolderLock {
 // the largest good one is read only to one byte past that size, which the parser refuses.
 DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = LastErrorOr(ERROR_OPEN_FAILED);
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -126,7 +127,7 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
 // Writes `content` as the whole of a new file at `path` and flushes it to disk.
 DWORD WriteWholeFile(const std::string& path, const std::string& content) {
     common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return LastErrorOr(ERROR_OPEN_FAILED);
     }

@@ -52,6 +52,7 @@ std::string FormatLogLine(const LogEntry& entry) {
         entry.callsign,  MaskPassword(entry.url),
         result,          std::to_string(entry.bytes),
         entry.outcome,   std::to_string(entry.ms),
+        entry.proxy,     entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),
     };
     std::string line;
     for (const std::string& field : fields) {

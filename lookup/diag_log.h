@@ -25,6 +25,8 @@ inline constexpr char kOutcomeAccountError[] = "account error";
 inline constexpr char kOutcomeNoSession[] = "no session";
 inline constexpr char kOutcomeBaseCallRetry[] = "base-call retry";
 inline constexpr char kOutcomeWriteFailed[] = "write failed";
+// The service was not reached and the answer kept from an earlier look-up was given instead.
+inline constexpr char kOutcomeKeptAnswer[] = "kept answer";
 
 struct LogEntry {
     std::string localTime;  // from IsoLocalTime
@@ -37,6 +39,8 @@ struct LogEntry {
     std::uint64_t bytes = 0;   // body bytes received
     std::string outcome;
     std::uint64_t ms = 0;  // time taken
+    std::string proxy;     // the proxy in force ("host:port" or "direct"); empty for no request
+    long keptDays = -1;    // age in whole days of a kept answer given; -1 for none
 };
 
 // "YYYY-MM-DDTHH:MM:SS.mmm", the local time as given.
@@ -48,8 +52,9 @@ std::string MaskPassword(const std::string& url);
 
 // One line, without its line break: the fields separated by "|", each value made safe by the
 // rule for reply-line values, so that no value can split the line or add a field.
-// time|event|callsign|url|result|bytes|outcome|ms, where result is "HTTP <status>" or
-// "error <number> <text>".
+// time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where result is
+// "HTTP <status>" or "error <number> <text>" and the last field is empty unless the outcome is a
+// kept answer.
 std::string FormatLogLine(const LogEntry& entry);
 
 // True when a file of `currentSize` bytes must be renamed before `lineSize` more are added.

@@ -49,7 +49,7 @@ TEST(DiagLog, LineHoldsEveryFieldInOrder) {
     EXPECT_EQ(FormatLogLine(LookupEntry()),
               "2026-12-07T09:05:03.042|lookup|N0CALL/P|http://127.0.0.1:8080/call?username=K1TEST"
               "&password=***&rawlookup=1&callsign=N0CALL%2FP&program=Logger32|HTTP 200|9|"
-              "base-call retry|17");
+              "base-call retry|17||");
 
     LogEntry failed = LookupEntry();
     failed.status = 0;
@@ -68,10 +68,34 @@ TEST(DiagLog, LineHoldsEveryFieldInOrder) {
     write.error = 5;
     write.errorText = "Access denied.";
     write.outcome = kOutcomeWriteFailed;
-    EXPECT_EQ(FormatLogLine(write), "T|reply file|N0CALL||error 5 Access denied.|0|write failed|0");
+    EXPECT_EQ(FormatLogLine(write),
+              "T|reply file|N0CALL||error 5 Access denied.|0|write failed|0||");
 
     // Empty values still keep their places.
-    EXPECT_EQ(FormatLogLine(LogEntry()), "||||HTTP 0|0||0");
+    EXPECT_EQ(FormatLogLine(LogEntry()), "||||HTTP 0|0||0||");
+}
+
+TEST(DiagLog, ProxyInForceAndTheAgeOfAKeptAnswer) {
+    LogEntry kept = LookupEntry();
+    kept.status = 0;
+    kept.error = 12029;
+    kept.errorText = "Cannot connect";
+    kept.bytes = 0;
+    kept.outcome = kOutcomeKeptAnswer;
+    kept.ms = 4;
+    kept.proxy = "proxy.example:8080";
+    kept.keptDays = 0;
+    const std::string today = FormatLogLine(kept);
+    EXPECT_EQ(today.substr(today.find("|error")),
+              "|error 12029 Cannot connect|0|kept answer|4|proxy.example:8080|0");
+    kept.keptDays = 29;
+    kept.proxy = "direct";
+    const std::string older = FormatLogLine(kept);
+    EXPECT_EQ(older.substr(older.size() - 10), "|direct|29") << older;
+    // A proxy value cannot add a field either.
+    kept.proxy = "a|b\r\n";
+    const std::string odd = FormatLogLine(kept);
+    EXPECT_EQ(std::count(odd.begin(), odd.end(), '|'), 9) << odd;
 }
 
 TEST(DiagLog, ValuesCannotSplitTheLineOrAddFields) {
@@ -82,7 +106,7 @@ TEST(DiagLog, ValuesCannotSplitTheLineOrAddFields) {
     const std::string line = FormatLogLine(e);
     EXPECT_EQ(line.find('\r'), std::string::npos) << line;
     EXPECT_EQ(line.find('\n'), std::string::npos) << line;
-    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 7) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 9) << line;
     EXPECT_NE(line.find("|A B  C|"), std::string::npos) << line;
     EXPECT_NE(line.find("|error 12002 two  lines |"), std::string::npos) << line;
 }

@@ -80,6 +80,7 @@ void DiagLog::AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Re
     entry.error = report.error;
     entry.bytes = report.bytes;
     entry.ms = report.ms;
+    entry.proxy = report.proxy;
     if (fetched) {
         entry.outcome = kOutcomeFound;
     } else {

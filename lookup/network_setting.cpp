@@ -87,6 +87,13 @@ ProxyChoice ParseProxySetting(std::string_view value) {
     return choice;
 }
 
+std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce) {
+    if (inForce.empty() || !choice.unreadable) {
+        return inForce;
+    }
+    return inForce + " (Proxy setting not understood)";
+}
+
 Reach JudgeExchange(const Exchange& exchange) {
     if (!exchange.opened || exchange.status >= 500 || exchange.status == 407 ||
         exchange.bodyBytes == 0) {

@@ -8,8 +8,6 @@
 
 namespace lookup {
 
-inline constexpr char kProxyKey[] = "Proxy";
-
 // The route a request takes, from the `[Service] Proxy` value.
 struct ProxyChoice {
     enum class Route {
@@ -27,6 +25,10 @@ struct ProxyChoice {
 // '-', '.' and '_', the port 1-65535. Missing or empty: System. Anything else: System, marked
 // unreadable.
 ProxyChoice ParseProxySetting(std::string_view value);
+
+// The proxy field of a diagnostics line: the proxy in force ("host:port" or "direct"), with a
+// note when the setting was given but not understood; empty when no session was opened.
+std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce);
 
 // One exchange with the service as the run saw it.
 struct Exchange {

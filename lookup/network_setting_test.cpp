@@ -50,6 +50,15 @@ TEST(ProxySetting, AnythingElseFallsBackToTheSystemAndSaysSo) {
     }
 }
 
+TEST(ProxySetting, TheLogSaysWhenTheSettingWasNotUnderstood) {
+    EXPECT_EQ(DescribeProxy(ParseProxySetting("direct"), "direct"), "direct");
+    EXPECT_EQ(DescribeProxy(ParseProxySetting("p:1"), "p:1"), "p:1");
+    EXPECT_EQ(DescribeProxy(ParseProxySetting(""), "sys:3128"), "sys:3128");
+    EXPECT_EQ(DescribeProxy(ParseProxySetting("nonsense"), "sys:3128"),
+              "sys:3128 (Proxy setting not understood)");
+    EXPECT_EQ(DescribeProxy(ParseProxySetting("nonsense"), ""), "");
+}
+
 TEST(JudgeExchange, WhatCountsAsTheServiceNotReached) {
     auto exchange = [](bool opened, bool readFailed, unsigned long status, std::size_t bytes) {
         Exchange e;

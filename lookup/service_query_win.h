@@ -1,5 +1,6 @@
 // Asking the callbook service about one callsign: the request, the second request with the base
-// call, and the reply text the logger is to read.
+// call, the answer kept from an earlier look-up when the service cannot be reached, and the
+// reply text the logger is to read.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "lookup/diag_log_win.h"
+#include "lookup/network_setting.h"
 #include "settings/settings_win.h"
 
 namespace lookup {
@@ -23,21 +25,43 @@ struct ServiceQuestion {
     settings::Account account;
     bool baseCallFallback = true;  // ask again with the base call when the callsign is not found
     std::string decimalSeparator = ".";  // the user's: coordinates are read and written with it
+    ProxyChoice proxy;                   // the route of the requests
+    // Answers kept for when the service cannot be reached: the folder of the kept-answers file
+    // and the days an answer is kept (0: keeping off, the file is neither read nor written).
+    std::string keptFolder;
+    int keepDays = 0;
 };
 
 // What the service said, in the form the logger is to get it.
 struct ServiceAnswer {
-    std::string replyText;     // the reply line, or the text that replaces it
-    std::string extendedLine;  // the extended line of the record read
+    std::string replyText;  // the reply line, or the text that replaces it
+    // What the extended window is sent: "CTTP|", the reply line and the extended line.
+    std::string extendedMessage;
     // The extended window is given the lines: the answer held no not-found notice. (An account
     // error that says nothing of "NOT FOUND" counts too; its reply text is the not-found text.)
     bool forExtendedWindow = false;
     bool accountError = false;  // the service refused the account
+    // What the answer means for the kept-answers file, once the logger has been told.
+    enum class Keep {
+        Nothing,  // no live answer for the callsign (or an account error, or a cut-off one)
+        Store,    // the service found the callsign: keep the two lines
+        Drop,     // the service said it does not know the callsign: drop what is kept
+    };
+    Keep keep = Keep::Nothing;
 };
 
 // Asks the service about the callsign, and once more with its base call when the callsign is
 // portable or prefixed and was not found; each request goes to `log`. Pending messages are
 // dispatched between the reads of an answer.
+// The service counts as not reached when no answer came (not opened, refused, timed out, closed
+// unanswered), when it answered with a server error (5xx) or a proxy's 407, or with an empty
+// body; then the answer kept for the callsign, when there is a fresh one, is given instead (as
+// it also is for an answer cut off in the body), else the no-session text.
 ServiceAnswer AskService(const ServiceQuestion& question, const DiagLog& log);
+
+// Keeps or drops the answer in the kept-answers file as `answer.keep` says. Call it after the
+// logger has been told, so that the look-up does not wait for the file. A file that cannot be
+// written changes nothing else.
+void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer);
 
 }  // namespace lookup

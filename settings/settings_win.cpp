@@ -113,6 +113,14 @@ std::string ReadLogSetting() {
     return ReadIniValue(SettingsFilePath(), kLookupSection, "Log");
 }
 
+std::string ReadKeepAnswersSetting() {
+    return ReadIniValue(SettingsFilePath(), kLookupSection, "KeepAnswers");
+}
+
+std::string ReadProxySetting() {
+    return ReadIniValue(SettingsFilePath(), kServiceSection, "Proxy");
+}
+
 std::string ReadServiceSetting(const std::string& key) {
     return ReadIniValue(SettingsFilePath(), kServiceSection, key);
 }

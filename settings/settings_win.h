@@ -32,9 +32,13 @@ std::string ReadSetting(const std::string& key);
 std::string ReadClearPassword();
 bool WriteSetting(const std::string& key, const std::string& value);
 
-// The optional switches of section "Lookup", as written (empty when missing).
+// The optional keys of section "Lookup", as written (empty when missing).
 std::string ReadBaseCallFallbackSetting();
 std::string ReadLogSetting();
+std::string ReadKeepAnswersSetting();
+
+// The optional key "Proxy" of section "Service", as written (empty when missing).
+std::string ReadProxySetting();
 
 // The optional key of section "Service" (a service's base URL), as written (empty when missing).
 std::string ReadServiceSetting(const std::string& key);
