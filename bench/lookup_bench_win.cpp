@@ -23,7 +23,12 @@
 #include "bench/clock_win.h"
 #include "bench/step_costs_win.h"
 #include "host/main_window_win.h"
-#include "tests/e2e/harness_win.h"
+#include "tests/e2e/addon_win.h"
+#include "tests/e2e/boxes_win.h"
+#include "tests/e2e/partner_windows_win.h"
+#include "tests/e2e/registry_win.h"
+#include "tests/e2e/standin_server_win.h"
+#include "tests/e2e/wait_win.h"
 
 namespace {
 

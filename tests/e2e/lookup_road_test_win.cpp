@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "host/resource.h"
+#include "tests/e2e/full_listen_queue_win.h"
 
 namespace e2e {
 namespace {
