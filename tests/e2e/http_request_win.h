@@ -15,6 +15,7 @@ struct RecordedRequest {
     std::string path;     // "/call" (the target up to '?')
     std::string headers;  // the header lines as received
     ULONGLONG tick = 0;   // GetTickCount64 when the request was complete
+    int connection = 0;   // which of the stand-in's connections carried it (from 1)
     std::string Header(const std::string& name) const;  // value of a header, "" when absent
 };
 

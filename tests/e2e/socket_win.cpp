@@ -103,17 +103,13 @@ bool SendAll(SOCKET s, const std::string& bytes) {
     return true;
 }
 
-void ResetAndClose(SOCKET s) {
+void SetAbortiveClose(SOCKET s) {
     linger abort = {1, 0};  // on, no time: closesocket sends RST and drops what is unsent
     setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
-    closesocket(s);
 }
 
 bool ReadHead(SOCKET s, std::string* buffer, const std::function<bool()>& alive) {
     while (alive() && buffer->find("\r\n\r\n") == std::string::npos && buffer->size() < 65536) {
-        if (!Readable(s, 100)) {
-            continue;
-        }
         char chunk[2048];
         const int n = recv(s, chunk, sizeof chunk, 0);
         if (n <= 0) {

@@ -26,11 +26,13 @@ SOCKET ConnectToLoopback(unsigned short port);
 // True when the socket is readable within `ms`.
 bool Readable(SOCKET s, DWORD ms);
 bool SendAll(SOCKET s, const std::string& bytes);
-// Closes the connection with a reset (RST) rather than an orderly end: no linger.
-void ResetAndClose(SOCKET s);
+// Makes closesocket() end the connection with a reset (RST) rather than an orderly end: linger
+// on, with no time.
+void SetAbortiveClose(SOCKET s);
 
-// Reads until `buffer` holds a blank line ("\r\n\r\n"), the peer closes or `alive` turns
-// false; at most 64 KiB. Bytes already in `buffer` count. True when a whole head is there.
+// Reads until `buffer` holds a blank line ("\r\n\r\n"), the peer closes, a receive fails or
+// times out, or `alive` turns false; at most 64 KiB. Bytes already in `buffer` count. True when
+// a whole head is there. Waits in recv() (see LoopbackListener for why not in select()).
 bool ReadHead(SOCKET s, std::string* buffer, const std::function<bool()>& alive);
 
 }  // namespace e2e

@@ -1,64 +1,76 @@
 #include "tests/e2e/standin_server_win.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "tests/e2e/socket_win.h"
 
 namespace e2e {
-namespace {
 
-const char* Reason(int status) {
+const char* ReasonPhrase(int status) {
     switch (status) {
         case 200:
             return "OK";
+        case 301:
+            return "Moved Permanently";
+        case 302:
+            return "Found";
+        case 400:
+            return "Bad Request";
+        case 401:
+            return "Unauthorized";
         case 403:
             return "Forbidden";
         case 404:
             return "Not Found";
+        case 407:
+            return "Proxy Authentication Required";
         case 500:
             return "Internal Server Error";
+        case 502:
+            return "Bad Gateway";
+        case 503:
+            return "Service Unavailable";
         default:
             return "Status";
     }
 }
 
-}  // namespace
-
-StandInServer::StandInServer() = default;
+std::string AnswerHead(const CannedAnswer& answer, bool keepAlive) {
+    std::string head = std::string(keepAlive ? "HTTP/1.1 " : "HTTP/1.0 ") +
+                       std::to_string(answer.status) + " " + ReasonPhrase(answer.status) + "\r\n";
+    if (!answer.contentType.empty()) {
+        head += "Content-Type: " + answer.contentType + "\r\n";
+    }
+    if (answer.contentLength) {
+        head += "Content-Length: " + std::to_string(answer.body.size()) + "\r\n";
+    }
+    const std::string extra = AsciiLower(answer.extraHeaders);
+    if (answer.status == 407 && extra.find("proxy-authenticate:") == std::string::npos) {
+        head += "Proxy-Authenticate: Basic realm=\"stand-in\"\r\n";
+    }
+    if (answer.status == 401 && extra.find("www-authenticate:") == std::string::npos) {
+        head += "WWW-Authenticate: Basic realm=\"stand-in\"\r\n";
+    }
+    head += answer.extraHeaders;
+    head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+    return head;
+}
 
 StandInServer::~StandInServer() {
     Stop();
 }
 
 bool StandInServer::Start() {
-    listener_ = ListenOnLoopback(16, &port_);
-    if (listener_ == INVALID_SOCKET) {
-        return false;
-    }
-    stop_ = false;
-    acceptor_ = std::thread(&StandInServer::AcceptLoop, this);
-    return true;
+    return listener_.Start([this](SOCKET s) { Serve(s); }, kMaxConnectionMs);
 }
 
 void StandInServer::Stop() {
-    stop_ = true;
-    if (acceptor_.joinable()) {
-        acceptor_.join();
-    }
-    if (listener_ != INVALID_SOCKET) {
-        closesocket(listener_);
-        listener_ = INVALID_SOCKET;
-    }
-    std::vector<std::thread> workers;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        workers.swap(workers_);
-    }
-    for (std::thread& t : workers) {
-        t.join();
-    }
+    listener_.Stop();
 }
 
 std::string StandInServer::BaseUrl() const {
-    return "http://127.0.0.1:" + std::to_string(port_);
+    return "http://127.0.0.1:" + std::to_string(Port());
 }
 
 void StandInServer::SetAnswer(const std::string& path, const CannedAnswer& answer) {
@@ -105,23 +117,8 @@ unsigned short StandInServer::ClosedPort() {
     return port;
 }
 
-void StandInServer::AcceptLoop() {
-    while (!stop_) {
-        if (!Readable(listener_, 100)) {
-            continue;
-        }
-        SOCKET s = AcceptFrom(listener_);
-        if (s == INVALID_SOCKET) {
-            continue;
-        }
-        ++connections_;
-        std::lock_guard<std::mutex> lock(mutex_);
-        workers_.emplace_back(&StandInServer::Serve, this, s);
-    }
-}
-
 bool StandInServer::Alive(ULONGLONG born) const {
-    return !stop_ && GetTickCount64() - born < kMaxConnectionMs;
+    return !listener_.Stopping() && GetTickCount64() - born < kMaxConnectionMs;
 }
 
 void StandInServer::Hold(ULONGLONG born) const {
@@ -130,22 +127,48 @@ void StandInServer::Hold(ULONGLONG born) const {
     }
 }
 
+void StandInServer::Pause(ULONGLONG born, DWORD ms) const {
+    const ULONGLONG until = GetTickCount64() + ms;
+    while (Alive(born) && GetTickCount64() < until) {
+        Sleep(20);
+    }
+}
+
 void StandInServer::Serve(SOCKET s) {
     const ULONGLONG born = GetTickCount64();
+    const int connection = ++connectionNumber_;
     if (neverRead_) {
         Hold(born);
-        closesocket(s);
         return;
     }
-
-    // The request head, up to the blank line.
-    std::string head;
-    if (!ReadHead(s, &head, [&] { return Alive(born); })) {
-        closesocket(s);
-        return;
+    std::string buffer;  // what has arrived and is not yet taken: the next request's start
+    for (int n = 0; n < kMaxRequestsPerConnection; ++n) {
+        if (!ReadHead(s, &buffer, [&] { return Alive(born); })) {
+            return;
+        }
+        const size_t blank = buffer.find("\r\n\r\n");
+        RecordedRequest request = ParseRequestHead(buffer.substr(0, blank));
+        request.connection = connection;
+        buffer.erase(0, blank + 4);
+        // A request body is taken and ignored (the service's requests have none).
+        const std::string length = request.Header("Content-Length");
+        const size_t bodySize = length.empty() ? 0 : std::strtoul(length.c_str(), nullptr, 10);
+        while (buffer.size() < bodySize && Alive(born)) {
+            char chunk[2048];
+            const int got = recv(s, chunk, sizeof chunk, 0);
+            if (got <= 0) {
+                return;
+            }
+            buffer.append(chunk, static_cast<size_t>(got));
+        }
+        buffer.erase(0, std::min(bodySize, buffer.size()));
+        if (!AnswerOne(s, request, born)) {
+            return;
+        }
     }
-    const RecordedRequest request = ParseRequestHead(head.substr(0, head.find("\r\n\r\n")));
+}
 
+bool StandInServer::AnswerOne(SOCKET s, const RecordedRequest& request, ULONGLONG born) {
     CannedAnswer answer;
     answer.status = 404;
     answer.body = "no such path";
@@ -159,28 +182,28 @@ void StandInServer::Serve(SOCKET s) {
         }
     }
 
-    if (answer.mode == CannedAnswer::Mode::NeverAnswer) {
-        Hold(born);
-        closesocket(s);
-        return;
+    switch (answer.mode) {
+        case CannedAnswer::Mode::Answer:
+            break;
+        case CannedAnswer::Mode::NeverAnswer:
+            Hold(born);
+            return false;
+        case CannedAnswer::Mode::CloseWithoutAnswer:
+            return false;
+        case CannedAnswer::Mode::ResetAfterRequest:
+            SetAbortiveClose(s);
+            return false;
     }
-    const ULONGLONG sendAt = GetTickCount64() + answer.delayMs;
-    while (Alive(born) && GetTickCount64() < sendAt) {
-        Sleep(20);
-    }
+    Pause(born, answer.delayMs);
     if (!Alive(born)) {
-        closesocket(s);
-        return;
+        return false;
     }
 
-    std::string response = "HTTP/1.0 " + std::to_string(answer.status) + " " +
-                           Reason(answer.status) +
-                           "\r\nContent-Type: text/plain; charset=windows-1252\r\n";
-    if (answer.contentLength) {
-        response += "Content-Length: " + std::to_string(answer.body.size()) + "\r\n";
-    }
-    response += "Connection: close\r\n\r\n";
     const bool stall = answer.stallAfter < answer.body.size();
+    // Without a Content-Length only the end of the connection ends the body.
+    const bool keepOpen = keepAlive_ && answer.contentLength && !stall &&
+                          AsciiLower(request.Header("Connection")) != "close";
+    std::string response = AnswerHead(answer, keepOpen);
     std::string body = stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
     bool sent = true;
     if (answer.trickleMs > 0 && !stall) {
@@ -192,10 +215,7 @@ void StandInServer::Serve(SOCKET s) {
     } else {
         if (answer.pauseAfter < body.size()) {
             sent = SendAll(s, response + body.substr(0, answer.pauseAfter));
-            const ULONGLONG resumeAt = GetTickCount64() + answer.pauseMs;
-            while (sent && Alive(born) && GetTickCount64() < resumeAt) {
-                Sleep(20);
-            }
+            Pause(born, sent ? answer.pauseMs : 0);
             response.clear();
             body.erase(0, answer.pauseAfter);
         }
@@ -203,8 +223,10 @@ void StandInServer::Serve(SOCKET s) {
     }
     if (stall) {
         Hold(born);
-        closesocket(s);
-        return;
+        return false;
+    }
+    if (sent && keepOpen) {
+        return true;
     }
     if (sent) {
         // An orderly end: say we are done, then let the client close first so no byte is lost.
@@ -220,7 +242,7 @@ void StandInServer::Serve(SOCKET s) {
             }
         }
     }
-    closesocket(s);
+    return false;
 }
 
 }  // namespace e2e
