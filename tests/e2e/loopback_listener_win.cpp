@@ -4,20 +4,35 @@
 
 namespace e2e {
 
-bool LoopbackListener::Start(Handler handler, DWORD maxConnectionMs) {
+LoopbackListener::LoopbackListener() : stopEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+LoopbackListener::~LoopbackListener() {
+    Stop();
+    if (stopEvent_) {
+        CloseHandle(stopEvent_);
+    }
+}
+
+bool LoopbackListener::Start(Handler handler) {
+    if (!stopEvent_) {
+        return false;
+    }
     listener_ = ListenOnLoopback(16, &port_);
     if (listener_ == INVALID_SOCKET) {
         return false;
     }
     handler_ = std::move(handler);
-    maxConnectionMs_ = maxConnectionMs;
     stop_ = false;
+    ResetEvent(stopEvent_);
     acceptor_ = std::thread(&LoopbackListener::AcceptLoop, this);
     return true;
 }
 
 void LoopbackListener::Stop() {
     stop_ = true;
+    if (stopEvent_) {
+        SetEvent(stopEvent_);
+    }
     if (acceptor_.joinable()) {
         // The acceptor waits in accept(): a connection of our own wakes it. Should that fail,
         // closing the listener ends the wait.
@@ -39,9 +54,6 @@ void LoopbackListener::Stop() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         workers.swap(workers_);
-        for (SOCKET s : serving_) {
-            shutdown(s, SD_BOTH);  // a handler waiting in recv() returns
-        }
         ready_.notify_all();
     }
     for (std::thread& t : workers) {
@@ -71,9 +83,6 @@ void LoopbackListener::AcceptLoop() {
             return;
         }
         ++connections_;
-        const DWORD timeout = maxConnectionMs_;
-        setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
-                   sizeof timeout);
         std::lock_guard<std::mutex> lock(mutex_);
         pending_.push_back(s);
         // Every pending connection has a waiting worker, or a new one is started for it.
@@ -95,12 +104,10 @@ void LoopbackListener::WorkerLoop() {
         }
         const SOCKET s = pending_.front();
         pending_.pop_front();
-        serving_.insert(s);
         lock.unlock();
         handler_(s);
-        lock.lock();
-        serving_.erase(s);
         closesocket(s);
+        lock.lock();
     }
 }
 

@@ -4,9 +4,9 @@
 // Built for the client's latency under Wine, where starting a thread and waking one that waits
 // in select() each cost a client about a millisecond: the acceptor waits in accept(), a
 // connection goes to a worker already waiting (a new thread is started only when all are busy),
-// and a connection's sockets are blocking, with a receive time-out of the connection's whole
-// life, so a handler can wait in recv() itself. Stop() shuts every open connection down, which
-// ends such a wait; handlers that wait otherwise are to watch Stopping().
+// and handlers wait for the client's bytes in an overlapped receive (ReceiveSome with
+// StopEvent()), which Stop() ends at once. Handlers that wait otherwise are to watch
+// Stopping().
 #pragma once
 
 #include <winsock2.h>
@@ -17,7 +17,6 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -30,15 +29,16 @@ class LoopbackListener {
     // Threads serving at once at most; further connections wait for a free one.
     static constexpr size_t kMaxWorkers = 64;
 
-    LoopbackListener() = default;
-    ~LoopbackListener() { Stop(); }
+    LoopbackListener();
+    ~LoopbackListener();
     LoopbackListener(const LoopbackListener&) = delete;
     LoopbackListener& operator=(const LoopbackListener&) = delete;
 
-    // `maxConnectionMs`: the receive time-out of each connection.
-    bool Start(Handler handler, DWORD maxConnectionMs);
+    bool Start(Handler handler);
     void Stop();
     bool Stopping() const { return stop_; }
+    // Set by Stop(): a handler's waits end on it.
+    HANDLE StopEvent() const { return stopEvent_; }
 
     unsigned short Port() const { return port_; }
     // Connections accepted so far.
@@ -56,9 +56,8 @@ class LoopbackListener {
     std::thread acceptor_;
     std::mutex mutex_;
     std::condition_variable ready_;
-    DWORD maxConnectionMs_ = 0;
+    HANDLE stopEvent_ = nullptr;
     std::deque<SOCKET> pending_;
-    std::set<SOCKET> serving_;
     size_t idle_ = 0;
     std::vector<std::thread> workers_;
 };

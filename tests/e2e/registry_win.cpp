@@ -31,6 +31,31 @@ bool ReadRegistryText(HKEY root, const std::string& key, const char* name, std::
     return true;
 }
 
+SystemProxySetting::SystemProxySetting(bool enable, const std::string& server) {
+    DWORD size = sizeof enable_;
+    hadEnable_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "ProxyEnable", RRF_RT_REG_DWORD, nullptr,
+                              &enable_, &size) == ERROR_SUCCESS;
+    hadServer_ = ReadRegistryText(HKEY_CURRENT_USER, kKey, "ProxyServer", &server_);
+    const DWORD on = enable ? 1 : 0;
+    ok_ = RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "ProxyEnable", REG_DWORD, &on, sizeof on) ==
+              ERROR_SUCCESS &&
+          WriteRegistryText(HKEY_CURRENT_USER, kKey, "ProxyServer", server);
+}
+
+SystemProxySetting::~SystemProxySetting() {
+    if (hadEnable_) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "ProxyEnable", REG_DWORD, &enable_,
+                        sizeof enable_);
+    } else {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "ProxyEnable");
+    }
+    if (hadServer_) {
+        WriteRegistryText(HKEY_CURRENT_USER, kKey, "ProxyServer", server_);
+    } else {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "ProxyServer");
+    }
+}
+
 bool SetLastCheckText(const std::string& text) {
     return WriteRegistryText(HKEY_CURRENT_USER, kLastCheckKey, kLastCheckValue, text);
 }

@@ -14,6 +14,29 @@ bool WriteRegistryText(HKEY root, const std::string& key, const char* name,
 // False when the value is missing.
 bool ReadRegistryText(HKEY root, const std::string& key, const char* name, std::string* value);
 
+// The per-user proxy of Internet Settings (ProxyEnable, ProxyServer), set for the life of this
+// object and put back as it was on destruction. WinINet sessions opened with
+// INTERNET_OPEN_TYPE_PRECONFIG read it; direct ones do not.
+class SystemProxySetting {
+  public:
+    static constexpr const char* kKey =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+    // `server`: "host:port".
+    SystemProxySetting(bool enable, const std::string& server);
+    ~SystemProxySetting();
+    SystemProxySetting(const SystemProxySetting&) = delete;
+    SystemProxySetting& operator=(const SystemProxySetting&) = delete;
+    bool Ok() const { return ok_; }
+
+  private:
+    bool hadEnable_ = false;
+    DWORD enable_ = 0;
+    bool hadServer_ = false;
+    std::string server_;
+    bool ok_ = false;
+};
+
 // The time of the last update check, as stored text.
 bool SetLastCheckText(const std::string& text);
 // False when there is no value.

@@ -108,10 +108,72 @@ void SetAbortiveClose(SOCKET s) {
     setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
 }
 
-bool ReadHead(SOCKET s, std::string* buffer, const std::function<bool()>& alive) {
-    while (alive() && buffer->find("\r\n\r\n") == std::string::npos && buffer->size() < 65536) {
-        char chunk[2048];
+std::string ExchangeOnLoopback(unsigned short port, const std::string& request, DWORD timeoutMs,
+                               int* error) {
+    *error = WSAECONNREFUSED;
+    SOCKET s = ConnectToLoopback(port);
+    if (s == INVALID_SOCKET) {
+        return std::string();
+    }
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs),
+               sizeof timeoutMs);
+    std::string received;
+    *error = SendAll(s, request) ? 0 : WSAGetLastError();
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (*error == 0) {
+        if (GetTickCount64() >= end) {
+            *error = WSAETIMEDOUT;
+            break;
+        }
+        char chunk[4096];
         const int n = recv(s, chunk, sizeof chunk, 0);
+        if (n > 0) {
+            received.append(chunk, static_cast<size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else {
+            *error = WSAGetLastError();
+        }
+    }
+    closesocket(s);
+    return received;
+}
+
+int ReceiveSome(SOCKET s, char* buffer, int size, HANDLE stop, ULONGLONG deadline) {
+    // One event per thread, made once: a receive is waited for on the thread that asked.
+    thread_local HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!done) {
+        return -1;
+    }
+    ResetEvent(done);
+    WSAOVERLAPPED overlapped = {};
+    overlapped.hEvent = done;
+    WSABUF slice = {static_cast<ULONG>(size), buffer};
+    DWORD got = 0;
+    DWORD flags = 0;
+    if (WSARecv(s, &slice, 1, &got, &flags, &overlapped, nullptr) != 0) {
+        if (WSAGetLastError() != WSA_IO_PENDING) {
+            return -1;
+        }
+        const ULONGLONG now = GetTickCount64();
+        const DWORD wait = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        const HANDLE events[2] = {done, stop};
+        if (WaitForMultipleObjects(stop ? 2 : 1, events, FALSE, wait) != WAIT_OBJECT_0) {
+            CancelIoEx(reinterpret_cast<HANDLE>(s), &overlapped);
+            WSAGetOverlappedResult(s, &overlapped, &got, TRUE, &flags);
+            return -1;
+        }
+        if (!WSAGetOverlappedResult(s, &overlapped, &got, FALSE, &flags)) {
+            return -1;
+        }
+    }
+    return static_cast<int>(got);
+}
+
+bool ReadHead(SOCKET s, std::string* buffer, HANDLE stop, ULONGLONG deadline) {
+    while (buffer->find("\r\n\r\n") == std::string::npos && buffer->size() < 65536) {
+        char chunk[2048];
+        const int n = ReceiveSome(s, chunk, sizeof chunk, stop, deadline);
         if (n <= 0) {
             break;
         }

@@ -5,7 +5,6 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 namespace e2e {
@@ -30,9 +29,20 @@ bool SendAll(SOCKET s, const std::string& bytes);
 // on, with no time.
 void SetAbortiveClose(SOCKET s);
 
-// Reads until `buffer` holds a blank line ("\r\n\r\n"), the peer closes, a receive fails or
-// times out, or `alive` turns false; at most 64 KiB. Bytes already in `buffer` count. True when
-// a whole head is there. Waits in recv() (see LoopbackListener for why not in select()).
-bool ReadHead(SOCKET s, std::string* buffer, const std::function<bool()>& alive);
+// A client's side of one exchange: connects to 127.0.0.1:`port`, sends `request`, and reads
+// until the server ends the connection or `timeoutMs` has passed. `error` gets 0 for an orderly
+// end, else the Winsock error that ended it (WSAECONNRESET for a reset, WSAETIMEDOUT).
+std::string ExchangeOnLoopback(unsigned short port, const std::string& request, DWORD timeoutMs,
+                               int* error);
+
+// Receives what has arrived, waiting for it until `deadline` (GetTickCount64) or until `stop`
+// (an event, may be null) is set: the bytes read (0 when the peer ended the connection), or -1
+// for an error, the deadline or the stop. Waits on an overlapped receive, not in select(): see
+// LoopbackListener.
+int ReceiveSome(SOCKET s, char* buffer, int size, HANDLE stop, ULONGLONG deadline);
+
+// Reads until `buffer` holds a blank line ("\r\n\r\n"), with ReceiveSome; at most 64 KiB.
+// Bytes already in `buffer` count. True when a whole head is there.
+bool ReadHead(SOCKET s, std::string* buffer, HANDLE stop, ULONGLONG deadline);
 
 }  // namespace e2e

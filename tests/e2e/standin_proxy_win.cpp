@@ -42,7 +42,7 @@ void Refuse(SOCKET client, int status, const std::string& why, const std::string
     answer.status = status;
     answer.body = why;
     answer.extraHeaders = extra;
-    SendAll(client, AnswerHead(answer, false) + answer.body);
+    SendAll(client, AnswerHead(answer, true, false) + answer.body);
     shutdown(client, SD_SEND);
 }
 
@@ -71,7 +71,7 @@ StandInProxy::~StandInProxy() {
 }
 
 bool StandInProxy::Start() {
-    return listener_.Start([this](SOCKET s) { Serve(s); }, kMaxConnectionMs);
+    return listener_.Start([this](SOCKET s) { Serve(s); });
 }
 
 void StandInProxy::Stop() {
@@ -100,15 +100,11 @@ std::vector<std::string> StandInProxy::RequestLines() const {
     return lines;
 }
 
-bool StandInProxy::Alive(ULONGLONG born) const {
-    return !listener_.Stopping() && GetTickCount64() - born < kMaxConnectionMs;
-}
-
 void StandInProxy::Serve(SOCKET client) {
     const ULONGLONG born = GetTickCount64();
     const int connection = ++connectionNumber_;
     std::string buffer;
-    if (!ReadHead(client, &buffer, [&] { return Alive(born); })) {
+    if (!ReadHead(client, &buffer, listener_.StopEvent(), born + kMaxConnectionMs)) {
         return;
     }
     const size_t blank = buffer.find("\r\n\r\n");
@@ -178,43 +174,90 @@ void StandInProxy::Serve(SOCKET client) {
     closesocket(target);
 }
 
+// Each way has one overlapped receive in flight: a reset then comes through as an error (under
+// Wine, select() takes the pending error, and the next recv() reads it as an orderly end).
 void StandInProxy::Relay(SOCKET client, SOCKET target, ULONGLONG born) {
-    struct Side {
-        SOCKET from;
-        SOCKET to;
-        bool open;
+    struct Way {
+        SOCKET from = INVALID_SOCKET;
+        SOCKET to = INVALID_SOCKET;
+        bool open = true;
+        bool pending = false;
+        WSAOVERLAPPED overlapped = {};
+        char chunk[16384];
     };
-    Side sides[2] = {{client, target, true}, {target, client, true}};
-    while (Alive(born) && (sides[0].open || sides[1].open)) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        for (const Side& side : sides) {
-            if (side.open) {
-                FD_SET(side.from, &readable);
-            }
-        }
-        timeval wait = {0, 100000};
-        if (select(0, &readable, nullptr, nullptr, &wait) <= 0) {
-            continue;
-        }
-        for (Side& side : sides) {
-            if (!side.open || !FD_ISSET(side.from, &readable)) {
+    Way ways[2];
+    ways[0].from = ways[1].to = client;
+    ways[0].to = ways[1].from = target;
+    for (Way& way : ways) {
+        way.overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    }
+    bool reset = false;
+    const ULONGLONG end = born + kMaxConnectionMs;
+    while (!reset && !listener_.Stopping() && (ways[0].open || ways[1].open) &&
+           ways[0].overlapped.hEvent && ways[1].overlapped.hEvent) {
+        // A receive for each open way that has none in flight.
+        for (Way& way : ways) {
+            if (!way.open || way.pending) {
                 continue;
             }
-            char chunk[16384];
-            const int n = recv(side.from, chunk, sizeof chunk, 0);
-            if (n > 0) {
-                if (!SendAll(side.to, std::string(chunk, static_cast<size_t>(n)))) {
-                    side.open = false;
-                }
-            } else if (n == 0) {
-                shutdown(side.to, SD_SEND);  // an orderly end goes on as one
-                side.open = false;
+            ResetEvent(way.overlapped.hEvent);
+            WSABUF slice = {sizeof way.chunk, way.chunk};
+            DWORD got = 0;
+            DWORD flags = 0;
+            if (WSARecv(way.from, &slice, 1, &got, &flags, &way.overlapped, nullptr) == 0 ||
+                WSAGetLastError() == WSA_IO_PENDING) {
+                way.pending = true;  // done at once or not: its event is set when it is
             } else {
-                // A reset (or another failure) goes on as a reset when the sockets are closed.
-                SetAbortiveClose(side.to);
-                return;
+                reset = true;
+                SetAbortiveClose(way.to);
             }
+        }
+        HANDLE events[3];
+        Way* owners[3];
+        DWORD count = 0;
+        for (Way& way : ways) {
+            if (way.pending) {
+                owners[count] = &way;
+                events[count++] = way.overlapped.hEvent;
+            }
+        }
+        if (reset || count == 0) {
+            break;
+        }
+        events[count] = listener_.StopEvent();
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) {
+            break;
+        }
+        const DWORD which =
+            WaitForMultipleObjects(count + 1, events, FALSE, static_cast<DWORD>(end - now));
+        if (which >= WAIT_OBJECT_0 + count) {
+            break;  // stopped, or the connection's time is up
+        }
+        Way& way = *owners[which - WAIT_OBJECT_0];
+        way.pending = false;
+        DWORD got = 0;
+        DWORD flags = 0;
+        if (!WSAGetOverlappedResult(way.from, &way.overlapped, &got, FALSE, &flags)) {
+            // A reset (or another failure) goes on as a reset when the sockets are closed.
+            SetAbortiveClose(way.to);
+            reset = true;
+        } else if (got == 0) {
+            shutdown(way.to, SD_SEND);  // an orderly end goes on as one
+            way.open = false;
+        } else if (!SendAll(way.to, std::string(way.chunk, got))) {
+            way.open = false;
+        }
+    }
+    for (Way& way : ways) {
+        if (way.pending) {
+            DWORD got = 0;
+            DWORD flags = 0;
+            CancelIoEx(reinterpret_cast<HANDLE>(way.from), &way.overlapped);
+            WSAGetOverlappedResult(way.from, &way.overlapped, &got, TRUE, &flags);
+        }
+        if (way.overlapped.hEvent) {
+            CloseHandle(way.overlapped.hEvent);
         }
     }
 }

@@ -47,7 +47,6 @@ class StandInProxy {
 
   private:
     void Serve(SOCKET client);
-    bool Alive(ULONGLONG born) const;
     // Relays bytes both ways until both sides have ended or the connection's time is up.
     void Relay(SOCKET client, SOCKET target, ULONGLONG born);
 

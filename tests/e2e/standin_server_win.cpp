@@ -36,8 +36,8 @@ const char* ReasonPhrase(int status) {
     }
 }
 
-std::string AnswerHead(const CannedAnswer& answer, bool keepAlive) {
-    std::string head = std::string(keepAlive ? "HTTP/1.1 " : "HTTP/1.0 ") +
+std::string AnswerHead(const CannedAnswer& answer, bool http11, bool keepOpen) {
+    std::string head = std::string(http11 ? "HTTP/1.1 " : "HTTP/1.0 ") +
                        std::to_string(answer.status) + " " + ReasonPhrase(answer.status) + "\r\n";
     if (!answer.contentType.empty()) {
         head += "Content-Type: " + answer.contentType + "\r\n";
@@ -53,7 +53,7 @@ std::string AnswerHead(const CannedAnswer& answer, bool keepAlive) {
         head += "WWW-Authenticate: Basic realm=\"stand-in\"\r\n";
     }
     head += answer.extraHeaders;
-    head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+    head += keepOpen ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     return head;
 }
 
@@ -62,7 +62,7 @@ StandInServer::~StandInServer() {
 }
 
 bool StandInServer::Start() {
-    return listener_.Start([this](SOCKET s) { Serve(s); }, kMaxConnectionMs);
+    return listener_.Start([this](SOCKET s) { Serve(s); });
 }
 
 void StandInServer::Stop() {
@@ -141,9 +141,10 @@ void StandInServer::Serve(SOCKET s) {
         Hold(born);
         return;
     }
+    const ULONGLONG end = born + kMaxConnectionMs;
     std::string buffer;  // what has arrived and is not yet taken: the next request's start
     for (int n = 0; n < kMaxRequestsPerConnection; ++n) {
-        if (!ReadHead(s, &buffer, [&] { return Alive(born); })) {
+        if (!ReadHead(s, &buffer, listener_.StopEvent(), end)) {
             return;
         }
         const size_t blank = buffer.find("\r\n\r\n");
@@ -153,9 +154,9 @@ void StandInServer::Serve(SOCKET s) {
         // A request body is taken and ignored (the service's requests have none).
         const std::string length = request.Header("Content-Length");
         const size_t bodySize = length.empty() ? 0 : std::strtoul(length.c_str(), nullptr, 10);
-        while (buffer.size() < bodySize && Alive(born)) {
+        while (buffer.size() < bodySize) {
             char chunk[2048];
-            const int got = recv(s, chunk, sizeof chunk, 0);
+            const int got = ReceiveSome(s, chunk, sizeof chunk, listener_.StopEvent(), end);
             if (got <= 0) {
                 return;
             }
@@ -203,7 +204,7 @@ bool StandInServer::AnswerOne(SOCKET s, const RecordedRequest& request, ULONGLON
     // Without a Content-Length only the end of the connection ends the body.
     const bool keepOpen = keepAlive_ && answer.contentLength && !stall &&
                           AsciiLower(request.Header("Connection")) != "close";
-    std::string response = AnswerHead(answer, keepOpen);
+    std::string response = AnswerHead(answer, keepAlive_, keepOpen);
     std::string body = stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
     bool sent = true;
     if (answer.trickleMs > 0 && !stall) {
@@ -231,15 +232,9 @@ bool StandInServer::AnswerOne(SOCKET s, const RecordedRequest& request, ULONGLON
     if (sent) {
         // An orderly end: say we are done, then let the client close first so no byte is lost.
         shutdown(s, SD_SEND);
-        const ULONGLONG until = GetTickCount64() + 2000;
-        while (Alive(born) && GetTickCount64() < until) {
-            if (!Readable(s, 50)) {
-                continue;
-            }
-            char drain[512];
-            if (recv(s, drain, sizeof drain, 0) <= 0) {
-                break;
-            }
+        const ULONGLONG until = std::min(GetTickCount64() + 2000, born + kMaxConnectionMs);
+        char drain[512];
+        while (ReceiveSome(s, drain, sizeof drain, listener_.StopEvent(), until) > 0) {
         }
     }
     return false;

@@ -1,7 +1,8 @@
 // Stand-in look-up and update service on 127.0.0.1 (an ephemeral port). Answers are canned per
 // path or chosen per request, and can be slowed, stalled, withheld, cut off or reset. By default
 // each connection carries one request and one HTTP/1.0 answer with "Connection: close"; in
-// keep-alive mode answers are HTTP/1.1 and the connection waits for the next request. Each
+// keep-alive mode answers are HTTP/1.1 and the connection waits for the next request (unless
+// the client asked to close it, or the answer has no Content-Length). Each
 // connection lives at most kMaxConnectionMs and carries at most kMaxRequestsPerConnection.
 #pragma once
 
@@ -46,9 +47,9 @@ struct CannedAnswer {
 
 // The status line's reason phrase for a status ("Status" for one it does not know).
 const char* ReasonPhrase(int status);
-// Status line, headers and blank line of an answer. `keepAlive`: HTTP/1.1 and a connection
-// left open; otherwise HTTP/1.0 and "Connection: close".
-std::string AnswerHead(const CannedAnswer& answer, bool keepAlive);
+// Status line, headers and blank line of an answer: HTTP/1.1 or HTTP/1.0, and "Connection:
+// keep-alive" when the connection stays open, else "Connection: close".
+std::string AnswerHead(const CannedAnswer& answer, bool http11, bool keepOpen);
 
 class StandInServer {
   public:
