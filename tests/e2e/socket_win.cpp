@@ -108,6 +108,11 @@ void SetAbortiveClose(SOCKET s) {
     setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
 }
 
+bool EndedByReset(SOCKET s) {
+    char none = 0;
+    return send(s, &none, 0, 0) == SOCKET_ERROR;
+}
+
 std::string ExchangeOnLoopback(unsigned short port, const std::string& request, DWORD timeoutMs,
                                int* error) {
     *error = WSAECONNREFUSED;
@@ -130,6 +135,7 @@ std::string ExchangeOnLoopback(unsigned short port, const std::string& request, 
         if (n > 0) {
             received.append(chunk, static_cast<size_t>(n));
         } else if (n == 0) {
+            *error = EndedByReset(s) ? WSAECONNRESET : 0;
             break;
         } else {
             *error = WSAGetLastError();

@@ -29,9 +29,15 @@ bool SendAll(SOCKET s, const std::string& bytes);
 // on, with no time.
 void SetAbortiveClose(SOCKET s);
 
+// After a receive read the end of the connection: true when it was a reset rather than an
+// orderly end. Under Wine a reset can read as an orderly end (Wine's poll takes the pending
+// error first); a send of no bytes tells them apart, as it fails only on a reset connection.
+bool EndedByReset(SOCKET s);
+
 // A client's side of one exchange: connects to 127.0.0.1:`port`, sends `request`, and reads
 // until the server ends the connection or `timeoutMs` has passed. `error` gets 0 for an orderly
-// end, else the Winsock error that ended it (WSAECONNRESET for a reset, WSAETIMEDOUT).
+// end, else the Winsock error that ended it (WSAECONNRESET for a reset, see EndedByReset;
+// WSAETIMEDOUT).
 std::string ExchangeOnLoopback(unsigned short port, const std::string& request, DWORD timeoutMs,
                                int* error);
 

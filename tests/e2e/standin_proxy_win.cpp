@@ -174,8 +174,8 @@ void StandInProxy::Serve(SOCKET client) {
     closesocket(target);
 }
 
-// Each way has one overlapped receive in flight: a reset then comes through as an error (under
-// Wine, select() takes the pending error, and the next recv() reads it as an orderly end).
+// Each way has one overlapped receive in flight. An end read from one side is checked for a
+// reset (see EndedByReset), and goes on to the other side the same way.
 void StandInProxy::Relay(SOCKET client, SOCKET target, ULONGLONG born) {
     struct Way {
         SOCKET from = INVALID_SOCKET;
@@ -238,7 +238,8 @@ void StandInProxy::Relay(SOCKET client, SOCKET target, ULONGLONG born) {
         way.pending = false;
         DWORD got = 0;
         DWORD flags = 0;
-        if (!WSAGetOverlappedResult(way.from, &way.overlapped, &got, FALSE, &flags)) {
+        if (!WSAGetOverlappedResult(way.from, &way.overlapped, &got, FALSE, &flags) ||
+            (got == 0 && EndedByReset(way.from))) {
             // A reset (or another failure) goes on as a reset when the sockets are closed.
             SetAbortiveClose(way.to);
             reset = true;

@@ -3,7 +3,6 @@
 // headers, the proxy's records, forwarding and tunnel). No program under test here.
 #include <winsock2.h>
 #include <windows.h>
-#include <wininet.h>
 
 #include <gtest/gtest.h>
 
@@ -13,91 +12,12 @@
 #include "tests/e2e/socket_win.h"
 #include "tests/e2e/standin_proxy_win.h"
 #include "tests/e2e/standin_server_win.h"
+#include "tests/e2e/wininet_client_win.h"
 
 namespace e2e {
 namespace {
 
 constexpr DWORD kTimeoutMs = 5000;
-
-// What one WinINet GET saw.
-struct Fetched {
-    bool sent = false;  // HttpSendRequest succeeded
-    DWORD error = 0;    // GetLastError when it did not
-    DWORD status = 0;
-    std::string version;  // "HTTP/1.0"
-    std::string contentType;
-    std::string proxyAuthenticate;
-    std::string body;
-};
-
-std::string QueryText(HINTERNET request, DWORD what) {
-    char text[512] = {};
-    DWORD size = sizeof text;
-    DWORD index = 0;
-    return HttpQueryInfoA(request, what, text, &size, &index) ? std::string(text, size)
-                                                              : std::string();
-}
-
-// A WinINet session as the tests' client: direct, or through `proxy` ("127.0.0.1:PORT"), with
-// loopback not bypassed.
-HINTERNET OpenSession(const std::string& proxy = "") {
-    return proxy.empty()
-               ? InternetOpenA("stand-in test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
-               : InternetOpenA("stand-in test", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(),
-                               "<-loopback>", 0);
-}
-
-// One GET of http://127.0.0.1:`port``target` in `session`, every wait bounded.
-Fetched Get(HINTERNET session, unsigned short port, const std::string& target) {
-    Fetched out;
-    HINTERNET connection =
-        InternetConnectA(session, "127.0.0.1", port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    if (!connection) {
-        out.error = GetLastError();
-        return out;
-    }
-    DWORD timeout = kTimeoutMs;
-    InternetSetOptionA(connection, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-    HINTERNET request =
-        HttpOpenRequestA(connection, "GET", target.c_str(), nullptr, nullptr, nullptr,
-                         INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD, 0);
-    out.sent = request && HttpSendRequestA(request, nullptr, 0, nullptr, 0);
-    out.error = out.sent ? 0 : GetLastError();
-    if (out.sent) {
-        DWORD status = 0;
-        DWORD size = sizeof status;
-        HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                       nullptr);
-        out.status = status;
-        out.version = QueryText(request, HTTP_QUERY_VERSION);
-        out.contentType = QueryText(request, HTTP_QUERY_CONTENT_TYPE);
-        out.proxyAuthenticate = QueryText(request, HTTP_QUERY_PROXY_AUTHENTICATE);
-        char chunk[4096];
-        DWORD n = 0;
-        for (int reads = 0;
-             reads < 1000 && InternetReadFile(request, chunk, sizeof chunk, &n) && n > 0; ++reads) {
-            out.body.append(chunk, n);
-        }
-    }
-    if (request) {
-        InternetCloseHandle(request);
-    }
-    InternetCloseHandle(connection);
-    return out;
-}
-
-// A GET in a session of its own.
-Fetched GetOnce(unsigned short port, const std::string& target, const std::string& proxy = "") {
-    HINTERNET session = OpenSession(proxy);
-    if (!session) {
-        Fetched failed;
-        failed.error = GetLastError();
-        return failed;
-    }
-    Fetched out = Get(session, port, target);
-    InternetCloseHandle(session);
-    return out;
-}
 
 CannedAnswer Body(const std::string& body, int status = 200) {
     CannedAnswer a;
@@ -127,8 +47,8 @@ TEST_F(StandIns, KeepAliveServesTwoRequestsOverOneConnectionAndClosingStaysTheDe
     server_.SetAnswer("/a", Body("first"));
     server_.SetAnswer("/b", Body("second"));
 
-    Fetched a = GetOnce(server_.Port(), "/a");
-    Fetched b = GetOnce(server_.Port(), "/b");
+    Fetched a = FetchOnce(server_.Port(), "/a");
+    Fetched b = FetchOnce(server_.Port(), "/b");
     ASSERT_TRUE(a.sent && b.sent) << a.error << " " << b.error;
     EXPECT_EQ(a.body, "first");
     EXPECT_EQ(b.body, "second");
@@ -142,8 +62,8 @@ TEST_F(StandIns, KeepAliveServesTwoRequestsOverOneConnectionAndClosingStaysTheDe
     keeping.SetAnswer("/a", Body("first"));
     keeping.SetAnswer("/b", Body("second"));
     ASSERT_TRUE(keeping.Start());
-    a = GetOnce(keeping.Port(), "/a");
-    b = GetOnce(keeping.Port(), "/b");
+    a = FetchOnce(keeping.Port(), "/a");
+    b = FetchOnce(keeping.Port(), "/b");
     ASSERT_TRUE(a.sent && b.sent) << a.error << " " << b.error;
     EXPECT_EQ(a.body, "first");
     EXPECT_EQ(b.body, "second");
@@ -197,10 +117,10 @@ TEST_F(StandIns, ConnectionClosedOrResetAfterTheRequestWithoutAByte) {
     EXPECT_EQ(ExchangeOnLoopback(server_.Port(), Request("/reset"), kTimeoutMs, &error), "");
     EXPECT_EQ(error, WSAECONNRESET);
 
-    const Fetched empty = GetOnce(server_.Port(), "/closed");
+    const Fetched empty = FetchOnce(server_.Port(), "/closed");
     EXPECT_TRUE(empty.sent) << empty.error;
     EXPECT_EQ(empty.body, "");
-    const Fetched failed = GetOnce(server_.Port(), "/reset");
+    const Fetched failed = FetchOnce(server_.Port(), "/reset");
     EXPECT_EQ(failed.body, "");
     EXPECT_EQ(server_.RequestsFor("/closed").size(), 2u);
     EXPECT_EQ(server_.RequestsFor("/reset").size(), 2u);
@@ -216,7 +136,7 @@ TEST_F(StandIns, StatusAnswersCarryTheirBodyAndHeaders) {
     own.extraHeaders = "Location: /page\r\n";
     server_.SetAnswer("/moved", own);
 
-    const Fetched error = GetOnce(server_.Port(), "/page");
+    const Fetched error = FetchOnce(server_.Port(), "/page");
     ASSERT_TRUE(error.sent) << error.error;
     EXPECT_EQ(error.status, 500u);
     EXPECT_EQ(error.contentType, "text/html");
@@ -250,7 +170,8 @@ class StandInProxyTest : public StandIns {
 // service the path, with the connection to be closed.
 TEST_F(StandInProxyTest, PassesPlainHttpOnAndRecordsTheAbsoluteUrl) {
     server_.SetAnswer("/call", Body("N0CALL"));
-    const Fetched got = GetOnce(server_.Port(), "/call?callsign=N0CALL", proxy_.Address());
+    const Fetched got = FetchOnce(server_.Port(), "/call?callsign=N0CALL", INTERNET_OPEN_TYPE_PROXY,
+                                  proxy_.Address());
     ASSERT_TRUE(got.sent) << got.error;
     EXPECT_EQ(got.status, 200u);
     EXPECT_EQ(got.body, "N0CALL");
@@ -303,7 +224,8 @@ TEST_F(StandInProxyTest, AsksForCredentialsAndReachesOnlyOpenLoopbackPorts) {
     server_.SetAnswer("/call", Body("N0CALL"));
     proxy_.RequireCredentials("proxyuser", "proxypass");
 
-    const Fetched refused = GetOnce(server_.Port(), "/call", proxy_.Address());
+    const Fetched refused =
+        FetchOnce(server_.Port(), "/call", INTERNET_OPEN_TYPE_PROXY, proxy_.Address());
     ASSERT_TRUE(refused.sent) << refused.error;
     EXPECT_EQ(refused.status, 407u);
     EXPECT_EQ(refused.proxyAuthenticate, "Basic realm=\"stand-in proxy\"");
