@@ -1,8 +1,9 @@
 // The listening side the stand-ins share: a port on 127.0.0.1, one thread that accepts, and a
 // pool of worker threads that serve one connection at a time each.
 //
-// Built for the client's latency under Wine, where starting a thread and waking one that waits
-// in select() each cost a client about a millisecond: the acceptor waits in accept(), a
+// Built for the client's latency under Wine, where starting a thread for a connection and
+// waking a thread that waits in select() each add up to a millisecond or more to a request
+// (measured with bench --steps against a minimal server): the acceptor waits in accept(), a
 // connection goes to a worker already waiting (a new thread is started only when all are busy),
 // and handlers wait for the client's bytes in an overlapped receive (ReceiveSome with
 // StopEvent()), which Stop() ends at once. Handlers that wait otherwise are to watch
