@@ -9,7 +9,9 @@
 //
 // Usage: lookup_bench [--quick] [--steps]
 //   --quick  a few pairs of each kind, to show that every part works
-//   --steps  also where a look-up's time goes, step by step, as seen from outside the program
+//   --steps  also where a look-up's time goes, step by step, as seen from outside the program,
+//            and the bare GET against the stand-in service beside the same GET against a server
+//            that does the least (bench/minimal_server_win.h), to show what the stand-in adds
 #include <windows.h>
 #include <wininet.h>
 
@@ -21,9 +23,15 @@
 #include <vector>
 
 #include "bench/clock_win.h"
+#include "bench/minimal_server_win.h"
 #include "bench/step_costs_win.h"
 #include "host/main_window_win.h"
-#include "tests/e2e/harness_win.h"
+#include "tests/e2e/addon_win.h"
+#include "tests/e2e/boxes_win.h"
+#include "tests/e2e/partner_windows_win.h"
+#include "tests/e2e/registry_win.h"
+#include "tests/e2e/standin_server_win.h"
+#include "tests/e2e/wait_win.h"
 
 namespace {
 
@@ -456,7 +464,35 @@ int Run(const Plan& plan, bool steps) {
         }
     }
 
-    big = false;  // the first look-ups below get the worked example
+    big = false;  // the GETs and the first look-ups below get the worked example
+    // The floor under the bare GET: the same GET against the stand-in and against a minimal
+    // server, in interleaved pairs.
+    std::vector<double> floorStandIn, floorMinimal;
+    if (steps) {
+        MinimalServer minimal;
+        if (!minimal.Start(body, [] { g_requestAt = NowMs(); })) {
+            return Fail("the minimal server did not start");
+        }
+        for (int i = 0; i < plan.warmups + plan.pairs; ++i) {
+            GetResult onStandIn, onMinimal;
+            for (int side = 0; side < 2; ++side) {
+                const bool standInFirst = i % 2 == 0;
+                const bool toStandIn = (side == 0) == standInFirst;
+                GetResult& g = toStandIn ? onStandIn : onMinimal;
+                if (!BareGet("127.0.0.1", toStandIn ? server.Port() : minimal.Port(), target, g) ||
+                    g.bytes != body.size()) {
+                    return Fail(std::string("the bare GET against the ") +
+                                (toStandIn ? "stand-in" : "minimal server") + " read " +
+                                std::to_string(g.bytes) + " bytes");
+                }
+            }
+            if (i >= plan.warmups) {
+                floorStandIn.push_back(onStandIn.ms);
+                floorMinimal.push_back(onMinimal.ms);
+            }
+        }
+    }
+
     for (int i = 0; i < plan.startWarmups + plan.startPairs; ++i) {
         double ours = 0, bare = 0;
         for (int side = 0; side < 2; ++side) {
@@ -507,6 +543,12 @@ int Run(const Plan& plan, bool steps) {
         std::printf("The bare GET, for comparison\n");
         PrintRow("start .. request at service", getRequest);
         PrintRow("request .. last byte, closed", getRest);
+        std::printf(
+            "The floor: the bare GET against the stand-in and against a minimal server, %zu "
+            "interleaved pairs\n",
+            floorStandIn.size());
+        PrintFigure("bare GET, stand-in service", floorStandIn, "bare GET, minimal server",
+                    floorMinimal);
         std::printf("Start-up (medians of the %zu start-ups above)\n", programStarts.size());
         PrintRow("bare window", bareStarts);
         PrintRow("+ manifest, common controls, button", bareButtonStarts);

@@ -11,7 +11,8 @@
 #include "about/about_win.h"
 #include "common/twips.h"
 #include "res/resource.h"
-#include "tests/e2e/ui_helpers_win.h"
+#include "tests/e2e/about_helpers_win.h"
+#include "tests/e2e/shell_recorder_win.h"
 
 namespace e2e {
 namespace {

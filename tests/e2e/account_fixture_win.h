@@ -7,7 +7,6 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/e2e/ui_helpers_win.h"
 
 namespace e2e {
 

@@ -4,7 +4,6 @@
 #include "tests/e2e/road_fixture_win.h"
 
 #include "res/resource.h"
-#include "tests/e2e/ui_helpers_win.h"
 
 namespace e2e {
 namespace {

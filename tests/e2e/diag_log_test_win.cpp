@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "common/handles_win.h"
-#include "tests/e2e/ui_helpers_win.h"
 
 namespace e2e {
 namespace {

@@ -9,7 +9,12 @@
 #include <map>
 #include <string>
 
-#include "tests/e2e/harness_win.h"
+#include "tests/e2e/addon_win.h"
+#include "tests/e2e/boxes_win.h"
+#include "tests/e2e/partner_windows_win.h"
+#include "tests/e2e/registry_win.h"
+#include "tests/e2e/standin_server_win.h"
+#include "tests/e2e/wait_win.h"
 
 namespace {
 

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/e2e/ui_helpers_win.h"
+#include "tests/e2e/about_helpers_win.h"
+#include "tests/e2e/full_listen_queue_win.h"
 
 namespace e2e {
 namespace {

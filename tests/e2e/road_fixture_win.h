@@ -8,7 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/harness_win.h"
+#include "tests/e2e/addon_win.h"
+#include "tests/e2e/boxes_win.h"
+#include "tests/e2e/files_win.h"
+#include "tests/e2e/partner_windows_win.h"
+#include "tests/e2e/registry_win.h"
+#include "tests/e2e/standin_server_win.h"
+#include "tests/e2e/wait_win.h"
 
 namespace e2e {
 

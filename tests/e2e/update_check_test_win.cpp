@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "about/about_win.h"
-#include "tests/e2e/ui_helpers_win.h"
+#include "tests/e2e/about_helpers_win.h"
 
 namespace e2e {
 namespace {
