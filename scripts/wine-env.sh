@@ -7,6 +7,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 export LANG=C.UTF-8
 unset DISPLAY
+# Wine takes a proxy from these when the registry names none: the tests set their own.
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
 source "$ROOT/scripts/wine-crash.sh"
 
 # Debian's wine script takes the 32-bit loader whenever 32-bit Wine is installed, and that

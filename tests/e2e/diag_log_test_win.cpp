@@ -50,7 +50,7 @@ bool AllDigits(const std::string& s) {
 
 // One line of the log, split into its fields.
 struct Line {
-    std::string time, event, callsign, url, result, bytes, outcome, ms;
+    std::string time, event, callsign, url, result, bytes, outcome, ms, proxy, keptDays;
 };
 
 class DiagnosticsLog : public AddOnTest {
@@ -87,7 +87,7 @@ class DiagnosticsLog : public AddOnTest {
         ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
     }
 
-    // The log's lines; each must end with CR LF and hold exactly eight fields.
+    // The log's lines; each must end with CR LF and hold exactly ten fields.
     std::vector<Line> LogLines() const {
         const std::string text = ReadFileBytes(LogPath());
         std::vector<Line> lines;
@@ -97,11 +97,24 @@ class DiagnosticsLog : public AddOnTest {
         EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << Visible(text);
         for (const std::string& raw : Split(text.substr(0, text.size() - 2), "\r\n")) {
             const auto f = Split(raw, "|");
-            EXPECT_EQ(f.size(), 8u) << Visible(raw);
-            if (f.size() != 8) {
+            EXPECT_EQ(f.size(), 10u) << Visible(raw);
+            if (f.size() != 10) {
                 continue;
             }
-            lines.push_back(Line{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]});
+            lines.push_back(Line{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]});
+            // A request that opened a session names the route it took; only a kept answer has
+            // an age.
+            const Line& l = lines.back();
+            if (l.event == "reply file") {
+                EXPECT_EQ(l.proxy, "") << Visible(raw);
+            } else if (l.result.rfind("HTTP ", 0) == 0) {
+                EXPECT_EQ(l.proxy, "direct") << Visible(raw);
+            }
+            if (l.outcome == "kept answer") {
+                EXPECT_TRUE(AllDigits(l.keptDays)) << Visible(raw);
+            } else {
+                EXPECT_EQ(l.keptDays, "") << Visible(raw);
+            }
         }
         return lines;
     }
@@ -157,11 +170,11 @@ TEST_F(DiagnosticsLog, EachOutcomeWithItsFields) {
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL/P", 2));
     ASSERT_NO_FATAL_FAILURE(LookUp("K9ZZZ", 3));
 
-    // No session: the service's port is closed.
+    // No session: the service's port is closed (and no answer is kept for the call).
     const std::string closed = "http://127.0.0.1:" + std::to_string(StandInServer::ClosedPort());
     ASSERT_TRUE(WriteFileBytes(folder_.SettingsPath(),
                                SettingsText(kUser, kPassword, closed, closed) + kLogOn));
-    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 4));
+    ASSERT_NO_FATAL_FAILURE(LookUp("K9ZZZ", 4));
 
     // The reply file cannot be written: a folder stands in its place.
     ASSERT_TRUE(WriteFileBytes(folder_.SettingsPath(), StandardSettings() + kLogOn));
@@ -204,7 +217,7 @@ TEST_F(DiagnosticsLog, EachOutcomeWithItsFields) {
     const Line& noSession = lines[5];
     ExpectTimeFields(noSession);
     EXPECT_EQ(noSession.event, "lookup");
-    EXPECT_EQ(noSession.url, closed + CallTarget(kUser, "***", "N0CALL"));
+    EXPECT_EQ(noSession.url, closed + CallTarget(kUser, "***", "K9ZZZ"));
     EXPECT_EQ(noSession.result.rfind("error 12029 ", 0), 0u) << noSession.result;
     EXPECT_GT(noSession.result.size(), std::string("error 12029 ").size()) << "no error text";
     EXPECT_EQ(noSession.bytes, "0");

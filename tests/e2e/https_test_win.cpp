@@ -3,6 +3,7 @@
 // machine trusts gives the answer; one it does not trust, or one for another host, ends the run
 // with the no-session reply, and the request never reaches the service.
 #include "tests/e2e/road_fixture_win.h"
+#include "tests/e2e/standin_proxy_win.h"
 
 #include <wincrypt.h>
 
@@ -166,9 +167,11 @@ class HttpsLookup : public AddOnTest {
         return n;
     }
 
-    // Starts the program with `lookupBase` and looks up N0CALL; returns Lookup.dat.
-    std::string LookUpThrough(const std::string& lookupBase) {
-        const std::string settings = SettingsText(kUser, kPassword, lookupBase, server_.BaseUrl());
+    // Starts the program with `lookupBase` (and `serviceLines` more of section Service) and
+    // looks up N0CALL; returns Lookup.dat.
+    std::string LookUpThrough(const std::string& lookupBase, const std::string& serviceLines = "") {
+        const std::string settings =
+            SettingsText(kUser, kPassword, lookupBase, server_.BaseUrl()) + serviceLines;
         PrepareFolder(&settings);
         if (HasFatalFailure()) {
             return "";
@@ -215,6 +218,33 @@ TEST_F(HttpsLookup, TrustedCertificateByHostName) {
     const std::string reply = LookUpThrough(Base("localhost", "trusted"));
     EXPECT_EQ(Visible(reply), Visible(kWorkedLine + "\r\n"));
     EXPECT_EQ(CountStarting(LogOf("trusted"), "request GET /call?"), 1u);
+}
+
+// Through a proxy the request goes in a CONNECT tunnel...
+TEST_F(HttpsLookup, ThroughAProxyByConnect) {
+    StandInProxy proxy;
+    ASSERT_TRUE(proxy.Start());
+    TrustedRoot root;
+    ASSERT_TRUE(root.Add(CaBytes("trusted-ca")));
+    const std::string reply =
+        LookUpThrough(Base("127.0.0.1", "trusted"), "Proxy=" + proxy.Address() + "\r\n");
+    EXPECT_EQ(Visible(reply), Visible(kWorkedLine + "\r\n"));
+    EXPECT_EQ(CountStarting(LogOf("trusted"), "request GET /call?"), 1u);
+    const auto lines = proxy.RequestLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "CONNECT 127.0.0.1:" + std::to_string(ports_["trusted"]) + " HTTP/1.1");
+}
+
+// ... and the certificate is still checked: without its CA the tunnel is made, the answer refused.
+TEST_F(HttpsLookup, ThroughAProxyTheCertificateIsStillChecked) {
+    StandInProxy proxy;
+    ASSERT_TRUE(proxy.Start());
+    const std::string reply =
+        LookUpThrough(Base("127.0.0.1", "trusted"), "Proxy=" + proxy.Address() + "\r\n");
+    EXPECT_EQ(Visible(reply), Visible(kNoSession));
+    EXPECT_EQ(CountStarting(LogOf("trusted"), "request "), 0u);
+    ASSERT_GE(proxy.RequestLines().size(), 1u);
+    EXPECT_EQ(proxy.RequestLines()[0].rfind("CONNECT 127.0.0.1:", 0), 0u);
 }
 
 // Measured under Wine 8: a chain to an unknown root fails first as "revocation unknown"

@@ -7,8 +7,6 @@
 
 #include "res/resource.h"
 #include "tests/e2e/full_listen_queue_win.h"
-#include "tests/e2e/standin_proxy_win.h"
-#include "tests/e2e/wininet_client_win.h"
 
 namespace e2e {
 namespace {
@@ -51,33 +49,6 @@ TEST_F(LookupRoad, WorkedExampleEndToEnd) {
     EXPECT_EQ(server_.Requests().size(), 1u) << "requests other than the look-up were made";
     EXPECT_EQ(addon_->FindDialog(""), nullptr) << "a box is open";
     EXPECT_TRUE(addon_->Running());
-}
-
-// A proxy named in the system's Internet settings is not used: the look-up goes straight to the
-// service. A client that follows those settings does reach the service through the proxy.
-TEST_F(LookupRoad, GoesStraightToTheServiceWhenTheSystemNamesAProxy) {
-    server_.SetAnswer("/call", Answer(WorkedBody()));
-    StandInProxy proxy;
-    ASSERT_TRUE(proxy.Start());
-    SystemProxySetting setting(true, proxy.Address());
-    ASSERT_TRUE(setting.Ok());
-    const Fetched preconfigured =
-        FetchOnce(server_.Port(), "/call?callsign=N0CALL", INTERNET_OPEN_TYPE_PRECONFIG);
-    ASSERT_TRUE(preconfigured.sent) << preconfigured.error;
-    ASSERT_EQ(proxy.RequestLines().size(), 1u) << "the setting does not name the proxy";
-    ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
-    ASSERT_NO_FATAL_FAILURE(StartAddOn());
-
-    ASSERT_TRUE(addon_->Type("N0CALL"));
-    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(1)) << "no notification" << ProcessNote();
-    EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
-    EXPECT_EQ(proxy.RequestLines().size(), 1u);
-    EXPECT_EQ(proxy.Connections(), 1);
-    const auto calls = Calls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1].target, CallTarget(kUser, kPassword, "N0CALL"));
 }
 
 TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
