@@ -168,7 +168,7 @@ bool BareGet(const std::string& host, INTERNET_PORT port, const std::string& tar
              GetResult& out) {
     g_requestAt = 0;
     const double start = NowMs();
-    HINTERNET session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HINTERNET session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     HINTERNET connection = session ? InternetConnectA(session, host.c_str(), port, nullptr, nullptr,
                                                       INTERNET_SERVICE_HTTP, 0, 0)
                                    : nullptr;

@@ -96,7 +96,7 @@ void PrintStepCosts(const std::string& folder, const std::string& settingsPath, 
         t.join();
     }
     Row("WinINet session, connection, request handles", 1, Median(rounds, [&] {
-            HINTERNET s = InternetOpenA("bench", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+            HINTERNET s = InternetOpenA("bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
             HINTERNET c = InternetConnectA(s, "127.0.0.1", port, nullptr, nullptr,
                                            INTERNET_SERVICE_HTTP, 0, 0);
             HINTERNET r = HttpOpenRequestA(c, "GET", "/", nullptr, nullptr, nullptr,
