@@ -47,9 +47,9 @@ constexpr LabelLayout kLabels[] = {
     {IDC_ABOUT_DOWNLOAD, "Click Here", 2640, 1200, 735, 195, true, SS_LEFT, HoverTarget::ClickHere},
 };
 // Where each label of the layout stands in kLabels.
-constexpr int kTitle = 0;
-constexpr int kSendEmail = 2;
-constexpr int kDownload = 4;
+constexpr int kTitleLabel = 0;
+constexpr int kSendEmailLabel = 2;
+constexpr int kDownloadLabel = 4;
 
 constexpr const char* kSendEmailTip = "Send Email to OXBEL";
 constexpr const char* kDownloadTip = "Download the latest Update Here";
@@ -83,7 +83,7 @@ AboutWindow::~AboutWindow() {
 }
 
 HWND AboutWindow::LinkLabel(HoverTarget link) const {
-    return link == HoverTarget::SendEmail ? labels_[kSendEmail] : labels_[kDownload];
+    return link == HoverTarget::SendEmail ? labels_[kSendEmailLabel] : labels_[kDownloadLabel];
 }
 
 // Moves the pointer's colour state on and repaints a link whose colour changed.
@@ -166,10 +166,10 @@ void AboutWindow::CentreOnScreen() {
 
 // Each load: texts, caption and tool tips are set anew, both links start blue.
 void AboutWindow::OnLoad() {
-    SetWindowTextA(labels_[kTitle], AboutTitleText().c_str());
+    SetWindowTextA(labels_[kTitleLabel], AboutTitleText().c_str());
     SetWindowTextA(hwnd_, kAboutCaption);
-    AddTip(labels_[kSendEmail], kSendEmailTip);
-    AddTip(labels_[kDownload], kDownloadTip);
+    AddTip(labels_[kSendEmailLabel], kSendEmailTip);
+    AddTip(labels_[kDownloadLabel], kDownloadTip);
     colours_ = LinkColours();
 }
 
@@ -273,8 +273,8 @@ LRESULT CALLBACK AboutWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             break;
         case WM_CTLCOLORSTATIC: {
             const HWND label = reinterpret_cast<HWND>(lParam);
-            const bool sendEmail = label == self->labels_[kSendEmail];
-            if (!sendEmail && label != self->labels_[kDownload]) {
+            const bool sendEmail = label == self->labels_[kSendEmailLabel];
+            if (!sendEmail && label != self->labels_[kDownloadLabel]) {
                 break;
             }
             const bool red = sendEmail ? self->colours_.sendEmailRed : self->colours_.clickHereRed;

@@ -181,12 +181,12 @@ ServiceAnswer AskService(const ServiceQuestion& question, const DiagLog& log) {
         LogAttempt(log, first, Outcome(notices));
     }
     answer.replyText = record::ReplyLine(found, question.decimalSeparator);
-    answer.extendedMessage = "CTTP|" + answer.replyText + record::ExtendedLine(found);
     answer.forExtendedWindow = !notices.notFound;
     answer.accountError = notices.accountError;
     if (notices.notFound || notices.accountError) {
         answer.replyText = NotFoundReply(callsign);
     }
+    answer.extendedMessage = "CTTP|" + answer.replyText + record::ExtendedLine(found);
     if (live && !notices.accountError) {
         if (!notices.notFound) {
             answer.keep = ServiceAnswer::Keep::Store;

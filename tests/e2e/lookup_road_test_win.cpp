@@ -80,8 +80,10 @@ TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
 }
 
 // An HTTP error status does not change how the answer is read.
-TEST_F(LookupRoad, AnswerWithErrorStatusIsParsed) {
-    server_.SetAnswer("/call", Answer(WorkedBody(), 500));
+// A client error still carries the service's answer and is read as ever; a server error is no
+// answer at all, whatever its page holds.
+TEST_F(LookupRoad, AnswerWithClientErrorStatusIsParsedServerErrorIsNot) {
+    server_.SetAnswer("/call", Answer(WorkedBody(), 404));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
     CreateHost();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
@@ -89,6 +91,12 @@ TEST_F(LookupRoad, AnswerWithErrorStatusIsParsed) {
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
     ASSERT_TRUE(WaitForNotifications(1)) << ProcessNote();
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
+
+    server_.SetAnswer("/call", Answer(WorkedBody(), 500));
+    ASSERT_TRUE(addon_->Type("K1ABC"));
+    ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
+    ASSERT_TRUE(WaitForNotifications(2)) << ProcessNote();
+    EXPECT_EQ(Visible(LookupDat()), Visible("K1ABCNo Internet session in progress.\r\n"));
 }
 
 TEST_F(LookupRoad, NoServiceListening) {
