@@ -25,7 +25,6 @@
 #include "bench/clock_win.h"
 #include "bench/minimal_server_win.h"
 #include "bench/step_costs_win.h"
-#include "host/main_window_win.h"
 #include "tests/e2e/addon_win.h"
 #include "tests/e2e/boxes_win.h"
 #include "tests/e2e/partner_windows_win.h"
