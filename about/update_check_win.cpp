@@ -147,10 +147,9 @@ void CheckForUpdate(const lookup::DiagLog& log, const std::function<void()>& onN
     const std::string url = lookup::UpdateDescriptionUrl(
         lookup::ServiceBaseUrl("UpdateURL", lookup::kDefaultUpdateBase));
     lookup::BoundedHttpGet::Report report;
-    const lookup::ProxyChoice proxy = lookup::ProxyFromSettings();
     const bool fetched = lookup::BoundedHttpGet::FetchText(
-        url, kAgent, lookup::kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report, proxy);
-    report.proxy = lookup::DescribeProxy(proxy, report.proxy);
+        url, kAgent, lookup::kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report,
+        lookup::ProxyFromSettings());
     log.AppendUpdateFetch(url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,

@@ -37,8 +37,15 @@ void SetTimeouts(const WinInetFunctions& api, HINTERNET h, DWORD ms) {
     }
 }
 
-// What the session's options say of its proxy: "host:port", or "direct".
-std::string ProxyOf(const WinInetFunctions& api, HINTERNET session) {
+// The proxy a session opened for `choice` goes through: "host:port", or "direct". Only the
+// system's route needs the session's options asked.
+std::string ProxyOf(const WinInetFunctions& api, HINTERNET session, const ProxyChoice& choice) {
+    if (choice.route == ProxyChoice::Route::Direct) {
+        return "direct";
+    }
+    if (choice.route == ProxyChoice::Route::Named) {
+        return choice.server;
+    }
     // INTERNET_PROXY_INFO as the ANSI query fills it.
     struct ProxyInfo {
         DWORD accessType;
@@ -71,8 +78,8 @@ struct BoundedHttpGet::Shared {
 
     // Inputs and outputs of the open.
     std::string agent;
-    lookup::ProxyChoice proxy;
-    std::string proxyInForce;
+    ProxyChoice proxy;
+    std::string proxyInForce;  // as the log shows it (DescribeProxy)
     std::string url;
     size_t maxBody = SIZE_MAX;  // the worker never reads more of the body than this
     DWORD timeoutMs = 0;
@@ -117,9 +124,9 @@ struct BoundedHttpGet::Shared {
         }
         DWORD access = INTERNET_OPEN_TYPE_PRECONFIG;
         const char* server = nullptr;
-        if (proxy.route == lookup::ProxyChoice::Route::Direct) {
+        if (proxy.route == ProxyChoice::Route::Direct) {
             access = INTERNET_OPEN_TYPE_DIRECT;
-        } else if (proxy.route == lookup::ProxyChoice::Route::Named) {
+        } else if (proxy.route == ProxyChoice::Route::Named) {
             access = INTERNET_OPEN_TYPE_PROXY;
             server = proxy.server.c_str();  // for every scheme; https goes through CONNECT
         }
@@ -127,7 +134,7 @@ struct BoundedHttpGet::Shared {
         if (!session) {
             return Fail();
         }
-        std::string inForce = ProxyOf(*api, session.get());
+        std::string inForce = DescribeProxy(proxy, ProxyOf(*api, session.get(), proxy));
         {
             std::lock_guard<std::mutex> lock(mutex);
             proxyInForce = std::move(inForce);
@@ -306,7 +313,7 @@ struct BoundedHttpGet::Shared {
     }
 };
 
-BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs, lookup::ProxyChoice proxy)
+BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs, ProxyChoice proxy)
     : shared_(std::make_shared<Shared>()), budget_(budgetMs) {
     shared_->agent = std::move(agent);
     shared_->proxy = std::move(proxy);
@@ -418,7 +425,7 @@ void BoundedHttpGet::Close() {
 
 bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
                                std::string& body, size_t maxBytes, Report* report,
-                               const lookup::ProxyChoice& proxy) {
+                               const ProxyChoice& proxy) {
     body.clear();
     BoundedHttpGet get(agent, budgetMs, proxy);
     const size_t cap = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;

@@ -30,7 +30,7 @@ class BoundedHttpGet {
     // `budgetMs` bounds the time spent waiting on the whole exchange: opening the request and
     // every read together. `proxy` chooses the route; by default the proxy set for the current
     // user in Windows (whose automatic detection, if any, runs on the worker within the budget).
-    BoundedHttpGet(std::string agent, DWORD budgetMs, lookup::ProxyChoice proxy = {});
+    BoundedHttpGet(std::string agent, DWORD budgetMs, ProxyChoice proxy = {});
     ~BoundedHttpGet();
     BoundedHttpGet(const BoundedHttpGet&) = delete;
     BoundedHttpGet& operator=(const BoundedHttpGet&) = delete;
@@ -62,8 +62,8 @@ class BoundedHttpGet {
     // budget ran out first); 0 when nothing failed.
     DWORD Error() const { return error_; }
 
-    // The proxy the session went through ("host:port"), or "direct"; empty when no session was
-    // opened.
+    // The proxy the session went through ("host:port"), or "direct", with DescribeProxy's note
+    // when the Proxy setting was not understood; empty when no session was opened.
     const std::string& ProxyInForce() const { return proxyInForce_; }
 
     // What FetchText saw, for the diagnostics log.
@@ -80,7 +80,7 @@ class BoundedHttpGet {
     // read).
     static bool FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
                           std::string& body, size_t maxBytes = SIZE_MAX, Report* report = nullptr,
-                          const lookup::ProxyChoice& proxy = {});
+                          const ProxyChoice& proxy = {});
 
   private:
     struct Shared;

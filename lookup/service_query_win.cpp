@@ -55,7 +55,7 @@ bool RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     attempt.log.error = request.Error();
     attempt.log.bytes = attempt.body.size();
     attempt.log.ms = GetTickCount64() - start;
-    attempt.log.proxy = DescribeProxy(question.proxy, request.ProxyInForce());
+    attempt.log.proxy = request.ProxyInForce();
     attempt.spentMs = request.SpentMs();
     attempt.failed = !opened || request.Failed();
     Exchange exchange;
