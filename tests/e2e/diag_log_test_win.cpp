@@ -16,19 +16,6 @@ constexpr const char* kOldLogName = "QuendixLookup.log.old";
 constexpr const char* kUpdatePath = "/files/QuendixInternetLookup.txt";
 constexpr const char* kLogOn = "[Lookup]\r\nLog=1\r\n";
 
-std::vector<std::string> Split(const std::string& text, const std::string& separator) {
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
-    for (;;) {
-        const auto end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) {
-            return parts;
-        }
-        start = end + separator.size();
-    }
-}
-
 // Every byte outside A-Z a-z 0-9 - . _ ~ as %XX, as the request carries a value.
 std::string PercentEncodedPassword(const std::string& clear) {
     std::string out;

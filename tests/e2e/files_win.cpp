@@ -124,6 +124,19 @@ bool RemoveTree(const std::string& path) {
     return false;
 }
 
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) {
+            return parts;
+        }
+        start = end + separator.size();
+    }
+}
+
 std::string Visible(const std::string& bytes) {
     std::string out;
     for (unsigned char c : bytes) {

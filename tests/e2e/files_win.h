@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -38,5 +39,8 @@ bool RemoveTree(const std::string& path);
 // Byte-exact description of a text for failure messages: printable bytes as they are, others
 // as \xNN, CR and LF as \r and \n.
 std::string Visible(const std::string& bytes);
+
+// The parts of `text` between the separators (one part more than there are separators).
+std::vector<std::string> Split(const std::string& text, const std::string& separator);
 
 }  // namespace e2e

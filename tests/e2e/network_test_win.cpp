@@ -78,18 +78,8 @@ class Network : public AddOnTest {
             return {};
         }
         const auto start = text.rfind("\r\n", end - 1);
-        const std::string line = text.substr(start == std::string::npos ? 0 : start + 2,
-                                             end - (start == std::string::npos ? 0 : start + 2));
-        std::vector<std::string> fields;
-        std::string::size_type from = 0;
-        for (;;) {
-            const auto bar = line.find('|', from);
-            fields.push_back(line.substr(from, bar - from));
-            if (bar == std::string::npos) {
-                return fields;
-            }
-            from = bar + 1;
-        }
+        const auto from = start == std::string::npos ? 0 : start + 2;
+        return Split(text.substr(from, end - from), "|");
     }
 
     std::string settings_;
