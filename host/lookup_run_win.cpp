@@ -129,7 +129,7 @@ void RunLookup(MainWindow& window, std::string callsign) {
         link.NotifyReplyReady();
         // Kept only once the logger has been told, so that the look-up does not wait for it.
         try {
-            lookup::KeepAnswer(question, answer);
+            lookup::KeepAnswer(question, answer, run.log);
         } catch (...) {
             // Out of memory: the answer is not kept.
         }

@@ -216,6 +216,28 @@ std::string RecordLineRest(const KeptAnswer& entry) {
            CrcText(data ^ 0xFFFFFFFFu);
 }
 
+// True when the first line of `bytes` is "QuendixLookup cache <n>" with a decimal n > 1 (a CR
+// before its line break allowed).
+bool IsNewerHeader(std::string_view bytes) {
+    constexpr std::string_view kStem = kCacheHeaderStem;
+    if (bytes.substr(0, kStem.size()) != kStem) {
+        return false;
+    }
+    std::string_view line = bytes.substr(kStem.size());
+    line = line.substr(0, line.find('\n'));
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    if (line.empty() || !std::all_of(line.begin(), line.end(), IsDigit)) {
+        return false;
+    }
+    const std::size_t lead = line.find_first_not_of('0');
+    if (lead == std::string_view::npos) {
+        return false;  // 0
+    }
+    return line.size() - lead > 1 || line[lead] > '1';
+}
+
 }  // namespace
 
 bool operator==(const KeptAnswer& a, const KeptAnswer& b) {
@@ -261,7 +283,11 @@ ParsedCache ParseCache(std::string_view bytes) {
         parsed.readable = true;
         return parsed;
     }
-    if (bytes.size() > kMaxFileBytes || bytes.substr(0, kHeader.size()) != kHeader) {
+    if (bytes.substr(0, kHeader.size()) != kHeader) {
+        parsed.newerVersion = IsNewerHeader(bytes);
+        return parsed;
+    }
+    if (bytes.size() > kMaxFileBytes) {
         return parsed;
     }
     std::size_t pos = kHeader.size();
@@ -323,6 +349,16 @@ bool IsFresh(std::int64_t stamp, std::int64_t now, int days) {
     return now - stamp < static_cast<std::int64_t>(days) * kSecondsPerDay;
 }
 
+bool IsExpired(std::int64_t stamp, std::int64_t now, int days) {
+    if (stamp > now) {
+        return false;
+    }
+    if (stamp < 0 && now > std::numeric_limits<std::int64_t>::max() + stamp) {
+        return true;  // an age that overflows is older than any number of days
+    }
+    return now - stamp >= static_cast<std::int64_t>(days) * kSecondsPerDay;
+}
+
 std::optional<KeptHit> FindAnswer(const std::vector<KeptAnswer>& entries, std::string_view callsign,
                                   std::int64_t now, int days) {
     const std::string key = CacheKey(callsign);
@@ -360,7 +396,7 @@ void ApplyChange(std::vector<KeptAnswer>& entries, const AnswerChange& change, s
     entries.erase(std::remove_if(entries.begin(), entries.end(),
                                  [&](const KeptAnswer& entry) {
                                      return entry.key == key || entry.stamp < 0 ||
-                                            !IsFresh(entry.stamp, now, days);
+                                            (days > 0 && IsExpired(entry.stamp, now, days));
                                  }),
                   entries.end());
     if (change.found && !key.empty() && now >= 0 && days > 0) {

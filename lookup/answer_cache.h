@@ -27,6 +27,10 @@
 // the whole file unreadable: it is not ours or was damaged, and is set aside rather than
 // trusted in part. An empty file (0 bytes) reads as a file with no records.
 //
+// A file of a later version of this format (header "QuendixLookup cache <n>" with a decimal
+// n > 1, written by a newer add-on sharing the folder) is neither damage nor ours: it is left
+// as it is, neither read, written nor set aside.
+//
 // The file holds only what it is given: the key made from the callsign, the time, and the two
 // lines. Callers must pass the lines the logger receives and nothing else: no user name,
 // password, request URL or other account detail.
@@ -89,8 +93,12 @@ int ParseKeepAnswersDays(std::string_view value);
 // CRC-32 (IEEE 802.3, reflected, initial value and final XOR 0xFFFFFFFF) of `bytes`.
 std::uint32_t Crc32(std::string_view bytes);
 
+// The header line of a later version of the file begins so, and a decimal n > 1 follows.
+inline constexpr char kCacheHeaderStem[] = "QuendixLookup cache ";
+
 struct ParsedCache {
     bool readable = false;            // false: damaged or not ours; `entries` is then empty
+    bool newerVersion = false;        // (not readable) a later version's file: leave it alone
     bool tornTail = false;            // the last record was cut off and left out
     std::vector<KeptAnswer> entries;  // in file order
 };
@@ -105,6 +113,9 @@ std::size_t SerializedSize(const KeptAnswer& entry);
 
 // Whether an answer kept at `stamp` may be used at `now`: its age (now - stamp) is at least 0
 // and less than `days` whole days. An answer stamped in the future is never used.
+// Whether it has expired: its age is `days` whole days or more. An answer stamped in the future
+// (kept while the clock was ahead, or read while it is behind) has not: it waits for the clock.
+bool IsExpired(std::int64_t stamp, std::int64_t now, int days);
 bool IsFresh(std::int64_t stamp, std::int64_t now, int days);
 
 struct KeptHit {
@@ -134,8 +145,10 @@ struct AnswerChange {
 //   - every entry with the change's key is removed; when found, the new answer is added,
 //     stamped `now` (not when `now` is negative, `days` is 0 or less, or the key is empty, nor
 //     when the answer alone could not fit within `limits`);
-//   - entries that are no longer fresh at `now` (expired, or stamped in the future) are removed,
-//     and so is any stamped before 1970 (the file cannot hold it);
+//   - entries that have expired at `now` are removed, and so is any stamped before 1970 (the
+//     file cannot hold it); entries stamped after `now` stay (a clock set back must not wipe the
+//     file; they are used again once the clock has caught up), as do all when `days` is 0 or
+//     less;
 //   - the entries are ordered oldest first (a stable sort on the stamp, so the new answer
 //     comes last among those stamped `now`), and the oldest are removed until there are at
 //     most limits.maxEntries and SerializeCache takes at most limits.maxFileBytes bytes (none

@@ -101,7 +101,7 @@ TEST(AnswerCacheFormat, AnyOtherDamageMakesTheFileUnreadable) {
         const char* what;
         std::string bytes;
     } cases[] = {
-        {"another header", "QuendixLookup cache 2\n" + file.substr(header.size())},
+        {"another header", "QuendixLookup kept 1\n" + file.substr(header.size())},
         {"not ours", "[Settings]\r\nUserName=x\r\n"},
         {"header cut off", header.substr(0, 10)},
         {"a byte of a middle record", with(secondStart + 40, 'Z')},
@@ -123,6 +123,31 @@ TEST(AnswerCacheFormat, AnyOtherDamageMakesTheFileUnreadable) {
         EXPECT_TRUE(parsed.entries.empty()) << c.what;
     }
     EXPECT_TRUE(lookup::ParseCache(header + good).readable);
+    for (const auto& c : cases) {
+        EXPECT_FALSE(lookup::ParseCache(c.bytes).newerVersion) << c.what;
+    }
+}
+
+// A newer add-on's file is left alone, however it goes on; anything else is not a newer file.
+TEST(AnswerCacheParse, ALaterVersionIsNeitherOursNorDamage) {
+    for (const std::string& bytes :
+         {std::string("QuendixLookup cache 2\n"), std::string("QuendixLookup cache 2\r\nx"),
+          std::string("QuendixLookup cache 17\nwhatever\x01\x02"),
+          std::string("QuendixLookup cache 0003\n"), std::string("QuendixLookup cache 2"),
+          "QuendixLookup cache 99999999999999999999999999\n" + std::string(lookup::kMaxFileBytes, 'x')}) {
+        const lookup::ParsedCache parsed = lookup::ParseCache(bytes);
+        EXPECT_FALSE(parsed.readable) << bytes.substr(0, 30);
+        EXPECT_TRUE(parsed.newerVersion) << bytes.substr(0, 30);
+        EXPECT_TRUE(parsed.entries.empty());
+    }
+    for (const char* bytes :
+         {"QuendixLookup cache 0\n", "QuendixLookup cache 01\n", "QuendixLookup cache \n",
+          "QuendixLookup cache 2a\n", "QuendixLookup cache -2\n", "QuendixLookup cache 2 \n",
+          "quendixlookup cache 2\n", "QuendixLookup cache  2\n"}) {
+        const lookup::ParsedCache parsed = lookup::ParseCache(bytes);
+        EXPECT_FALSE(parsed.readable) << bytes;
+        EXPECT_FALSE(parsed.newerVersion) << bytes;
+    }
 }
 
 TEST(AnswerCacheKey, OnlyAsciiLettersChangeCase) {
@@ -187,14 +212,31 @@ TEST(AnswerCacheChange, FoundReplacesAndNotFoundDrops) {
     }
 }
 
-TEST(AnswerCacheChange, StaleAndFutureEntriesGoOnEveryWrite) {
+// Expired answers go at every write; one stamped in the future (the clock was set back since)
+// waits, unused, for the clock to catch up; a clock set ahead still expires what it passed.
+TEST(AnswerCacheChange, ExpiredEntriesGoFutureOnesWait) {
     std::vector<KeptAnswer> entries = {{"OLD", kNow - 2 * kDay, "", ""},
                                        {"EDGE", kNow - 2 * kDay + 1, "", ""},
                                        {"AHEAD", kNow + 1, "", ""},
+                                       {"YEARS", kNow + 400 * kDay, "", ""},
                                        {"NEG", -5, "", ""}};
     lookup::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow, 2);
-    const std::vector<KeptAnswer> expected = {{"EDGE", kNow - 2 * kDay + 1, "", ""}};
+    std::vector<KeptAnswer> expected = {{"EDGE", kNow - 2 * kDay + 1, "", ""},
+                                        {"AHEAD", kNow + 1, "", ""},
+                                        {"YEARS", kNow + 400 * kDay, "", ""}};
     EXPECT_EQ(entries, expected);
+    EXPECT_FALSE(lookup::FindAnswer(entries, "AHEAD", kNow, 2).has_value());
+    EXPECT_TRUE(lookup::FindAnswer(entries, "AHEAD", kNow + 1, 2).has_value());
+
+    // A found answer kept with the clock set back comes before the ones from the future.
+    lookup::ApplyChange(entries, AnswerChange::Found("N0CALL", "r", "e"), kNow - 300 * kDay, 2);
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].key, "N0CALL");
+    EXPECT_EQ(entries[1].key, "EDGE");
+
+    // The clock set ahead by a year: everything is past its days.
+    lookup::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow + 800 * kDay, 2);
+    EXPECT_TRUE(entries.empty());
 }
 
 TEST(AnswerCacheChange, OldestGoFirstWhenOverTheBounds) {

@@ -167,7 +167,8 @@ DWORD ReplaceCacheFile(const std::string& folder, const std::string& content) {
 }
 
 // With the lock held: reads the file into `bytes` and `parsed`. An unreadable file is set aside
-// and counts as an empty one. False, with the report filled in, when the file cannot be used.
+// and counts as an empty one; a later version's is left alone. False, with the report filled in,
+// when the file cannot be used.
 bool ReadLocked(const std::string& folder, CacheReport& report, std::string& bytes,
                 ParsedCache& parsed) {
     const std::string path = PathIn(folder, kCacheFileName);
@@ -180,6 +181,10 @@ bool ReadLocked(const std::string& folder, CacheReport& report, std::string& byt
     parsed = ParseCache(bytes);
     if (parsed.readable) {
         return true;
+    }
+    if (parsed.newerVersion) {
+        report.outcome = CacheOutcome::NewerVersion;
+        return false;
     }
     if (!MoveFileExA(path.c_str(), PathIn(folder, kBadCacheFileName).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -34,6 +34,7 @@ enum class CacheOutcome {
     ReadFailed,    // the file could not be opened or read, or an unreadable one could not be
                    // set aside; nothing was written
     WriteFailed,   // the new content could not be put in place; the file is as it was
+    NewerVersion,  // the file is a later version's: it was neither used, written nor set aside
 };
 
 struct CacheReport {

@@ -163,6 +163,21 @@ TEST_F(AnswerCacheFile, UnreadableFileIsSetAsideAndANewOneBegun) {
     EXPECT_EQ(after.entries[0].key, "K1ABC");
 }
 
+// A newer add-on's file in the same folder: no read, store or drop of this one touches it.
+TEST_F(AnswerCacheFile, ALaterVersionsFileIsLeftAlone) {
+    const std::string newer = "QuendixLookup cache 2\nN0CALL 12 whatever it holds\n\x01";
+    WriteBytes(CachePath(), newer);
+    const lookup::KeptLookup looked = lookup::LookUpKeptAnswer(folder_, "N0CALL", kNow, kDays);
+    EXPECT_EQ(looked.report.outcome, CacheOutcome::NewerVersion);
+    EXPECT_FALSE(looked.report.setAside);
+    EXPECT_FALSE(looked.hit.has_value());
+    EXPECT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::NewerVersion);
+    EXPECT_EQ(Store(AnswerChange::NotFound("N0CALL")).outcome, CacheOutcome::NewerVersion);
+    EXPECT_EQ(ReadBytes(CachePath()), newer);
+    EXPECT_FALSE(Exists(Path(lookup::kBadCacheFileName)));
+    EXPECT_FALSE(Exists(Path(lookup::kTempCacheFileName)));
+}
+
 TEST_F(AnswerCacheFile, FailedWriteLeavesTheFileAsItWas) {
     ASSERT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
     const std::string before = ReadBytes(CachePath());

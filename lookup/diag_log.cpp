@@ -15,7 +15,25 @@ std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int
     return buffer;
 }
 
-std::string MaskPassword(const std::string& url) {
+namespace {
+
+// The URL with the user-info of its authority, if any, replaced by "***".
+std::string MaskUserInfo(const std::string& url) {
+    const auto scheme = url.find("://");
+    if (scheme == std::string::npos) {
+        return url;
+    }
+    const auto authority = scheme + 3;
+    const auto authorityEnd = url.find_first_of("/?#", authority);
+    const auto at = url.rfind('@', authorityEnd == std::string::npos ? url.size() - 1
+                                                                       : authorityEnd - 1);
+    if (at == std::string::npos || at < authority) {
+        return url;
+    }
+    return url.substr(0, authority) + "***" + url.substr(at);
+}
+
+std::string MaskPasswordValues(const std::string& url) {
     static const std::string kKey = "password=";
     std::string out;
     std::string::size_type pos = 0;
@@ -40,16 +58,22 @@ std::string MaskPassword(const std::string& url) {
     }
 }
 
+}  // namespace
+
+std::string MaskSecrets(const std::string& url) {
+    return MaskPasswordValues(MaskUserInfo(url));
+}
+
 std::string FormatLogLine(const LogEntry& entry) {
     std::string result;
     if (entry.error != 0) {
         result = "error " + std::to_string(entry.error) + " " + entry.errorText;
-    } else {
+    } else if (entry.event != kKeptAnswersEvent) {
         result = "HTTP " + std::to_string(entry.status);
     }
     const std::string fields[] = {
         entry.localTime, entry.event,
-        entry.callsign,  MaskPassword(entry.url),
+        entry.callsign,  MaskSecrets(entry.url),
         result,          std::to_string(entry.bytes),
         entry.outcome,   std::to_string(entry.ms),
         entry.proxy,     entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),

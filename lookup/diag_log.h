@@ -17,6 +17,8 @@ inline constexpr std::uint64_t kLogSizeLimitBytes = 1024 * 1024;
 inline constexpr char kLookupEvent[] = "lookup";
 inline constexpr char kUpdateCheckEvent[] = "update check";
 inline constexpr char kReplyFileEvent[] = "reply file";
+// The kept-answers file, when its state was not plain (KeptStateOutcome).
+inline constexpr char kKeptAnswersEvent[] = "kept answers";
 
 // Outcomes.
 inline constexpr char kOutcomeFound[] = "found";
@@ -27,12 +29,21 @@ inline constexpr char kOutcomeBaseCallRetry[] = "base-call retry";
 inline constexpr char kOutcomeWriteFailed[] = "write failed";
 // The service was not reached and the answer kept from an earlier look-up was given instead.
 inline constexpr char kOutcomeKeptAnswer[] = "kept answer";
+// Something answered, but not the service: a sign-in page, an error page, a line of text. The
+// kept answer, when there is one, was given (the kept days field says so).
+inline constexpr char kOutcomeNotAnAnswer[] = "not an answer";
+// The states of the kept-answers file worth a line of their own.
+inline constexpr char kOutcomeLockNotHad[] = "lock not had";
+inline constexpr char kOutcomeSetAside[] = "set aside";
+inline constexpr char kOutcomeNotRead[] = "not read";
+inline constexpr char kOutcomeNotWritten[] = "not written";
+inline constexpr char kOutcomeNewerVersion[] = "newer version left alone";
 
 struct LogEntry {
     std::string localTime;  // from IsoLocalTime
     std::string event;
     std::string callsign;      // the callsign the request carried (empty for none)
-    std::string url;           // as requested; the password value is masked when written
+    std::string url;           // as requested; user-info and password are masked when written
     unsigned long status = 0;  // HTTP status, 0 when no answer came
     unsigned long error = 0;   // WinINet or system error number, 0 for none
     std::string errorText;     // its text
@@ -47,14 +58,17 @@ struct LogEntry {
 std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second,
                          int milliseconds);
 
-// The URL with the value of every "password" query parameter replaced by "***".
-std::string MaskPassword(const std::string& url);
+// The URL with its secrets replaced by "***": the user-info before the host
+// ("http://me:pw@host/" becomes "http://***@host/") and the value of every "password" query
+// parameter.
+std::string MaskSecrets(const std::string& url);
 
 // One line, without its line break: the fields separated by "|", each value made safe by the
 // rule for reply-line values, so that no value can split the line or add a field.
 // time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where result is
-// "HTTP <status>" or "error <number> <text>" and the last field is empty unless the outcome is a
-// kept answer.
+// "error <number> <text>" when there is an error, else "HTTP <status>" (empty for an event of
+// the kept-answers file, which has no exchange), and the last field is empty unless a kept
+// answer was given.
 std::string FormatLogLine(const LogEntry& entry);
 
 // True when a file of `currentSize` bytes must be renamed before `lineSize` more are added.

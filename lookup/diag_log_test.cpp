@@ -31,18 +31,27 @@ TEST(DiagLog, TimeIsIsoWithMilliseconds) {
     EXPECT_EQ(IsoLocalTime(1999, 1, 31, 23, 59, 59, 999), "1999-01-31T23:59:59.999");
 }
 
-TEST(DiagLog, MasksEveryPasswordParameterOnly) {
-    EXPECT_EQ(MaskPassword("http://h/call?username=a&password=p%26q&rawlookup=1"),
+TEST(DiagLog, MasksEveryPasswordParameterAndTheUserInfo) {
+    EXPECT_EQ(MaskSecrets("http://h/call?username=a&password=p%26q&rawlookup=1"),
               "http://h/call?username=a&password=***&rawlookup=1");
-    EXPECT_EQ(MaskPassword("http://h/c?password=abc"), "http://h/c?password=***");
-    EXPECT_EQ(MaskPassword("http://h/c?password=abc#frag"), "http://h/c?password=***#frag");
-    EXPECT_EQ(MaskPassword("http://h/c?password=a&x=1&password=b"),
+    EXPECT_EQ(MaskSecrets("http://h/c?password=abc"), "http://h/c?password=***");
+    EXPECT_EQ(MaskSecrets("http://h/c?password=abc#frag"), "http://h/c?password=***#frag");
+    EXPECT_EQ(MaskSecrets("http://h/c?password=a&x=1&password=b"),
               "http://h/c?password=***&x=1&password=***");
-    EXPECT_EQ(MaskPassword("http://h/c?password="), "http://h/c?password=***");
+    EXPECT_EQ(MaskSecrets("http://h/c?password="), "http://h/c?password=***");
     // A key that only ends in "password" is another parameter.
-    EXPECT_EQ(MaskPassword("http://h/c?oldpassword=abc"), "http://h/c?oldpassword=abc");
-    EXPECT_EQ(MaskPassword("http://h/files/x.txt"), "http://h/files/x.txt");
-    EXPECT_EQ(MaskPassword(""), "");
+    EXPECT_EQ(MaskSecrets("http://h/c?oldpassword=abc"), "http://h/c?oldpassword=abc");
+    EXPECT_EQ(MaskSecrets("http://h/files/x.txt"), "http://h/files/x.txt");
+    EXPECT_EQ(MaskSecrets(""), "");
+    // User-info in the address, whatever it holds, and with a password parameter after it.
+    EXPECT_EQ(MaskSecrets("http://me:pw@host/"), "http://***@host/");
+    EXPECT_EQ(MaskSecrets("https://me@host:8443"), "https://***@host:8443");
+    EXPECT_EQ(MaskSecrets("http://a@b:p@w@host?x=1"), "http://***@host?x=1");
+    EXPECT_EQ(MaskSecrets("http://me:pw@h/call?username=a&password=p"),
+              "http://***@h/call?username=a&password=***");
+    // An "@" after the host is no user-info.
+    EXPECT_EQ(MaskSecrets("http://h/c?mail=a@b#x@y"), "http://h/c?mail=a@b#x@y");
+    EXPECT_EQ(MaskSecrets("mailto:a@b"), "mailto:a@b");
 }
 
 TEST(DiagLog, LineHoldsEveryFieldInOrder) {
@@ -73,6 +82,18 @@ TEST(DiagLog, LineHoldsEveryFieldInOrder) {
 
     // Empty values still keep their places.
     EXPECT_EQ(FormatLogLine(LogEntry()), "||||HTTP 0|0||0||");
+
+    // The kept-answers file has no exchange: no HTTP status, an error when there is one.
+    LogEntry kept;
+    kept.localTime = "T";
+    kept.event = kKeptAnswersEvent;
+    kept.callsign = "N0CALL";
+    kept.outcome = kOutcomeNewerVersion;
+    EXPECT_EQ(FormatLogLine(kept), "T|kept answers|N0CALL|||0|newer version left alone|0||");
+    kept.error = 1460;
+    kept.errorText = "Timeout.";
+    kept.outcome = kOutcomeLockNotHad;
+    EXPECT_EQ(FormatLogLine(kept), "T|kept answers|N0CALL||error 1460 Timeout.|0|lock not had|0||");
 }
 
 TEST(DiagLog, ProxyInForceAndTheAgeOfAKeptAnswer) {

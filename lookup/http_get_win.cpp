@@ -66,6 +66,25 @@ std::string ProxyOf(const WinInetFunctions& api, HINTERNET session, const ProxyC
     return "direct";
 }
 
+// The body's length as the answer's Content-Length header gives it; none when there is no such
+// header or it is not a plain decimal number.
+std::optional<std::uint64_t> ContentLengthOf(const WinInetFunctions& api, HINTERNET request) {
+    char text[32] = {};
+    DWORD size = sizeof text;
+    if (!api.HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr) ||
+        size == 0 || size >= sizeof text) {
+        return std::nullopt;
+    }
+    std::uint64_t length = 0;
+    for (DWORD i = 0; i < size; ++i) {
+        if (text[i] < '0' || text[i] > '9' || length > (UINT64_MAX - 9) / 10) {
+            return std::nullopt;
+        }
+        length = length * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    }
+    return length;
+}
+
 }  // namespace
 
 struct BoundedHttpGet::Shared {
@@ -85,6 +104,7 @@ struct BoundedHttpGet::Shared {
     DWORD timeoutMs = 0;
     bool ok = false;
     DWORD status = 0;
+    std::optional<std::uint64_t> contentLength;  // as the server announced it
     DWORD error = 0;  // GetLastError of the WinINet call that failed
 
     // The body read so far and not yet handed over: pending[taken..].
@@ -165,6 +185,7 @@ struct BoundedHttpGet::Shared {
                                 &code, &size, nullptr)) {
             status = code;
         }
+        contentLength = ContentLengthOf(*api, request.get());
         return true;
     }
 
@@ -390,6 +411,7 @@ bool BoundedHttpGet::Open(const std::string& url, size_t maxBody) {
         usable_ = false;
     }
     status_ = shared_->status;
+    contentLength_ = shared_->contentLength;
     return shared_->ok;
 }
 

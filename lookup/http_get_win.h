@@ -16,8 +16,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "lookup/network_setting.h"
@@ -50,6 +51,10 @@ class BoundedHttpGet {
 
     // The HTTP status of the answer (0 before a successful Open).
     DWORD Status() const { return status_; }
+
+    // The body's length as the server announced it (Content-Length); none when it announced
+    // none. A body that ends short of it was cut off, whatever the reads said.
+    const std::optional<std::uint64_t>& ContentLength() const { return contentLength_; }
 
     // True once a read failed or the budget ran out.
     bool Failed() const { return failed_; }
@@ -91,6 +96,7 @@ class BoundedHttpGet {
     bool usable_ = true;
     bool failed_ = false;
     DWORD status_ = 0;
+    std::optional<std::uint64_t> contentLength_;
     DWORD error_ = 0;
     std::string proxyInForce_;
 };

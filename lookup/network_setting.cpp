@@ -94,12 +94,4 @@ std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce)
     return inForce + " (Proxy setting not understood)";
 }
 
-Reach JudgeExchange(const Exchange& exchange) {
-    if (!exchange.opened || exchange.status >= 500 || exchange.status == 407 ||
-        exchange.bodyBytes == 0) {
-        return Reach::NotReached;
-    }
-    return exchange.readFailed ? Reach::CutOff : Reach::Answered;
-}
-
 }  // namespace lookup

@@ -1,8 +1,6 @@
-// How a request goes out, and whether the service was reached: the `[Service] Proxy` setting,
-// and the judgement of one exchange with the service.
+// How a request goes out: the `[Service] Proxy` setting.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -29,21 +27,5 @@ ProxyChoice ParseProxySetting(std::string_view value);
 // The proxy field of a diagnostics line: the proxy in force ("host:port" or "direct"), with a
 // note when the setting was given but not understood; empty when no session was opened.
 std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce);
-
-// One exchange with the service as the run saw it.
-struct Exchange {
-    bool opened = false;      // the request was sent and a status came back
-    bool readFailed = false;  // the body was cut off: a failed read or the budget ran out
-    unsigned long status = 0;
-    std::size_t bodyBytes = 0;
-};
-
-enum class Reach {
-    Answered,    // an answer to parse
-    CutOff,      // part of an answer: a kept answer goes first, else what arrived is parsed
-    NotReached,  // no answer at all: not opened, a server error (5xx), a proxy's 407, no body
-};
-
-Reach JudgeExchange(const Exchange& exchange);
 
 }  // namespace lookup

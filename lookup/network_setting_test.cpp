@@ -59,29 +59,5 @@ TEST(ProxySetting, TheLogSaysWhenTheSettingWasNotUnderstood) {
     EXPECT_EQ(DescribeProxy(ParseProxySetting("nonsense"), ""), "");
 }
 
-TEST(JudgeExchange, WhatCountsAsTheServiceNotReached) {
-    auto exchange = [](bool opened, bool readFailed, unsigned long status, std::size_t bytes) {
-        Exchange e;
-        e.opened = opened;
-        e.readFailed = readFailed;
-        e.status = status;
-        e.bodyBytes = bytes;
-        return e;
-    };
-    EXPECT_EQ(JudgeExchange(exchange(true, false, 200, 139)), Reach::Answered);
-    // Other 4xx answers are parsed as ever.
-    EXPECT_EQ(JudgeExchange(exchange(true, false, 404, 9)), Reach::Answered);
-    EXPECT_EQ(JudgeExchange(exchange(true, false, 499, 9)), Reach::Answered);
-    EXPECT_EQ(JudgeExchange(exchange(true, true, 200, 50)), Reach::CutOff);
-    // No answer at all.
-    EXPECT_EQ(JudgeExchange(exchange(false, false, 0, 0)), Reach::NotReached);
-    EXPECT_EQ(JudgeExchange(exchange(true, false, 500, 120)), Reach::NotReached);
-    EXPECT_EQ(JudgeExchange(exchange(true, false, 503, 0)), Reach::NotReached);
-    EXPECT_EQ(JudgeExchange(exchange(true, true, 599, 10)), Reach::NotReached);
-    EXPECT_EQ(JudgeExchange(exchange(true, false, 407, 300)), Reach::NotReached);
-    EXPECT_EQ(JudgeExchange(exchange(true, false, 200, 0)), Reach::NotReached);
-    EXPECT_EQ(JudgeExchange(exchange(true, true, 200, 0)), Reach::NotReached);
-}
-
 }  // namespace
 }  // namespace lookup

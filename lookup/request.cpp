@@ -89,7 +89,7 @@ std::string SupportMailtoLink() {
 NoticeResult ClassifyNotices(const std::string& callsignField) {
     NoticeResult result;
     result.notFound = common::text::Contains(callsignField, "NOT FOUND");
-    result.accountError = common::text::Contains(callsignField, "ERROR");
+    result.accountError = !result.notFound && common::text::Contains(callsignField, "ERROR");
     return result;
 }
 

@@ -34,11 +34,13 @@ std::string UpdateArchiveUrl(const std::string& updateBase);
 std::string SupportMailtoLink();
 
 // The service's notices, judged on the record's Callsign field (exact, case-sensitive
-// substrings). Both flags can be set; the look-up applies the not-found flag first and the
-// account-error flag second.
+// substrings), in the order the look-up applies them: "NOT FOUND" first; "ERROR" only in an
+// answer that is not a not-found, since a not-found's reply text (the callsign asked for and
+// " not found in lookup database|") holds the service's text no longer, and the callsign asked
+// for never makes an account error. So "ERROR: NOT FOUND" is a plain not-found.
 struct NoticeResult {
     bool notFound;      // the field holds "NOT FOUND"
-    bool accountError;  // the field holds "ERROR"
+    bool accountError;  // the field holds "ERROR" and no "NOT FOUND"
 };
 NoticeResult ClassifyNotices(const std::string& callsignField);
 

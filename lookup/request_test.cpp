@@ -86,9 +86,13 @@ TEST(ClassifyNotices, ExactCaseSensitiveSubstrings) {
     r = ClassifyNotices("NOTFOUND");
     EXPECT_FALSE(r.notFound);
 
+    // The not-found replacement comes first: what the service said of the account is gone.
     r = ClassifyNotices("ERROR NOT FOUND");
     EXPECT_TRUE(r.notFound);
-    EXPECT_TRUE(r.accountError);
+    EXPECT_FALSE(r.accountError);
+    r = ClassifyNotices("ERROR: NOT FOUND");
+    EXPECT_TRUE(r.notFound);
+    EXPECT_FALSE(r.accountError);
 }
 
 TEST(ReplyTexts, CallsignFollowedDirectly) {

@@ -11,7 +11,13 @@ std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDef
 }
 
 ProxyChoice ProxyFromSettings() {
-    return ParseProxySetting(settings::ReadProxySetting());
+    const std::optional<std::string> value = settings::ReadProxySetting();
+    if (!value) {
+        ProxyChoice notUnderstood;
+        notUnderstood.unreadable = true;
+        return notUnderstood;
+    }
+    return ParseProxySetting(*value);
 }
 
 int KeepAnswersDaysFromSettings() {

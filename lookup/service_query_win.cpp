@@ -2,6 +2,7 @@
 
 #include "common/message_pump_win.h"
 #include "lookup/answer_cache_win.h"
+#include "lookup/answer_judge.h"
 #include "lookup/base_call.h"
 #include "lookup/http_get_win.h"
 #include "lookup/request.h"
@@ -19,15 +20,17 @@ constexpr size_t kMaxAnswerBytes = 1024 * 1024;
 // One request of a run, as the diagnostics log records it.
 struct Attempt {
     LogEntry log;
-    DWORD spentMs = 0;    // time spent waiting on the service
-    bool failed = false;  // not opened, or a read failed or ran out of time
-    Reach reach = Reach::NotReached;
+    DWORD spentMs = 0;  // time spent waiting on the service
+    Verdict verdict = Verdict::NotReached;
     std::string body;  // the answer as read
+
+    // A whole answer with a 2xx status: what it says may change the kept answers.
+    bool MayChangeKept() const { return lookup::MayChangeKept(verdict, log.status); }
 };
 
-// Asks the service about `callsign` within `budgetMs` and leaves the answer in `attempt.body`.
-// False when the request could not be opened.
-bool RequestAnswer(const ServiceQuestion& question, const std::string& callsign, DWORD budgetMs,
+// Asks the service about `callsign` within `budgetMs`, leaves the answer in `attempt.body` and
+// judges the exchange.
+void RequestAnswer(const ServiceQuestion& question, const std::string& callsign, DWORD budgetMs,
                    Attempt& attempt) {
     const std::string url =
         BuildLookupUrl(ServiceBaseUrl("LookupURL", kDefaultLookupBase), question.account.userName,
@@ -57,14 +60,14 @@ bool RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     attempt.log.ms = GetTickCount64() - start;
     attempt.log.proxy = request.ProxyInForce();
     attempt.spentMs = request.SpentMs();
-    attempt.failed = !opened || request.Failed();
     Exchange exchange;
     exchange.opened = opened;
     exchange.readFailed = request.Failed();
     exchange.status = request.Status();
-    exchange.bodyBytes = attempt.body.size();
-    attempt.reach = JudgeExchange(exchange);
-    return opened;
+    exchange.body = attempt.body;
+    exchange.announcedLength = request.ContentLength();
+    exchange.capped = attempt.body.size() >= kMaxAnswerBytes;
+    attempt.verdict = JudgeExchange(exchange);
 }
 
 const char* Outcome(const NoticeResult& notices) {
@@ -74,9 +77,47 @@ const char* Outcome(const NoticeResult& notices) {
     return notices.notFound ? kOutcomeNotFound : kOutcomeFound;
 }
 
+// The outcome of an attempt that brought no answer of the service, when nothing stood in.
+const char* NoAnswerOutcome(const Attempt& attempt) {
+    return attempt.verdict == Verdict::NotAnAnswer ? kOutcomeNotAnAnswer : kOutcomeNoSession;
+}
+
 void LogAttempt(const DiagLog& log, Attempt& attempt, const char* outcome) {
     attempt.log.outcome = outcome;
     log.Append(attempt.log);
+}
+
+// A line of its own for the kept-answers file when its state was not plain.
+void LogKeptState(const DiagLog& log, const std::string& callsign, const CacheReport& report) {
+    const auto line = [&](const char* outcome, DWORD error) {
+        LogEntry entry;
+        entry.event = kKeptAnswersEvent;
+        entry.callsign = callsign;
+        entry.outcome = outcome;
+        entry.error = error;
+        log.Append(entry);
+    };
+    if (report.setAside) {
+        line(kOutcomeSetAside, ERROR_SUCCESS);
+    }
+    switch (report.outcome) {
+        case CacheOutcome::Ok:
+        case CacheOutcome::Off:
+            break;
+        case CacheOutcome::LockTimedOut:
+        case CacheOutcome::LockFailed:
+            line(kOutcomeLockNotHad, report.error);
+            break;
+        case CacheOutcome::ReadFailed:
+            line(kOutcomeNotRead, report.error);
+            break;
+        case CacheOutcome::WriteFailed:
+            line(kOutcomeNotWritten, report.error);
+            break;
+        case CacheOutcome::NewerVersion:
+            line(kOutcomeNewerVersion, ERROR_SUCCESS);
+            break;
+    }
 }
 
 // The key of the callsign as the logger asked for it, in its reply-line form.
@@ -84,25 +125,32 @@ std::string KeptKey(const ServiceQuestion& question) {
     return record::CleanField(question.callsign);
 }
 
-// The service was not reached by `attempt`: gives the answer kept for the callsign instead, when
-// keeping is on and a fresh one is there. False (and nothing logged) when there is none.
+// `attempt` brought no whole answer of the service: gives the answer kept for the callsign
+// instead, when keeping is on and a fresh one is there, and logs the attempt. When none is
+// there, the attempt is logged with `outcomeIfNone` (not at all when that is null) and false is
+// returned. The kept file's state, when not plain, gets its line after the attempt's.
 bool GiveKeptAnswer(const ServiceQuestion& question, const DiagLog& log, Attempt& attempt,
-                    ServiceAnswer& answer) {
-    if (question.keepDays <= 0) {
-        return false;
+                    ServiceAnswer& answer, const char* outcomeIfNone) {
+    KeptLookup kept;
+    if (question.keepDays > 0) {
+        kept = LookUpKeptAnswer(question.keptFolder, KeptKey(question), UtcSecondsNow(),
+                                question.keepDays);
     }
-    const KeptLookup kept = LookUpKeptAnswer(question.keptFolder, KeptKey(question),
-                                             UtcSecondsNow(), question.keepDays);
-    if (!kept.hit) {
-        return false;
+    if (kept.hit) {
+        attempt.log.keptDays = static_cast<long>(kept.hit->ageDays);
+        // A page that is no answer says so; anything else is the service not reached.
+        LogAttempt(log, attempt,
+                   attempt.verdict == Verdict::NotAnAnswer ? kOutcomeNotAnAnswer
+                                                           : kOutcomeKeptAnswer);
+        answer = ServiceAnswer();
+        answer.replyText = kept.hit->reply;
+        answer.extendedMessage = kept.hit->extended;
+        answer.forExtendedWindow = true;
+    } else if (outcomeIfNone) {
+        LogAttempt(log, attempt, outcomeIfNone);
     }
-    attempt.log.keptDays = static_cast<long>(kept.hit->ageDays);
-    LogAttempt(log, attempt, kOutcomeKeptAnswer);
-    answer = ServiceAnswer();
-    answer.replyText = kept.hit->reply;
-    answer.extendedMessage = kept.hit->extended;
-    answer.forExtendedWindow = true;
-    return true;
+    LogKeptState(log, question.callsign, kept.report);
+    return kept.hit.has_value();
 }
 
 // What the second request with the base call came to.
@@ -116,10 +164,11 @@ enum class BaseCallResult {
 // The callbook knows only the home call: a portable or prefixed callsign that was not found is
 // asked for once more with its base call, within what is left of the run's budget. A record
 // found so is taken under the callsign as sent; an account error in the second answer takes
-// the account-error path; anything else leaves the first answer's "not found".
+// the account-error path; anything else leaves the first answer's "not found". `mayChangeKept`
+// stays true only when the second answer, if there is one, was whole and of a 2xx status too.
 BaseCallResult TryBaseCall(const ServiceQuestion& question, const DiagLog& log, Attempt& first,
                            record::CallRecord& found, NoticeResult& notices,
-                           ServiceAnswer& answer) {
+                           ServiceAnswer& answer, bool& mayChangeKept) {
     const std::string& callsign = question.callsign;
     const std::string base = question.baseCallFallback ? BaseCall(callsign) : std::string();
     if (base.empty() || base == callsign || first.spentMs >= kRequestBudgetMs) {
@@ -128,14 +177,15 @@ BaseCallResult TryBaseCall(const ServiceQuestion& question, const DiagLog& log, 
     }
     LogAttempt(log, first, kOutcomeBaseCallRetry);
     Attempt second;
-    if (!RequestAnswer(question, base, kRequestBudgetMs - first.spentMs, second) || second.failed ||
-        second.reach != Reach::Answered) {
-        if (GiveKeptAnswer(question, log, second, answer)) {
+    RequestAnswer(question, base, kRequestBudgetMs - first.spentMs, second);
+    if (second.verdict != Verdict::Answered) {
+        if (GiveKeptAnswer(question, log, second, answer, NoAnswerOutcome(second))) {
             return BaseCallResult::KeptAnswer;
         }
-        LogAttempt(log, second, kOutcomeNoSession);
+        mayChangeKept = false;
         return BaseCallResult::NotReached;
     }
+    mayChangeKept = mayChangeKept && second.MayChangeKept();
     const record::CallRecord baseRecord =
         record::ParseAnswer(second.body, question.decimalSeparator);
     const NoticeResult baseNotices = ClassifyNotices(baseRecord.callsign);
@@ -157,24 +207,27 @@ ServiceAnswer AskService(const ServiceQuestion& question, const DiagLog& log) {
     ServiceAnswer answer;
     Attempt first;
     RequestAnswer(question, callsign, kRequestBudgetMs, first);
-    if (first.reach != Reach::Answered && GiveKeptAnswer(question, log, first, answer)) {
-        return answer;
+    if (first.verdict != Verdict::Answered) {
+        const bool cutOff = first.verdict == Verdict::CutOff;
+        // A cut-off answer is logged once it has been read for what arrived.
+        if (GiveKeptAnswer(question, log, first, answer,
+                           cutOff ? nullptr : NoAnswerOutcome(first))) {
+            return answer;
+        }
+        if (!cutOff) {
+            answer.replyText = NoSessionReply(callsign);
+            return answer;
+        }
     }
-    if (first.reach == Reach::NotReached) {
-        LogAttempt(log, first, kOutcomeNoSession);
-        answer.replyText = NoSessionReply(callsign);
-        return answer;
-    }
-    // An answer cut off in the body, with nothing kept, is read for what arrived.
-    const bool live = first.reach == Reach::Answered;
-
+    // A whole answer, or one cut off with nothing kept, which is read for what arrived and never
+    // kept.
+    bool mayChangeKept = first.MayChangeKept();
     record::CallRecord found = record::ParseAnswer(first.body, question.decimalSeparator);
     // The service's notices stand in the callsign field of the answer.
     NoticeResult notices = ClassifyNotices(found.callsign);
-    BaseCallResult baseCall = BaseCallResult::NotAsked;
-    if (notices.notFound && !notices.accountError) {
-        baseCall = TryBaseCall(question, log, first, found, notices, answer);
-        if (baseCall == BaseCallResult::KeptAnswer) {
+    if (notices.notFound) {
+        if (TryBaseCall(question, log, first, found, notices, answer, mayChangeKept) ==
+            BaseCallResult::KeptAnswer) {
             return answer;
         }
     } else {
@@ -187,17 +240,14 @@ ServiceAnswer AskService(const ServiceQuestion& question, const DiagLog& log) {
         answer.replyText = NotFoundReply(callsign);
     }
     answer.extendedMessage = "CTTP|" + answer.replyText + record::ExtendedLine(found);
-    if (live && !notices.accountError) {
-        if (!notices.notFound) {
-            answer.keep = ServiceAnswer::Keep::Store;
-        } else if (baseCall != BaseCallResult::NotReached) {
-            answer.keep = ServiceAnswer::Keep::Drop;
-        }
+    if (mayChangeKept && !notices.accountError) {
+        answer.keep = notices.notFound ? ServiceAnswer::Keep::Drop : ServiceAnswer::Keep::Store;
     }
     return answer;
 }
 
-void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer) {
+void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer,
+                const DiagLog& log) {
     if (question.keepDays <= 0 || answer.keep == ServiceAnswer::Keep::Nothing) {
         return;
     }
@@ -206,7 +256,8 @@ void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer) {
         answer.keep == ServiceAnswer::Keep::Store
             ? AnswerChange::Found(key, answer.replyText, answer.extendedMessage)
             : AnswerChange::NotFound(key);
-    StoreKeptAnswer(question.keptFolder, change, UtcSecondsNow(), question.keepDays);
+    LogKeptState(log, question.callsign,
+                 StoreKeptAnswer(question.keptFolder, change, UtcSecondsNow(), question.keepDays));
 }
 
 }  // namespace lookup

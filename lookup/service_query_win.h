@@ -42,8 +42,10 @@ struct ServiceAnswer {
     bool forExtendedWindow = false;
     bool accountError = false;  // the service refused the account
     // What the answer means for the kept-answers file, once the logger has been told.
+    // Only a whole answer with a 2xx status (both answers, after a second request with the
+    // base call) changes what is kept.
     enum class Keep {
-        Nothing,  // no live answer for the callsign (or an account error, or a cut-off one)
+        Nothing,  // no whole 2xx answer for the callsign, or an account error
         Store,    // the service found the callsign: keep the two lines
         Drop,     // the service said it does not know the callsign: drop what is kept
     };
@@ -53,15 +55,17 @@ struct ServiceAnswer {
 // Asks the service about the callsign, and once more with its base call when the callsign is
 // portable or prefixed and was not found; each request goes to `log`. Pending messages are
 // dispatched between the reads of an answer.
-// The service counts as not reached when no answer came (not opened, refused, timed out, closed
-// unanswered), when it answered with a server error (5xx) or a proxy's 407, or with an empty
-// body; then the answer kept for the callsign, when there is a fresh one, is given instead (as
-// it also is for an answer cut off in the body), else the no-session text.
+// What came back is judged first (answer_judge.h): when the service was not reached (not
+// opened, refused, timed out, closed unanswered, a server error (5xx) or a proxy's 407, nothing
+// but blanks) or something else answered (a sign-in page, an error page, a line of text), the
+// answer kept for the callsign, when there is a fresh one, is given instead (as it also is for
+// an answer cut off in the body), else the no-session text. A cut-off answer with nothing kept
+// is read for what arrived.
 ServiceAnswer AskService(const ServiceQuestion& question, const DiagLog& log);
 
 // Keeps or drops the answer in the kept-answers file as `answer.keep` says. Call it after the
 // logger has been told, so that the look-up does not wait for the file. A file that cannot be
-// written changes nothing else.
-void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer);
+// written changes nothing else; its state, when not plain, goes to `log`.
+void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer, const DiagLog& log);
 
 }  // namespace lookup

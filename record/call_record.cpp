@@ -6,45 +6,41 @@
 namespace record {
 namespace {
 
-// Tag bytes of the answer.
+// Tag bytes of the answer with a field of their own beyond the plain text fields below.
 enum : unsigned char {
     kTagCallsign = 0xB5,
     kTagLicenseClass = 0xB6,
-    kTagCodeA = 0xB7,
-    kTagFirstName = 0xB8,
-    kTagMiddleName = 0xB9,
-    kTagLastName = 0xBA,
-    kTagAddress = 0xBC,
-    kTagCity = 0xBF,
-    kTagState = 0xC0,
-    kTagPostalCode = 0xC1,
-    kTagBirthDate = 0xC2,
-    kTagEffectiveDate = 0xC3,
-    kTagExpiryDate = 0xC4,
-    kTagLastModified = 0xC5,
-    kTagCounty = 0xC6,
-    kTagGmtOffset = 0xC7,
     kTagLatitude = 0xC8,
     kTagLongitude = 0xC9,
-    kTagGridSquare = 0xCA,
-    kTagPreviousCall = 0xCC,
-    kTagEmail = 0xCF,
-    kTagQslManager = 0xD0,
-    kTagCountry = 0xD1,
-    kTagUrl = 0xD2,
-    kTagCodeB = 0xD3,
 };
 
-// Value bytes are 01-7F, A0-B3 and the five bytes of 80-9F that Windows-1252 leaves
-// undefined; every other byte (NUL, B4-FF, the rest of 80-9F) opens a new field.
-bool IsValueByte(unsigned char b) {
-    if (b == 0x00) {
-        return false;
+// The fields stored as their value with spaces trimmed, by tag byte. The untagged head of the
+// answer counts as a callsign field.
+struct TextField {
+    unsigned char tag;
+    std::string CallRecord::*field;
+};
+constexpr TextField kTextFields[] = {
+    {kTagCallsign, &CallRecord::callsign},    {0xB7, &CallRecord::codeA},
+    {0xB8, &CallRecord::firstName},           {0xB9, &CallRecord::middleName},
+    {0xBA, &CallRecord::lastName},            {0xBC, &CallRecord::address},
+    {0xBF, &CallRecord::city},                {0xC0, &CallRecord::state},
+    {0xC1, &CallRecord::postalCode},          {0xC2, &CallRecord::birthDate},
+    {0xC3, &CallRecord::effectiveDate},       {0xC4, &CallRecord::expiryDate},
+    {0xC5, &CallRecord::lastModified},        {0xC6, &CallRecord::county},
+    {0xC7, &CallRecord::gmtOffset},           {0xCA, &CallRecord::gridSquare},
+    {0xCC, &CallRecord::previousCall},        {0xCF, &CallRecord::email},
+    {0xD0, &CallRecord::qslManager},          {0xD1, &CallRecord::country},
+    {0xD2, &CallRecord::url},                 {0xD3, &CallRecord::codeB},
+};
+
+std::string CallRecord::*TextFieldOf(unsigned char tag) {
+    for (const TextField& f : kTextFields) {
+        if (f.tag == tag) {
+            return f.field;
+        }
     }
-    if (b <= 0x7F || (b >= 0xA0 && b <= 0xB3)) {
-        return true;
-    }
-    return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+    return nullptr;
 }
 
 // The licence class word for the service's letter, or nullptr for any other value.
@@ -66,6 +62,21 @@ const char* LicenseWord(const std::string& letter) {
 
 }  // namespace
 
+bool IsValueByte(unsigned char b) {
+    if (b == 0x00) {
+        return false;
+    }
+    if (b <= 0x7F || (b >= 0xA0 && b <= 0xB3)) {
+        return true;
+    }
+    return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+}
+
+bool IsFieldTag(unsigned char b) {
+    return TextFieldOf(b) != nullptr || b == kTagLicenseClass || b == kTagLatitude ||
+           b == kTagLongitude;
+}
+
 std::string CleanField(const std::string& value) {
     std::string out(common::text::TrimWhere(value, common::text::IsLineBreak));
     for (char& c : out) {
@@ -82,95 +93,24 @@ namespace {
 void Apply(unsigned char tag, std::string_view rawValue, const std::string& decimalSeparator,
            CallRecord& r) {
     const std::string value(rawValue);
-    const std::string trimmed = common::text::TrimSpaces(value);
     double number = 0.0;
-    switch (tag) {
-        case kTagCallsign:
-            r.callsign = trimmed;
-            break;
-        case kTagLicenseClass:
-            if (const char* word = LicenseWord(value)) {
-                r.licenseClass = word;
-            }
-            break;
-        case kTagCodeA:
-            r.codeA = trimmed;
-            break;
-        case kTagFirstName:
-            r.firstName = trimmed;
-            break;
-        case kTagMiddleName:
-            r.middleName = trimmed;
-            break;
-        case kTagLastName:
-            r.lastName = trimmed;
-            break;
-        case kTagAddress:
-            r.address = trimmed;
-            break;
-        case kTagCity:
-            r.city = trimmed;
-            break;
-        case kTagState:
-            r.state = trimmed;
-            break;
-        case kTagPostalCode:
-            r.postalCode = trimmed;
-            break;
-        case kTagBirthDate:
-            r.birthDate = trimmed;
-            break;
-        case kTagEffectiveDate:
-            r.effectiveDate = trimmed;
-            break;
-        case kTagExpiryDate:
-            r.expiryDate = trimmed;
-            break;
-        case kTagLastModified:
-            r.lastModified = trimmed;
-            break;
-        case kTagCounty:
-            r.county = trimmed;
-            break;
-        case kTagGmtOffset:
-            r.gmtOffset = trimmed;
-            break;
-        case kTagLatitude:
-            // A coordinate that is not a number keeps its old value; the rest of the answer is
-            // still worth having.
-            if (ParseNumber(value, decimalSeparator, number)) {
-                r.latitude = number;
-            }
-            break;
-        case kTagLongitude:
-            // The service counts longitudes west-positive; the record holds them east-positive.
-            if (ParseNumber(value, decimalSeparator, number)) {
-                r.longitude = number * -1;
-            }
-            break;
-        case kTagGridSquare:
-            r.gridSquare = trimmed;
-            break;
-        case kTagPreviousCall:
-            r.previousCall = trimmed;
-            break;
-        case kTagEmail:
-            r.email = trimmed;
-            break;
-        case kTagQslManager:
-            r.qslManager = trimmed;
-            break;
-        case kTagCountry:
-            r.country = trimmed;
-            break;
-        case kTagUrl:
-            r.url = trimmed;
-            break;
-        case kTagCodeB:
-            r.codeB = trimmed;
-            break;
-        default:
-            break;
+    if (std::string CallRecord::*field = TextFieldOf(tag)) {
+        r.*field = common::text::TrimSpaces(value);
+    } else if (tag == kTagLicenseClass) {
+        if (const char* word = LicenseWord(value)) {
+            r.licenseClass = word;
+        }
+    } else if (tag == kTagLatitude) {
+        // A coordinate that is not a number keeps its old value; the rest of the answer is still
+        // worth having.
+        if (ParseNumber(value, decimalSeparator, number)) {
+            r.latitude = number;
+        }
+    } else if (tag == kTagLongitude) {
+        // The service counts longitudes west-positive; the record holds them east-positive.
+        if (ParseNumber(value, decimalSeparator, number)) {
+            r.longitude = number * -1;
+        }
     }
 }
 

@@ -37,6 +37,15 @@ struct CallRecord {
     std::string email;
 };
 
+// The service's answer is an untagged head (the callsign, or a notice), then fields, each opened
+// by one tag byte and running to the next tag byte. Value bytes are 01-7F, A0-B3 and the five
+// bytes of 80-9F that Windows-1252 leaves undefined; every other byte (NUL, B4-FF, the rest of
+// 80-9F) is a tag byte and opens a new field.
+bool IsValueByte(unsigned char b);
+// A tag byte whose field the record keeps (B5-BA, BC, BF-C8 and so on); the fields of every
+// other tag byte are skipped.
+bool IsFieldTag(unsigned char b);
+
 // Makes a value safe for one field of a "|"-separated reply line: line breaks at its ends go,
 // any other line break or "|" becomes a space. Every text that goes into a reply line passes
 // through it.

@@ -21,6 +21,8 @@ std::string DefaultSettings() {
 
 // Values come back through a buffer of 255 characters, terminator included.
 constexpr DWORD kValueBufferSize = 255;
+// A value that must be read whole or not at all (Proxy) has a larger one.
+constexpr DWORD kLongValueBufferSize = 1024;
 
 // A normal file: present, not a folder, not hidden, not a system file.
 bool NormalFileExists(const std::string& path) {
@@ -117,8 +119,15 @@ std::string ReadKeepAnswersSetting() {
     return ReadIniValue(SettingsFilePath(), kLookupSection, "KeepAnswers");
 }
 
-std::string ReadProxySetting() {
-    return ReadIniValue(SettingsFilePath(), kServiceSection, "Proxy");
+std::optional<std::string> ReadProxySetting() {
+    char buffer[kLongValueBufferSize] = {};
+    const DWORD n = GetPrivateProfileStringA(kServiceSection, "Proxy", "", buffer,
+                                             kLongValueBufferSize, SettingsFilePath().c_str());
+    // A value that filled the buffer may have been cut.
+    if (n >= kLongValueBufferSize - 1) {
+        return std::nullopt;
+    }
+    return std::string(buffer, n);
 }
 
 std::string ReadServiceSetting(const std::string& key) {

@@ -2,6 +2,7 @@
 // and writes, all through the system's private-profile functions.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace settings {
@@ -37,8 +38,9 @@ std::string ReadBaseCallFallbackSetting();
 std::string ReadLogSetting();
 std::string ReadKeepAnswersSetting();
 
-// The optional key "Proxy" of section "Service", as written (empty when missing).
-std::string ReadProxySetting();
+// The optional key "Proxy" of section "Service", as written (empty when missing); none when it
+// is too long to read whole (1,023 characters or more): a cut value must never be used.
+std::optional<std::string> ReadProxySetting();
 
 // The optional key of section "Service" (a service's base URL), as written (empty when missing).
 std::string ReadServiceSetting(const std::string& key);

@@ -1,89 +1,17 @@
 // When the network is not simple: answers kept for when the service cannot be reached, answers
 // that are no answers (a server error, a silent close), the system's proxy and the Proxy
 // setting, and WinINet's connection reuse.
-#include "tests/e2e/road_fixture_win.h"
+#include "tests/e2e/network_fixture_win.h"
 
 #include <wininet.h>
 
 #include <memory>
 
-#include "lookup/answer_cache.h"
 #include "tests/e2e/registry_win.h"
 #include "tests/e2e/standin_proxy_win.h"
 
 namespace e2e {
 namespace {
-
-constexpr const char* kCacheName = "QuendixLookup.cache";
-constexpr const char* kBadCacheName = "QuendixLookup.cache.bad";
-constexpr const char* kLogName = "QuendixLookup.log";
-const std::string kNoSession = "N0CALLNo Internet session in progress.\r\n";
-const std::string kWorkedReply = kWorkedLine + "\r\n";
-
-// Seconds since 1970 UTC, as the program stamps a kept answer.
-std::int64_t UtcNow() {
-    FILETIME ft;
-    GetSystemTimeAsFileTime(&ft);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
-}
-
-class Network : public AddOnTest {
-  protected:
-    std::string CachePath() const { return JoinPath(folder_.Path(), kCacheName); }
-    std::string BadCachePath() const { return JoinPath(folder_.Path(), kBadCacheName); }
-
-    // Starts the program with the stand-in's addresses and `extra` lines of section Service
-    // (then Lookup), the logger and the extended windows.
-    void Start(const std::string& serviceLines = "", const std::string& lookupLines = "") {
-        settings_ = StandardSettings() + serviceLines + "[Lookup]\r\nLog=1\r\n" + lookupLines;
-        ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings_));
-        CreateHost();
-        CreateExtended();
-        ASSERT_NO_FATAL_FAILURE(StartAddOn());
-        ASSERT_NO_FATAL_FAILURE(ConnectExtended());
-    }
-
-    // Points the look-ups at `base` from the next run on (the settings are read at every run).
-    void PointAt(const std::string& base) {
-        std::string settings = settings_;
-        const std::string from = "LookupURL=" + server_.BaseUrl();
-        settings.replace(settings.find(from), from.size(), "LookupURL=" + base);
-        ASSERT_TRUE(WriteFileBytes(folder_.SettingsPath(), settings));
-    }
-
-    // A look-up that ends with the logger's notification number `n` and no box.
-    void LookUp(const std::string& callsign, size_t n, DWORD timeoutMs = kRunTimeoutMs) {
-        ASSERT_TRUE(addon_->Type(callsign));
-        ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
-        ASSERT_TRUE(WaitForNotificationOrDialog(n, timeoutMs))
-            << "the run did not end" << ProcessNote();
-        ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
-        ASSERT_TRUE(WaitForNotifications(n, 1000)) << ProcessNote();
-    }
-
-    // N0CALL found and its answer kept: the reply window got the extended line once.
-    void FoundAndKept() {
-        server_.SetAnswer("/call", Answer(WorkedBody()));
-        ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
-        ASSERT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
-        ASSERT_TRUE(WaitUntil([&] { return FileExists(CachePath()); }, 5000)) << "nothing kept";
-    }
-
-    // The fields of the log's last line.
-    std::vector<std::string> LastLogLine() const {
-        const std::string text = ReadFileBytes(JoinPath(folder_.Path(), kLogName));
-        const auto end = text.rfind("\r\n");
-        if (end == std::string::npos) {
-            return {};
-        }
-        const auto start = text.rfind("\r\n", end - 1);
-        const auto from = start == std::string::npos ? 0 : start + 2;
-        return Split(text.substr(from, end - from), "|");
-    }
-
-    std::string settings_;
-};
 
 // The service goes away in every way a network can fail; each time the second look-up gives the
 // kept reply line and sends the kept extended line, and the logger is told.
@@ -332,6 +260,32 @@ TEST_F(Network, SystemProxyAndTheProxySetting) {
     ASSERT_TRUE(WriteFileBytes(folder_.SettingsPath(), odd));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 4));
     EXPECT_EQ(system.RequestLines().size(), 2u);
+    EXPECT_EQ(LastLogLine().at(8), system.Address() + " (Proxy setting not understood)");
+}
+
+// A Proxy value too long to read whole is not understood (the system's route, and the log says
+// so) rather than used cut; one of 254 characters is read whole.
+TEST_F(Network, AProxyValueTooLongToReadWholeIsNotUnderstood) {
+    server_.SetAnswer("/call", Answer(WorkedBody()));
+    StandInProxy system;
+    ASSERT_TRUE(system.Start());
+    SystemProxySetting setting(true, system.Address());
+    ASSERT_TRUE(setting.Ok());
+    // "direct" and spaces, 254 characters: trimmed, it says direct.
+    const std::string whole = "direct" + std::string(248, ' ');
+    ASSERT_NO_FATAL_FAILURE(Start("Proxy=" + whole + "\r\n"));
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
+    EXPECT_EQ(system.RequestLines().size(), 0u);
+    EXPECT_EQ(LastLogLine().at(8), "direct");
+
+    // Cut anywhere short of its end, this one would read as direct too.
+    const std::string overlong = "direct" + std::string(1100, ' ') + "x:1";
+    std::string settings = settings_;
+    settings.replace(settings.find(whole), whole.size(), overlong);
+    ASSERT_TRUE(WriteFileBytes(folder_.SettingsPath(), settings));
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 2));
+    EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
+    EXPECT_EQ(system.RequestLines().size(), 1u) << "the cut value was used";
     EXPECT_EQ(LastLogLine().at(8), system.Address() + " (Proxy setting not understood)");
 }
 

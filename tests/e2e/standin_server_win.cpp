@@ -201,11 +201,13 @@ bool StandInServer::AnswerOne(SOCKET s, const RecordedRequest& request, ULONGLON
     }
 
     const bool stall = answer.stallAfter < answer.body.size();
+    const bool cut = answer.closeAfter < answer.body.size();
     // Without a Content-Length only the end of the connection ends the body.
-    const bool keepOpen = keepAlive_ && answer.contentLength && !stall &&
+    const bool keepOpen = keepAlive_ && answer.contentLength && !stall && !cut &&
                           AsciiLower(request.Header("Connection")) != "close";
     std::string response = AnswerHead(answer, keepAlive_, keepOpen);
-    std::string body = stall ? answer.body.substr(0, answer.stallAfter) : answer.body;
+    std::string body = stall ? answer.body.substr(0, answer.stallAfter)
+                             : cut ? answer.body.substr(0, answer.closeAfter) : answer.body;
     bool sent = true;
     if (answer.trickleMs > 0 && !stall) {
         sent = SendAll(s, response);

@@ -1,5 +1,6 @@
 // Stand-in look-up and update service on 127.0.0.1 (an ephemeral port). Answers are canned per
-// path or chosen per request, and can be slowed, stalled, withheld, cut off or reset. By default
+// path or chosen per request, and can be slowed, stalled, withheld, cut off (by a reset or by
+// an orderly close short of the announced length) or reset. By default
 // each connection carries one request and one HTTP/1.0 answer with "Connection: close"; in
 // keep-alive mode answers are HTTP/1.1 and the connection waits for the next request (unless
 // the client asked to close it, or the answer has no Content-Length). Each
@@ -40,6 +41,8 @@ struct CannedAnswer {
     DWORD delayMs = 0;             // pause after the request before anything is sent
     bool contentLength = true;     // send a Content-Length header (without it, close ends it)
     size_t stallAfter = SIZE_MAX;  // body bytes sent before the connection stalls for good
+    // Body bytes sent before an orderly close, while Content-Length announces the whole body.
+    size_t closeAfter = SIZE_MAX;
     size_t pauseAfter = SIZE_MAX;  // body bytes sent before a pause of pauseMs, then the rest
     DWORD pauseMs = 0;
     DWORD trickleMs = 0;  // when set, the body goes byte by byte, each after this pause

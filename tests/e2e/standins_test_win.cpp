@@ -126,6 +126,23 @@ TEST_F(StandIns, ConnectionClosedOrResetAfterTheRequestWithoutAByte) {
     EXPECT_EQ(server_.RequestsFor("/reset").size(), 2u);
 }
 
+// An answer cut by an orderly close: the head announces the whole body, the connection ends in
+// order after part of it, and plain WinINet reads that part as a whole body without an error.
+TEST_F(StandIns, AnswerCutByAnOrderlyCloseShortOfItsLength) {
+    CannedAnswer cut = Body("0123456789abcdefghijklmnopqrstuvwxyz");
+    cut.closeAfter = 10;
+    server_.SetAnswer("/cut", cut);
+    int error = -1;
+    const std::string raw = ExchangeOnLoopback(server_.Port(), Request("/cut"), kTimeoutMs, &error);
+    EXPECT_EQ(error, 0) << "an orderly end was expected";
+    EXPECT_NE(raw.find("Content-Length: 36\r\n"), std::string::npos) << raw;
+    EXPECT_EQ(raw.substr(raw.size() - 12), "\r\n0123456789") << raw;
+
+    const Fetched fetched = FetchOnce(server_.Port(), "/cut");
+    EXPECT_TRUE(fetched.sent) << fetched.error;
+    EXPECT_EQ(fetched.body, "0123456789");
+}
+
 // Any status goes out with its body, its content type and the header that goes with it.
 TEST_F(StandIns, StatusAnswersCarryTheirBodyAndHeaders) {
     CannedAnswer page = Body("<html><body>Internal error</body></html>", 500);
