@@ -1,10 +1,15 @@
-// The answer parser and both reply lines, on any bytes the service might send. Whatever the
-// answer holds, the reply line keeps its 17 fields and the extended line its 7, each on one line.
+// The answer parser, both reply lines and the judgement of what is the service's answer, on any
+// bytes a network might send. Whatever the answer holds, the reply line keeps its 17 fields and
+// the extended line its 7, each on one line; what is judged the service's answer is never
+// markup and reaches the parser as a notice or a one-word callsign.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "common/text.h"
 #include "fuzz/check.h"
+#include "lookup/answer_judge.h"
+#include "lookup/request.h"
 #include "record/call_record.h"
 
 namespace {
@@ -33,6 +38,48 @@ void ParseAndCheck(record::CallRecord& record, const std::string& answer,
     CheckLines(record, separator);
 }
 
+bool IsOneWord(std::string_view text) {
+    if (text.empty()) {
+        return false;
+    }
+    for (const char c : text) {
+        const bool word = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                          (c >= '0' && c <= '9') || c == '/';
+        if (!word) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The judgement agrees with the parser: an answer is never markup, and its callsign field is a
+// notice or one word.
+void JudgeAndCheck(const std::string& answer, const record::CallRecord& record) {
+    const bool looks = lookup::LooksLikeServiceAnswer(answer);
+    const std::string_view trimmed = common::text::TrimBlanks(answer);
+    if (!trimmed.empty() && trimmed.front() == '<') {
+        FUZZ_REQUIRE(!looks);
+    }
+    // A later callsign field may replace the head; without one the head is the field.
+    if (looks && answer.find('\xB5') == std::string::npos) {
+        const lookup::NoticeResult notices = lookup::ClassifyNotices(record.callsign);
+        FUZZ_REQUIRE(notices.notFound || common::text::Contains(record.callsign, "ERROR") ||
+                     IsOneWord(common::text::TrimBlanks(record.callsign)));
+        FUZZ_REQUIRE(!(notices.notFound && notices.accountError));
+    }
+    lookup::Exchange exchange;
+    exchange.opened = true;
+    exchange.status = 200;
+    exchange.body = answer;
+    exchange.announcedLength = answer.size();
+    const lookup::Verdict verdict = lookup::JudgeExchange(exchange);
+    if (trimmed.empty()) {
+        FUZZ_REQUIRE(verdict == lookup::Verdict::NotReached);
+    } else {
+        FUZZ_REQUIRE(verdict == (looks ? lookup::Verdict::Answered : lookup::Verdict::NotAnAnswer));
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -40,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     record::CallRecord point;
     ParseAndCheck(point, answer, ".");
+    JudgeAndCheck(answer, point);
 
     // A user whose decimal separator is a comma reads the same texts; only coordinates may differ.
     record::CallRecord comma;

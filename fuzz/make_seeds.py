@@ -2,7 +2,7 @@
 """Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/.
 
 The answers are the ones the unit and end-to-end tests use: the worked example, the 600-byte
-answer and the service's notices. Targets that read their input through FuzzedDataProvider take
+answer, the service's notices and pages that are no answer. Targets that read their input through FuzzedDataProvider take
 their choices from the end of the input, so those seeds carry the choice bytes last.
 Run it again only when a seed should change; the files it writes are committed.
 """
@@ -90,6 +90,10 @@ SEEDS = {
         "error": b"ERROR",
         "breaks_and_bars": OTHER,
         "empty": b"",
+        "error_and_not_found": b"ERROR: NOT FOUND",
+        "sign_in_page": "<!DOCTYPE html><html><title>Anmeldung</title><p>Gr\u00fc\u00dfe "
+                        "\u2013 bitte anmelden</p></html>".encode("utf-8"),
+        "text_line": b"Service Unavailable\r\n",
     },
     # Separator bytes first, then the field strings; the two coordinates come from the end.
     "record_lines": {
@@ -159,6 +163,9 @@ SEEDS = {
                                     4096, True),
         "not_ours": cache_input(b"N0CALL", b"r", b"", b"[Settings]\r\nUserName=x\r\n", 0, 30,
                                 8, 4096, True),
+        "newer_version": cache_input(b"N0CALL", b"r", b"", b"QuendixLookup cache 2\nanything\n",
+                                     3000, 30, 8, 4096, True),
+        "from_the_future": cache_input(b"X1X", b"r", b"", THREE_ANSWERS, 1500, 1, 8, 4096, True),
     },
 }
 
