@@ -13,8 +13,8 @@
 #include "common/messages.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
-#include "lookup/request.h"
-#include "lookup/service_address_win.h"
+#include "about/update_server.h"
+#include "settings/settings_win.h"
 #include "res/resource.h"
 
 namespace about {
@@ -230,7 +230,7 @@ void AboutWindow::ReleaseHeldWindow() {
 }
 
 void AboutWindow::OnSendEmail() {
-    OpenDocument(lookup::SupportMailtoLink(), "Open", nullptr, nullptr, 0);
+    OpenDocument(SupportMailtoLink(), "Open", nullptr, nullptr, 0);
 }
 
 void AboutWindow::OnDownload() {
@@ -244,7 +244,7 @@ void AboutWindow::OnDownload() {
         downloadConfirmed_();
     }
     const std::string archive =
-        lookup::UpdateArchiveUrl(lookup::ServiceBaseUrl("UpdateURL", lookup::kDefaultUpdateBase));
+        UpdateArchiveUrl(updateBase_.empty() ? settings::ReadUpdateBase() : updateBase_);
     OpenDocument(archive, "Open", nullptr, nullptr, 0);
 }
 
@@ -314,11 +314,13 @@ LRESULT CALLBACK AboutWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 
 void AboutWindow::ShowModeless(const AboutOwner& owner) {
     downloadConfirmed_ = owner.downloadConfirmed;
+    updateBase_ = owner.updateBase;
     Show();
 }
 
 void AboutWindow::ShowModal(const AboutOwner& owner) {
     downloadConfirmed_ = owner.downloadConfirmed;
+    updateBase_ = owner.updateBase;
     const unsigned unloadsBefore = unloads_;
     if (!Show()) {
         return;

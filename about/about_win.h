@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "about/link_hover.h"
 #include "common/handles_win.h"
@@ -23,6 +24,9 @@ struct AboutOwner {
     HWND mainWindow = nullptr;
     // Called when the user has confirmed the download of an update.
     std::function<void()> downloadConfirmed;
+    // The update server the download link goes to, as a look-up run read it; empty outside a
+    // run, where the link reads the settings file when it is clicked.
+    std::string updateBase;
 };
 
 class AboutWindow {
@@ -70,8 +74,10 @@ class AboutWindow {
     unsigned unloads_ = 0;
     // The main window while a modal show keeps it from taking input.
     HWND heldWindow_ = nullptr;
-    // Told when the user confirms a download; set by the latest show.
+    // Told when the user confirms a download, and where the download comes from; set by the
+    // latest show.
     std::function<void()> downloadConfirmed_;
+    std::string updateBase_;
 };
 
 }  // namespace about

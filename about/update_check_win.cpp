@@ -11,10 +11,8 @@
 #include "common/handles_win.h"
 #include "common/messages.h"
 #include "common/system_library_win.h"
+#include "about/update_server.h"
 #include "lookup/http_get_win.h"
-#include "lookup/request.h"
-#include "lookup/service_address_win.h"
-#include "lookup/service_query_win.h"
 
 namespace about {
 namespace {
@@ -134,9 +132,31 @@ bool CheckIsDue(const AutomationFunctions& ole) {
     return UpdateCheckDue(lastCheck, ToCivil(now));
 }
 
+// The fetch's line: "found" when the version file came, "not found" when the server answered
+// with another status, "no session" when no answer came.
+void LogFetch(const diag::DiagLog& log, const std::string& url,
+              const lookup::BoundedHttpGet::Report& report, bool fetched) {
+    diag::LogEntry entry;
+    entry.event = diag::kUpdateCheckEvent;
+    entry.url = url;
+    entry.status = report.status;
+    entry.error = report.error;
+    entry.bytes = report.bytes;
+    entry.ms = report.ms;
+    entry.proxy = report.proxy;
+    if (fetched) {
+        entry.outcome = diag::kOutcomeFound;
+    } else {
+        entry.outcome = report.status != 0 && report.error == 0 ? diag::kOutcomeNotFound
+                                                                : diag::kOutcomeNoSession;
+    }
+    log.Append(entry);
+}
+
 }  // namespace
 
-void CheckForUpdate(const lookup::DiagLog& log, const std::function<void()>& onNewerVersion) {
+void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
+                    const common::ProxyChoice& proxy, const std::function<void()>& onNewerVersion) {
     const AutomationFunctions* ole = Automation();
     if (!ole || !CheckIsDue(*ole)) {
         return;
@@ -144,13 +164,11 @@ void CheckForUpdate(const lookup::DiagLog& log, const std::function<void()>& onN
     // A fetch that fails counts as no update: the time is written all the same, so an offline
     // machine pays for one failed fetch a day, not for one before every look-up.
     std::string body;
-    const std::string url = lookup::UpdateDescriptionUrl(
-        lookup::ServiceBaseUrl("UpdateURL", lookup::kDefaultUpdateBase));
+    const std::string url = UpdateDescriptionUrl(updateBase);
     lookup::BoundedHttpGet::Report report;
     const bool fetched = lookup::BoundedHttpGet::FetchText(
-        url, kAgent, lookup::kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report,
-        lookup::ProxyFromSettings());
-    log.AppendUpdateFetch(url, report, fetched);
+        url, kAgent, kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report, proxy);
+    LogFetch(log, url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,
                     MB_OK);

@@ -1,16 +1,25 @@
 // The daily check for a newer published version.
 #pragma once
 
-#include <functional>
+#include <windows.h>
 
-#include "lookup/diag_log_win.h"
+#include <functional>
+#include <string>
+
+#include "common/proxy_choice.h"
+#include "diag/diag_log_win.h"
 
 namespace about {
 
-// Runs the check when it is due and returns when it is done; the fetch goes to `log`. When the
-// update server publishes a newer version, a box says so and, once it is closed,
-// `onNewerVersion` runs (the program shows its About window there) before the time of the
-// check is stored.
-void CheckForUpdate(const lookup::DiagLog& log, const std::function<void()>& onNewerVersion);
+// The fetch of the update description ends within this time whatever the server does.
+inline constexpr DWORD kUpdateFetchBudgetMs = 8000;
+
+// Runs the check when it is due and returns when it is done: asks the update server at
+// `updateBase` (the run's, as it read the settings) by the route `proxy`; the fetch goes to
+// `log`. When the server publishes a newer version, a box says so and, once it is closed,
+// `onNewerVersion` runs (the program shows its About window there) before the time of the check
+// is stored.
+void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
+                    const common::ProxyChoice& proxy, const std::function<void()>& onNewerVersion);
 
 }  // namespace about

@@ -35,6 +35,10 @@ inline std::string_view TrimBlanks(std::string_view s) {
     return TrimWhere(s, IsBlank);
 }
 
+// Makes a value safe for one field of a line of "|"-separated fields: line breaks at its ends
+// go, any other line break or "|" becomes a space.
+std::string OneLineField(std::string_view value);
+
 // True when `needle` occurs anywhere in `haystack` (exact, case-sensitive).
 inline bool Contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;

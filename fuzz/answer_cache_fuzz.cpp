@@ -12,15 +12,16 @@
 #include <vector>
 
 #include "fuzz/check.h"
-#include "lookup/answer_cache.h"
+#include "kept/answer_cache.h"
+#include "settings/options.h"
 
 namespace {
 
-using lookup::KeptAnswer;
+using kept::KeptAnswer;
 
-bool WithinBounds(const std::vector<KeptAnswer>& entries, const lookup::CacheLimits& limits) {
+bool WithinBounds(const std::vector<KeptAnswer>& entries, const kept::CacheLimits& limits) {
     return entries.size() <= limits.maxEntries &&
-           lookup::SerializeCache(entries).size() <= limits.maxFileBytes;
+           kept::SerializeCache(entries).size() <= limits.maxFileBytes;
 }
 
 }  // namespace
@@ -29,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     // From the end: the time, the days, the limits and whether the answer was found.
     const std::int64_t now = in.ConsumeIntegral<std::int64_t>();
-    const int days = in.ConsumeIntegralInRange<int>(-1, lookup::kMaxKeepDays + 1);
-    lookup::CacheLimits limits;
+    const int days = in.ConsumeIntegralInRange<int>(-1, settings::kMaxKeepDays + 1);
+    kept::CacheLimits limits;
     limits.maxEntries = in.ConsumeIntegralInRange<std::size_t>(0, 8);
     limits.maxFileBytes = in.ConsumeIntegralInRange<std::size_t>(0, 4096);
     const bool found = in.ConsumeBool();
@@ -41,31 +42,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = in.ConsumeRemainingBytesAsString();
 
     // An unreadable file gives nothing; the change then goes into a new, empty one.
-    const lookup::ParsedCache parsed = lookup::ParseCache(file);
+    const kept::ParsedCache parsed = kept::ParseCache(file);
     FUZZ_REQUIRE(parsed.readable || (parsed.entries.empty() && !parsed.tornTail));
     for (const KeptAnswer& entry : parsed.entries) {
-        FUZZ_REQUIRE(!entry.key.empty() && lookup::CacheKey(entry.key) == entry.key);
+        FUZZ_REQUIRE(!entry.key.empty() && kept::CacheKey(entry.key) == entry.key);
         FUZZ_REQUIRE(entry.stamp >= 0);
     }
-    const std::string written = lookup::SerializeCache(parsed.entries);
+    const std::string written = kept::SerializeCache(parsed.entries);
     if (parsed.readable && !file.empty()) {
         // A record's text has one spelling only, so the file is its own writing.
         FUZZ_REQUIRE(parsed.tornTail ? written.size() < file.size() &&
                                            file.compare(0, written.size(), written) == 0
                                      : written == file);
     }
-    const lookup::ParsedCache again = lookup::ParseCache(written);
+    const kept::ParsedCache again = kept::ParseCache(written);
     FUZZ_REQUIRE(again.readable && !again.tornTail && again.entries == parsed.entries);
 
     // The entries a change may keep, oldest first: the unexpired ones of other keys and the
     // answer, which comes after those of its stamp.
-    const lookup::AnswerChange change = found
-                                            ? lookup::AnswerChange::Found(callsign, reply, extended)
-                                            : lookup::AnswerChange::NotFound(callsign);
-    const std::string key = lookup::CacheKey(callsign);
+    const kept::AnswerChange change = found
+                                            ? kept::AnswerChange::Found(callsign, reply, extended)
+                                            : kept::AnswerChange::NotFound(callsign);
+    const std::string key = kept::CacheKey(callsign);
     std::vector<KeptAnswer> candidates;
     for (const KeptAnswer& entry : parsed.entries) {
-        if (entry.key != key && (days <= 0 || !lookup::IsExpired(entry.stamp, now, days))) {
+        if (entry.key != key && (days <= 0 || !kept::IsExpired(entry.stamp, now, days))) {
             candidates.push_back(entry);
         }
     }
@@ -79,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      [](const KeptAnswer& a, const KeptAnswer& b) { return a.stamp < b.stamp; });
 
     std::vector<KeptAnswer> entries = parsed.entries;
-    lookup::ApplyChange(entries, change, now, days, limits);
+    kept::ApplyChange(entries, change, now, days, limits);
 
     FUZZ_REQUIRE(entries.size() <= candidates.size());
     FUZZ_REQUIRE(std::equal(entries.begin(), entries.end(),
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             candidates.end() - static_cast<std::ptrdiff_t>(entries.size()) - 1, candidates.end());
         FUZZ_REQUIRE(!WithinBounds(more, limits));
     }
-    const auto hit = lookup::FindAnswer(entries, callsign, now, days);
+    const auto hit = kept::FindAnswer(entries, callsign, now, days);
     // Only the answer has its key; entries from the future may have pushed it out.
     const bool answerKept = std::find(entries.begin(), entries.end(), answer) != entries.end();
     FUZZ_REQUIRE(!answerKept || answerFits);
@@ -99,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (hit) {
         FUZZ_REQUIRE(hit->reply == reply && hit->extended == extended && hit->ageDays == 0);
     }
-    const lookup::ParsedCache stored = lookup::ParseCache(lookup::SerializeCache(entries));
+    const kept::ParsedCache stored = kept::ParseCache(kept::SerializeCache(entries));
     FUZZ_REQUIRE(stored.readable && stored.entries == entries);
     return 0;
 }

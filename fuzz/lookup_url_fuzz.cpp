@@ -11,6 +11,7 @@
 
 #include "fuzz/check.h"
 #include "lookup/request.h"
+#include "settings/options.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct Base {
 };
 
 const Base kBases[] = {
-    {lookup::kDefaultLookupBase, "callbook.quendix.example", 80, ""},
+    {settings::kDefaultLookupBase, "callbook.quendix.example", 80, ""},
     {"http://127.0.0.1:8080", "127.0.0.1", 8080, ""},
     {"https://lookup.example/svc/v1", "lookup.example", 443, "/svc/v1"},
 };

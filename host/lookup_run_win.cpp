@@ -5,10 +5,8 @@
 #include "about/update_check_win.h"
 #include "common/lifetime_win.h"
 #include "common/messages.h"
-#include "lookup/base_call.h"
-#include "lookup/diag_log_win.h"
+#include "diag/diag_log_win.h"
 #include "lookup/reply_file_win.h"
-#include "lookup/service_address_win.h"
 #include "lookup/service_query_win.h"
 #include "settings/credentials_win.h"
 #include "settings/settings_alerts_win.h"
@@ -19,14 +17,13 @@ namespace {
 
 // What the preparation of a run leaves for the request.
 struct Prepared {
-    settings::Account account;
+    // What the run read of the settings file at its start (the account as asked for, on first
+    // use); nothing reads the file again during the run.
+    settings::Options options;
     // The settings file could not be created: the account-error box, which asks the user to
     // delete it, is not shown in this run.
     bool settingsFileMissing = false;
-    bool baseCallFallback = true;
-    int keepDays = 0;  // days answers are kept for when the service is away; 0: off
-    lookup::ProxyChoice proxy;
-    lookup::DiagLog log{false};
+    diag::DiagLog log;
 };
 
 // The decimal separator of the user's regional settings.
@@ -45,20 +42,19 @@ void Prepare(MainWindow& window, Prepared& run) {
     if (run.settingsFileMissing) {
         settings::ReportSettingsFileNotCreated();
     }
-    run.baseCallFallback = lookup::BaseCallFallbackEnabled(settings::ReadBaseCallFallbackSetting());
-    run.keepDays = lookup::KeepAnswersDaysFromSettings();
-    run.proxy = lookup::ProxyFromSettings();
-    run.log = lookup::DiagLog::FromSettings();
-    run.account = settings::ReadAccount();
-    if (run.account.userName == settings::kNotSet) {
+    run.options = settings::ReadOptions();
+    run.log = diag::DiagLog(run.options.log, settings::ProgramFolder());
+    settings::Account& account = run.options.account;
+    if (account.userName == settings::kNotSet) {
         window.EnsureLoaded();
-        run.account = settings::AskForAccount(run.account);
+        account = settings::AskForAccount(account);
     }
-    if (run.account.userName != settings::kNotSet) {
+    if (account.userName != settings::kNotSet) {
         window.EnsureLoaded();
-        about::CheckForUpdate(run.log, [&window] {
+        const std::string& updateBase = run.options.updateBase;
+        about::CheckForUpdate(run.log, updateBase, run.options.proxy, [&window, &updateBase] {
             window.RestoreAndActivate();
-            window.ShowAboutModal();
+            window.ShowAboutModal(updateBase);
         });
         window.ArmWatchdog();
     }
@@ -75,14 +71,16 @@ void ShowAccountError(const Prepared& run) {
 }
 
 lookup::ServiceQuestion Question(const Prepared& run, const std::string& callsign) {
+    const settings::Options& options = run.options;
     lookup::ServiceQuestion question;
     question.callsign = callsign;
-    question.account = run.account;
-    question.baseCallFallback = run.baseCallFallback;
+    question.serviceBase = options.lookupBase;
+    question.account = options.account;
+    question.baseCallFallback = options.baseCallFallback;
     question.decimalSeparator = UserDecimalSeparator();
-    question.proxy = run.proxy;
+    question.proxy = options.proxy;
     question.keptFolder = settings::ProgramFolder();
-    question.keepDays = run.keepDays;
+    question.keepDays = options.keepDays;
     return question;
 }
 

@@ -178,16 +178,16 @@ void MainWindow::OnTestButton() {
     }
 }
 
-about::AboutOwner MainWindow::AboutOwnerLink() {
-    return about::AboutOwner{hwnd_, [this] { StopWatchdogIfLoaded(); }};
+about::AboutOwner MainWindow::AboutOwnerLink(std::string updateBase) {
+    return about::AboutOwner{hwnd_, [this] { StopWatchdogIfLoaded(); }, std::move(updateBase)};
 }
 
 void MainWindow::OnAbout() {
     about_.ShowModeless(AboutOwnerLink());
 }
 
-void MainWindow::ShowAboutModal() {
-    about_.ShowModal(AboutOwnerLink());
+void MainWindow::ShowAboutModal(const std::string& updateBase) {
+    about_.ShowModal(AboutOwnerLink(updateBase));
 }
 
 // The "Account..." entry does nothing during a look-up; while its boxes are open the logger's

@@ -48,8 +48,9 @@ class MainWindow {
     // was loaded again hidden stays hidden.
     void RestoreAndActivate();
 
-    // The About window, modal: returns when the user has closed it.
-    void ShowAboutModal();
+    // The About window, modal: returns when the user has closed it. Its download link goes to
+    // `updateBase`, the update server of the run that shows it.
+    void ShowAboutModal(const std::string& updateBase);
 
   private:
     bool Load(bool show);
@@ -63,7 +64,7 @@ class MainWindow {
     // What the About window is given of this window when it is shown: the window as it is now,
     // and a confirmed download stopping the watchdog of a loaded window (a closed main window
     // is not brought back).
-    about::AboutOwner AboutOwnerLink();
+    about::AboutOwner AboutOwnerLink(std::string updateBase = std::string());
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -58,8 +58,4 @@ std::string BaseCall(const std::string& callsign) {
     return tied ? std::string() : best;
 }
 
-bool BaseCallFallbackEnabled(const std::string& settingValue) {
-    return settingValue != "0";
-}
-
 }  // namespace lookup

@@ -12,7 +12,4 @@ namespace lookup {
 // "KH6X/AB1C" the home call cannot be told).
 std::string BaseCall(const std::string& callsign);
 
-// The look-up's switch for the second request with the base call: off only for "0".
-bool BaseCallFallbackEnabled(const std::string& settingValue);
-
 }  // namespace lookup

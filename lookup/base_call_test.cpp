@@ -40,12 +40,4 @@ TEST(BaseCall, EquallyLongCandidatesGiveNoBaseCall) {
     EXPECT_EQ(BaseCall("AB1CD/VE3/W1A"), "AB1CD");
 }
 
-TEST(BaseCallFallbackEnabled, OffOnlyForZero) {
-    EXPECT_FALSE(BaseCallFallbackEnabled("0"));
-    EXPECT_TRUE(BaseCallFallbackEnabled(""));
-    EXPECT_TRUE(BaseCallFallbackEnabled("1"));
-    EXPECT_TRUE(BaseCallFallbackEnabled("no"));
-    EXPECT_TRUE(BaseCallFallbackEnabled("00"));
-}
-
 }  // namespace lookup

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "common/handles_win.h"
+#include "common/whole_file_win.h"
 #include "common/message_pump_win.h"
 #include "common/messages.h"
 #include "common/system_message_win.h"
-#include "lookup/diag_log_win.h"
+#include "diag/diag_log_win.h"
 #include "lookup/reply_retry.h"
 
 namespace lookup {
@@ -39,21 +39,7 @@ DWORD TryReplace(const std::string& content, bool& deleted, ReplyStep& step) {
         deleted = true;
     }
     step = ReplyStep::Create;
-    common::UniqueFile file(CreateFileA(common::messages::kReplyFileName, GENERIC_WRITE, 0, nullptr,
-                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return GetLastError();
-    }
-    DWORD written = 0;
-    if (!WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
-                   nullptr) ||
-        written != content.size()) {
-        return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-    }
-    if (!CloseHandle(file.release())) {
-        return GetLastError();
-    }
-    return ERROR_SUCCESS;
+    return common::WriteWholeFile(common::messages::kReplyFileName, content, CREATE_NEW, false);
 }
 
 // Replaces the file, trying again while another program's hold may clear. On failure returns
@@ -92,12 +78,17 @@ std::string CurrentFolder() {
 }  // namespace
 
 bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign,
-                            const DiagLog& log) {
+                            const diag::DiagLog& log) {
     const DWORD error = ReplaceReplyFile(text + "\r\n");
     if (error == ERROR_SUCCESS) {
         return true;
     }
-    log.AppendReplyFileFailure(callsign, error);
+    diag::LogEntry entry;
+    entry.event = diag::kReplyFileEvent;
+    entry.callsign = callsign;
+    entry.error = error;
+    entry.outcome = diag::kOutcomeWriteFailed;
+    log.Append(entry);
     const std::string message = common::messages::Fill(
         common::messages::kCouldNotWriteReply,
         {{common::messages::kReplyPath, CurrentFolder() + "\\" + common::messages::kReplyFileName},

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "lookup/diag_log_win.h"
+#include "diag/diag_log_win.h"
 
 namespace lookup {
 
@@ -13,6 +13,6 @@ namespace lookup {
 // file was written; otherwise the failure is logged for `callsign` and the "Could not write" box
 // has been shown and closed.
 bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign,
-                            const DiagLog& log);
+                            const diag::DiagLog& log);
 
 }  // namespace lookup

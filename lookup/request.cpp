@@ -34,13 +34,6 @@ bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
     return true;
 }
 
-std::string DropOneTrailingSlash(std::string s) {
-    if (!s.empty() && s.back() == '/') {
-        s.pop_back();
-    }
-    return s;
-}
-
 }  // namespace
 
 std::string PercentEncode(const std::string& value) {
@@ -60,30 +53,10 @@ std::string PercentEncode(const std::string& value) {
     return result;
 }
 
-std::string NormalizeBaseUrl(const std::string& configured, const std::string& builtInDefault) {
-    const std::string base = DropOneTrailingSlash(common::text::TrimSpaces(configured));
-    if (!base.empty()) {
-        return base;
-    }
-    return DropOneTrailingSlash(common::text::TrimSpaces(builtInDefault));
-}
-
 std::string BuildLookupUrl(const std::string& base, const std::string& user,
                            const std::string& password, const std::string& callsign) {
     return base + "/call?username=" + PercentEncode(user) + "&password=" + PercentEncode(password) +
            "&rawlookup=1&callsign=" + PercentEncode(callsign) + "&program=Logger32";
-}
-
-std::string UpdateDescriptionUrl(const std::string& updateBase) {
-    return updateBase + "/files/QuendixInternetLookup.txt";
-}
-
-std::string UpdateArchiveUrl(const std::string& updateBase) {
-    return updateBase + "/files/QuendixInternetLookup.zip";
-}
-
-std::string SupportMailtoLink() {
-    return std::string("mailto:") + kSupportAddress;
 }
 
 NoticeResult ClassifyNotices(const std::string& callsignField) {

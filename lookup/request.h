@@ -1,37 +1,19 @@
-// The look-up request: service addresses, the request URL, the split of a URL for the
-// connection, and the notices the service puts into the callsign field of its answer.
+// The look-up request: the request URL, the split of a URL for the connection, and the notices
+// the service puts into the callsign field of its answer.
 #pragma once
 
 #include <string>
 
 namespace lookup {
 
-// Built-in service addresses, used when the settings file names none.
-inline constexpr char kDefaultLookupBase[] = "http://callbook.quendix.example";
-inline constexpr char kDefaultUpdateBase[] = "http://updates.quendix.example";
-inline constexpr char kSupportAddress[] = "support@quendix.example";
-
 // Every byte outside A-Z a-z 0-9 - . _ ~ becomes %XX (upper-case hex of the byte); a space
 // becomes %20.
 std::string PercentEncode(const std::string& value);
-
-// The service base URL from a configured value: spaces trimmed, one trailing '/' dropped. An
-// empty value (or one that is empty after that, such as "/") gives `builtInDefault`, treated
-// the same way.
-std::string NormalizeBaseUrl(const std::string& configured, const std::string& builtInDefault);
 
 // base + "/call?username=" + enc(user) + "&password=" + enc(password)
 //      + "&rawlookup=1&callsign=" + enc(callsign) + "&program=Logger32"
 std::string BuildLookupUrl(const std::string& base, const std::string& user,
                            const std::string& password, const std::string& callsign);
-
-// The update description file and archive on the update server given by `updateBase`
-// (a value from NormalizeBaseUrl).
-std::string UpdateDescriptionUrl(const std::string& updateBase);
-std::string UpdateArchiveUrl(const std::string& updateBase);
-
-// "mailto:" followed by the support address.
-std::string SupportMailtoLink();
 
 // The service's notices, judged on the record's Callsign field (exact, case-sensitive
 // substrings), in the order the look-up applies them: "NOT FOUND" first; "ERROR" only in an

@@ -36,34 +36,12 @@ TEST(PercentEncode, EncodesEveryByteOutsideTheUnreservedSet) {
 }
 
 TEST(BuildLookupUrl, EncodesEachValueAndKeepsKeysInOrder) {
-    EXPECT_EQ(BuildLookupUrl(kDefaultLookupBase, "Not Set", "p&ss=1", "AB1CD"),
+    EXPECT_EQ(BuildLookupUrl("http://callbook.quendix.example", "Not Set", "p&ss=1", "AB1CD"),
               "http://callbook.quendix.example/call?username=Not%20Set&password=p%26ss%3D1"
               "&rawlookup=1&callsign=AB1CD&program=Logger32");
     EXPECT_EQ(BuildLookupUrl("https://h:8443/svc", "u", "", "F/AB1CD"),
               "https://h:8443/svc/call?username=u&password=&rawlookup=1&callsign=F%2FAB1CD"
               "&program=Logger32");
-}
-
-TEST(NormalizeBaseUrl, TrimsDropsOneSlashAndFallsBack) {
-    const std::string def = kDefaultLookupBase;
-    EXPECT_EQ(NormalizeBaseUrl("http://a.example/", def), "http://a.example");
-    EXPECT_EQ(NormalizeBaseUrl("http://a.example//", def), "http://a.example/");
-    EXPECT_EQ(NormalizeBaseUrl("  http://a.example:8080/lookup/  ", def),
-              "http://a.example:8080/lookup");
-    EXPECT_EQ(NormalizeBaseUrl("http://a.example", def), "http://a.example");
-    EXPECT_EQ(NormalizeBaseUrl("", def), def);
-    EXPECT_EQ(NormalizeBaseUrl("   ", def), def);
-    EXPECT_EQ(NormalizeBaseUrl("/", def), def);
-    EXPECT_EQ(NormalizeBaseUrl("", "http://d.example/"), "http://d.example");
-}
-
-TEST(ServiceAddresses, UpdateFilesAndSupportLink) {
-    const std::string base = NormalizeBaseUrl("", kDefaultUpdateBase);
-    EXPECT_EQ(UpdateDescriptionUrl(base),
-              "http://updates.quendix.example/files/QuendixInternetLookup.txt");
-    EXPECT_EQ(UpdateArchiveUrl(base),
-              "http://updates.quendix.example/files/QuendixInternetLookup.zip");
-    EXPECT_EQ(SupportMailtoLink(), "mailto:support@quendix.example");
 }
 
 TEST(ClassifyNotices, ExactCaseSensitiveSubstrings) {

@@ -1,12 +1,11 @@
 #include "lookup/service_query_win.h"
 
 #include "common/message_pump_win.h"
-#include "lookup/answer_cache_win.h"
+#include "kept/answer_cache_win.h"
 #include "lookup/answer_judge.h"
 #include "lookup/base_call.h"
 #include "lookup/http_get_win.h"
 #include "lookup/request.h"
-#include "lookup/service_address_win.h"
 #include "record/call_record.h"
 
 namespace lookup {
@@ -19,7 +18,7 @@ constexpr size_t kMaxAnswerBytes = 1024 * 1024;
 
 // One request of a run, as the diagnostics log records it.
 struct Attempt {
-    LogEntry log;
+    diag::LogEntry log;
     DWORD spentMs = 0;  // time spent waiting on the service
     Verdict verdict = Verdict::NotReached;
     std::string body;  // the answer as read
@@ -33,8 +32,8 @@ struct Attempt {
 void RequestAnswer(const ServiceQuestion& question, const std::string& callsign, DWORD budgetMs,
                    Attempt& attempt) {
     const std::string url =
-        BuildLookupUrl(ServiceBaseUrl("LookupURL", kDefaultLookupBase), question.account.userName,
-                       question.account.password, callsign);
+        BuildLookupUrl(question.serviceBase, question.account.userName, question.account.password,
+                       callsign);
     const ULONGLONG start = GetTickCount64();
     BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
     const bool opened = request.Open(url, kMaxAnswerBytes);
@@ -51,7 +50,7 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
         }
         request.Close();
     }
-    attempt.log.event = kLookupEvent;
+    attempt.log.event = diag::kLookupEvent;
     attempt.log.callsign = callsign;
     attempt.log.url = url;
     attempt.log.status = request.Status();
@@ -72,50 +71,50 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
 
 const char* Outcome(const NoticeResult& notices) {
     if (notices.accountError) {
-        return kOutcomeAccountError;
+        return diag::kOutcomeAccountError;
     }
-    return notices.notFound ? kOutcomeNotFound : kOutcomeFound;
+    return notices.notFound ? diag::kOutcomeNotFound : diag::kOutcomeFound;
 }
 
 // The outcome of an attempt that brought no answer of the service, when nothing stood in.
 const char* NoAnswerOutcome(const Attempt& attempt) {
-    return attempt.verdict == Verdict::NotAnAnswer ? kOutcomeNotAnAnswer : kOutcomeNoSession;
+    return attempt.verdict == Verdict::NotAnAnswer ? diag::kOutcomeNotAnAnswer : diag::kOutcomeNoSession;
 }
 
-void LogAttempt(const DiagLog& log, Attempt& attempt, const char* outcome) {
+void LogAttempt(const diag::DiagLog& log, Attempt& attempt, const char* outcome) {
     attempt.log.outcome = outcome;
     log.Append(attempt.log);
 }
 
 // A line of its own for the kept-answers file when its state was not plain.
-void LogKeptState(const DiagLog& log, const std::string& callsign, const CacheReport& report) {
+void LogKeptState(const diag::DiagLog& log, const std::string& callsign, const kept::CacheReport& report) {
     const auto line = [&](const char* outcome, DWORD error) {
-        LogEntry entry;
-        entry.event = kKeptAnswersEvent;
+        diag::LogEntry entry;
+        entry.event = diag::kKeptAnswersEvent;
         entry.callsign = callsign;
         entry.outcome = outcome;
         entry.error = error;
         log.Append(entry);
     };
     if (report.setAside) {
-        line(kOutcomeSetAside, ERROR_SUCCESS);
+        line(diag::kOutcomeSetAside, ERROR_SUCCESS);
     }
     switch (report.outcome) {
-        case CacheOutcome::Ok:
-        case CacheOutcome::Off:
+        case kept::CacheOutcome::Ok:
+        case kept::CacheOutcome::Off:
             break;
-        case CacheOutcome::LockTimedOut:
-        case CacheOutcome::LockFailed:
-            line(kOutcomeLockNotHad, report.error);
+        case kept::CacheOutcome::LockTimedOut:
+        case kept::CacheOutcome::LockFailed:
+            line(diag::kOutcomeLockNotHad, report.error);
             break;
-        case CacheOutcome::ReadFailed:
-            line(kOutcomeNotRead, report.error);
+        case kept::CacheOutcome::ReadFailed:
+            line(diag::kOutcomeNotRead, report.error);
             break;
-        case CacheOutcome::WriteFailed:
-            line(kOutcomeNotWritten, report.error);
+        case kept::CacheOutcome::WriteFailed:
+            line(diag::kOutcomeNotWritten, report.error);
             break;
-        case CacheOutcome::NewerVersion:
-            line(kOutcomeNewerVersion, ERROR_SUCCESS);
+        case kept::CacheOutcome::NewerVersion:
+            line(diag::kOutcomeNewerVersion, ERROR_SUCCESS);
             break;
     }
 }
@@ -129,28 +128,28 @@ std::string KeptKey(const ServiceQuestion& question) {
 // instead, when keeping is on and a fresh one is there, and logs the attempt. When none is
 // there, the attempt is logged with `outcomeIfNone` (not at all when that is null) and false is
 // returned. The kept file's state, when not plain, gets its line after the attempt's.
-bool GiveKeptAnswer(const ServiceQuestion& question, const DiagLog& log, Attempt& attempt,
+bool GiveKeptAnswer(const ServiceQuestion& question, const diag::DiagLog& log, Attempt& attempt,
                     ServiceAnswer& answer, const char* outcomeIfNone) {
-    KeptLookup kept;
+    kept::KeptLookup stored;
     if (question.keepDays > 0) {
-        kept = LookUpKeptAnswer(question.keptFolder, KeptKey(question), UtcSecondsNow(),
-                                question.keepDays);
+        stored = kept::LookUpKeptAnswer(question.keptFolder, KeptKey(question),
+                                        kept::UtcSecondsNow(), question.keepDays);
     }
-    if (kept.hit) {
-        attempt.log.keptDays = static_cast<long>(kept.hit->ageDays);
+    if (stored.hit) {
+        attempt.log.keptDays = static_cast<long>(stored.hit->ageDays);
         // A page that is no answer says so; anything else is the service not reached.
         LogAttempt(log, attempt,
-                   attempt.verdict == Verdict::NotAnAnswer ? kOutcomeNotAnAnswer
-                                                           : kOutcomeKeptAnswer);
+                   attempt.verdict == Verdict::NotAnAnswer ? diag::kOutcomeNotAnAnswer
+                                                           : diag::kOutcomeKeptAnswer);
         answer = ServiceAnswer();
-        answer.replyText = kept.hit->reply;
-        answer.extendedMessage = kept.hit->extended;
+        answer.replyText = stored.hit->reply;
+        answer.extendedMessage = stored.hit->extended;
         answer.forExtendedWindow = true;
     } else if (outcomeIfNone) {
         LogAttempt(log, attempt, outcomeIfNone);
     }
-    LogKeptState(log, question.callsign, kept.report);
-    return kept.hit.has_value();
+    LogKeptState(log, question.callsign, stored.report);
+    return stored.hit.has_value();
 }
 
 // What the second request with the base call came to.
@@ -166,16 +165,16 @@ enum class BaseCallResult {
 // found so is taken under the callsign as sent; an account error in the second answer takes
 // the account-error path; anything else leaves the first answer's "not found". `mayChangeKept`
 // stays true only when the second answer, if there is one, was whole and of a 2xx status too.
-BaseCallResult TryBaseCall(const ServiceQuestion& question, const DiagLog& log, Attempt& first,
+BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog& log, Attempt& first,
                            record::CallRecord& found, NoticeResult& notices,
                            ServiceAnswer& answer, bool& mayChangeKept) {
     const std::string& callsign = question.callsign;
     const std::string base = question.baseCallFallback ? BaseCall(callsign) : std::string();
     if (base.empty() || base == callsign || first.spentMs >= kRequestBudgetMs) {
-        LogAttempt(log, first, kOutcomeNotFound);
+        LogAttempt(log, first, diag::kOutcomeNotFound);
         return BaseCallResult::NotAsked;
     }
-    LogAttempt(log, first, kOutcomeBaseCallRetry);
+    LogAttempt(log, first, diag::kOutcomeBaseCallRetry);
     Attempt second;
     RequestAnswer(question, base, kRequestBudgetMs - first.spentMs, second);
     if (second.verdict != Verdict::Answered) {
@@ -202,7 +201,7 @@ BaseCallResult TryBaseCall(const ServiceQuestion& question, const DiagLog& log, 
 
 }  // namespace
 
-ServiceAnswer AskService(const ServiceQuestion& question, const DiagLog& log) {
+ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log) {
     const std::string& callsign = question.callsign;
     ServiceAnswer answer;
     Attempt first;
@@ -247,17 +246,18 @@ ServiceAnswer AskService(const ServiceQuestion& question, const DiagLog& log) {
 }
 
 void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer,
-                const DiagLog& log) {
+                const diag::DiagLog& log) {
     if (question.keepDays <= 0 || answer.keep == ServiceAnswer::Keep::Nothing) {
         return;
     }
     const std::string key = KeptKey(question);
-    const AnswerChange change =
+    const kept::AnswerChange change =
         answer.keep == ServiceAnswer::Keep::Store
-            ? AnswerChange::Found(key, answer.replyText, answer.extendedMessage)
-            : AnswerChange::NotFound(key);
+            ? kept::AnswerChange::Found(key, answer.replyText, answer.extendedMessage)
+            : kept::AnswerChange::NotFound(key);
     LogKeptState(log, question.callsign,
-                 StoreKeptAnswer(question.keptFolder, change, UtcSecondsNow(), question.keepDays));
+                 kept::StoreKeptAnswer(question.keptFolder, change, kept::UtcSecondsNow(),
+                                       question.keepDays));
 }
 
 }  // namespace lookup

@@ -7,21 +7,21 @@
 
 #include <string>
 
-#include "lookup/diag_log_win.h"
+#include "diag/diag_log_win.h"
 #include "lookup/network_setting.h"
-#include "settings/settings_win.h"
+#include "settings/options.h"
 
 namespace lookup {
 
 // A look-up request, from opening to the last read, ends within this time whatever the server
-// does; the update check's fetch, which comes before it in the same run, within the second.
-// Together they keep a whole run under 30 seconds.
+// does. With the update check's fetch before it in the same run (about::kUpdateFetchBudgetMs) a
+// whole run stays under 30 seconds.
 inline constexpr DWORD kRequestBudgetMs = 20000;
-inline constexpr DWORD kUpdateFetchBudgetMs = 8000;
 
-// What a run asks the service.
+// What a run asks the service, with what the run read of the settings at its start.
 struct ServiceQuestion {
     std::string callsign;  // as the logger sent it
+    std::string serviceBase;  // the service's base URL
     settings::Account account;
     bool baseCallFallback = true;  // ask again with the base call when the callsign is not found
     std::string decimalSeparator = ".";  // the user's: coordinates are read and written with it
@@ -61,11 +61,11 @@ struct ServiceAnswer {
 // answer kept for the callsign, when there is a fresh one, is given instead (as it also is for
 // an answer cut off in the body), else the no-session text. A cut-off answer with nothing kept
 // is read for what arrived.
-ServiceAnswer AskService(const ServiceQuestion& question, const DiagLog& log);
+ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log);
 
 // Keeps or drops the answer in the kept-answers file as `answer.keep` says. Call it after the
 // logger has been told, so that the look-up does not wait for the file. A file that cannot be
 // written changes nothing else; its state, when not plain, goes to `log`.
-void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer, const DiagLog& log);
+void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer, const diag::DiagLog& log);
 
 }  // namespace lookup

@@ -78,13 +78,7 @@ bool IsFieldTag(unsigned char b) {
 }
 
 std::string CleanField(const std::string& value) {
-    std::string out(common::text::TrimWhere(value, common::text::IsLineBreak));
-    for (char& c : out) {
-        if (common::text::IsLineBreak(c) || c == '|') {
-            c = ' ';
-        }
-    }
-    return out;
+    return common::text::OneLineField(value);
 }
 
 namespace {

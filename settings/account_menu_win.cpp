@@ -12,7 +12,7 @@ namespace settings {
 
 void ChangeAccount() {
     const std::string storedName = ReadSetting(kUserNameKey);
-    const std::string storedPassword = ReadClearPassword();
+    const std::string storedPassword = ClearPassword(ReadSetting(kPasswordKey));
 
     const std::string name = AskForUserName(storedName);
     if (name.empty()) {

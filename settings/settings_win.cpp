@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include "common/handles_win.h"
+#include <optional>
+
+#include "common/whole_file_win.h"
 #include "common/messages.h"
-#include "settings/scramble.h"
 
 namespace settings {
 namespace {
@@ -19,10 +20,25 @@ std::string DefaultSettings() {
            kPasswordKey + "=" + kNotSet + "\r\n";
 }
 
+constexpr const char* kLookupUrlKey = "LookupURL";
+constexpr const char* kUpdateUrlKey = "UpdateURL";
+
 // Values come back through a buffer of 255 characters, terminator included.
 constexpr DWORD kValueBufferSize = 255;
 // A value that must be read whole or not at all (Proxy) has a larger one.
 constexpr DWORD kLongValueBufferSize = 1024;
+
+// The value, or none when it may have been cut: one that fills the larger buffer.
+std::optional<std::string> ReadWholeIniValue(const std::string& path, const char* section,
+                                             const char* key) {
+    char buffer[kLongValueBufferSize] = {};
+    const DWORD n = GetPrivateProfileStringA(section, key, "", buffer, kLongValueBufferSize,
+                                             path.c_str());
+    if (n >= kLongValueBufferSize - 1) {
+        return std::nullopt;
+    }
+    return std::string(buffer, n);
+}
 
 // A normal file: present, not a folder, not hidden, not a system file.
 bool NormalFileExists(const std::string& path) {
@@ -68,14 +84,14 @@ bool CreateDefaultSettingsFile() {
     if (NormalFileExists(path)) {
         return true;
     }
-    // CREATE_NEW: an existing (hidden or system) file is never overwritten.
-    common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file) {
-        const std::string content = DefaultSettings();
-        DWORD written = 0;
-        WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
-                  nullptr);
+    // CREATE_NEW: an existing (hidden or system) file is never overwritten. A file created but
+    // not written whole (a full disk) would read as empty for good, the account never asked
+    // for: it goes, so that the user is told and the next look-up tries again.
+    bool created = false;
+    if (common::WriteWholeFile(path, DefaultSettings(), CREATE_NEW, false, &created) !=
+            ERROR_SUCCESS &&
+        created) {
+        DeleteFileA(path.c_str());
     }
     return AnyFileExists(path);
 }
@@ -98,44 +114,31 @@ std::string ReadSetting(const std::string& key) {
     return ReadIniValue(SettingsFilePath(), kSettingsSection, key);
 }
 
-std::string ReadClearPassword() {
-    const std::string stored = ReadSetting(kPasswordKey);
-    return stored == kNotSet ? stored : DecodeText(stored);
-}
-
 bool WriteSetting(const std::string& key, const std::string& value) {
     return WriteIniValue(SettingsFilePath(), kSettingsSection, key, value);
 }
 
-std::string ReadBaseCallFallbackSetting() {
-    return ReadIniValue(SettingsFilePath(), kLookupSection, "BaseCallFallback");
+Options ReadOptions() {
+    const std::string path = SettingsFilePath();
+    OptionTexts texts;
+    texts.userName = ReadIniValue(path, kSettingsSection, kUserNameKey);
+    texts.password = ReadIniValue(path, kSettingsSection, kPasswordKey);
+    texts.lookupUrl = ReadIniValue(path, kServiceSection, kLookupUrlKey);
+    texts.updateUrl = ReadIniValue(path, kServiceSection, kUpdateUrlKey);
+    texts.proxy = ReadWholeIniValue(path, kServiceSection, "Proxy");
+    texts.keepAnswers = ReadIniValue(path, kLookupSection, "KeepAnswers");
+    texts.baseCallFallback = ReadIniValue(path, kLookupSection, "BaseCallFallback");
+    texts.log = ReadIniValue(path, kLookupSection, "Log");
+    return ParseOptions(texts);
 }
 
-std::string ReadLogSetting() {
-    return ReadIniValue(SettingsFilePath(), kLookupSection, "Log");
-}
-
-std::string ReadKeepAnswersSetting() {
-    return ReadIniValue(SettingsFilePath(), kLookupSection, "KeepAnswers");
-}
-
-std::optional<std::string> ReadProxySetting() {
-    char buffer[kLongValueBufferSize] = {};
-    const DWORD n = GetPrivateProfileStringA(kServiceSection, "Proxy", "", buffer,
-                                             kLongValueBufferSize, SettingsFilePath().c_str());
-    // A value that filled the buffer may have been cut.
-    if (n >= kLongValueBufferSize - 1) {
-        return std::nullopt;
-    }
-    return std::string(buffer, n);
-}
-
-std::string ReadServiceSetting(const std::string& key) {
-    return ReadIniValue(SettingsFilePath(), kServiceSection, key);
+std::string ReadUpdateBase() {
+    return NormalizeBaseUrl(ReadIniValue(SettingsFilePath(), kServiceSection, kUpdateUrlKey),
+                            kDefaultUpdateBase);
 }
 
 Account ReadAccount() {
-    return Account{ReadSetting(kUserNameKey), ReadClearPassword()};
+    return Account{ReadSetting(kUserNameKey), ClearPassword(ReadSetting(kPasswordKey))};
 }
 
 }  // namespace settings

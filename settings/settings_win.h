@@ -2,15 +2,15 @@
 // and writes, all through the system's private-profile functions.
 #pragma once
 
-#include <optional>
 #include <string>
+
+#include "settings/options.h"
 
 namespace settings {
 
-// The keys of the account in section "Settings", and the value that stands for one not entered.
+// The keys of the account in section "Settings".
 inline constexpr const char* kUserNameKey = "UserName";
 inline constexpr const char* kPasswordKey = "Password";
-inline constexpr const char* kNotSet = "Not Set";
 
 // Folder of the program file, without a trailing backslash.
 std::string ProgramFolder();
@@ -28,30 +28,16 @@ std::string ReadIniValue(const std::string& path, const std::string& section,
 bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value);
 std::string ReadSetting(const std::string& key);
-// The stored password in clear: the placeholder "Not Set" as it stands, any other value
-// unscrambled.
-std::string ReadClearPassword();
 bool WriteSetting(const std::string& key, const std::string& value);
 
-// The optional keys of section "Lookup", as written (empty when missing).
-std::string ReadBaseCallFallbackSetting();
-std::string ReadLogSetting();
-std::string ReadKeepAnswersSetting();
+// What a run takes from the settings file, every key read once, now.
+Options ReadOptions();
 
-// The optional key "Proxy" of section "Service", as written (empty when missing); none when it
-// is too long to read whole (1,023 characters or more): a cut value must never be used.
-std::optional<std::string> ReadProxySetting();
+// The update server's base URL as the settings file names it now (or the built-in one): for the
+// About window's download link outside a look-up.
+std::string ReadUpdateBase();
 
-// The optional key of section "Service" (a service's base URL), as written (empty when missing).
-std::string ReadServiceSetting(const std::string& key);
-
-// The service account, in clear text; a value not entered is the placeholder kNotSet.
-struct Account {
-    std::string userName;
-    std::string password;
-};
-
-// The stored account: the user name as written, the password through ReadClearPassword.
+// The stored account: the user name as written, the password in clear (ClearPassword).
 Account ReadAccount();
 
 }  // namespace settings

@@ -230,8 +230,8 @@ TEST_F(JudgedAnswers, ALaterVersionsFileIsLeftAsItWas) {
 TEST_F(JudgedAnswers, AnAnswerFromTheFutureIsKept) {
     ASSERT_NO_FATAL_FAILURE(Start());
     const std::int64_t now = UtcNow();
-    const lookup::KeptAnswer ahead{"N0CALL", now + 3 * 86400, kWorkedLine, kWorkedExtended};
-    ASSERT_TRUE(WriteFileBytes(CachePath(), lookup::SerializeCache({ahead})));
+    const kept::KeptAnswer ahead{"N0CALL", now + 3 * 86400, kWorkedLine, kWorkedExtended};
+    ASSERT_TRUE(WriteFileBytes(CachePath(), kept::SerializeCache({ahead})));
     server_.SetResponder([](const RecordedRequest& r) {
         std::string body = WorkedBody();
         body.replace(0, 6, QueryValue(r.target, "callsign"));
@@ -239,9 +239,9 @@ TEST_F(JudgedAnswers, AnAnswerFromTheFutureIsKept) {
     });
     ASSERT_NO_FATAL_FAILURE(LookUp("K2NEW", 1));
     ASSERT_TRUE(WaitUntil(
-        [&] { return lookup::ParseCache(ReadFileBytes(CachePath())).entries.size() == 2; }, 5000))
+        [&] { return kept::ParseCache(ReadFileBytes(CachePath())).entries.size() == 2; }, 5000))
         << "the new answer was not kept beside the other";
-    const lookup::ParsedCache kept = lookup::ParseCache(ReadFileBytes(CachePath()));
+    const kept::ParsedCache kept = kept::ParseCache(ReadFileBytes(CachePath()));
     ASSERT_EQ(kept.entries.size(), 2u);
     EXPECT_EQ(kept.entries[0].key, "K2NEW");
     EXPECT_EQ(kept.entries[1], ahead);
@@ -261,7 +261,7 @@ TEST_F(JudgedAnswers, TheLogTellsTheKeptFilesTroubles) {
     ASSERT_NE(GetFullPathNameA(folder_.Path().c_str(), sizeof full, full, nullptr), 0u);
     {
         common::UniqueAny<HANDLE, CloseKernelObject> lock(
-            CreateMutexA(nullptr, TRUE, lookup::CacheLockName(full).c_str()));
+            CreateMutexA(nullptr, TRUE, kept::CacheLockName(full).c_str()));
         ASSERT_TRUE(lock);
         ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
         EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));

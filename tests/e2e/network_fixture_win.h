@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lookup/answer_cache.h"
+#include "kept/answer_cache.h"
 #include "tests/e2e/road_fixture_win.h"
 
 namespace e2e {

@@ -131,20 +131,20 @@ TEST_F(Network, KeepAnswersZeroKeepsNothing) {
 TEST_F(Network, ExpiredOrFutureAnswersAreNotUsed) {
     ASSERT_NO_FATAL_FAILURE(Start("", "KeepAnswers=2\r\n"));
     const std::int64_t now = UtcNow();
-    const std::vector<lookup::KeptAnswer> entries = {
+    const std::vector<kept::KeptAnswer> entries = {
         {"N0CALL", now - 3 * 86400, kWorkedLine, kWorkedExtended},
         {"K1OLD", now + 3600, "K1OLD|X|", "CTTP|K1OLD|X|"},
     };
-    ASSERT_TRUE(WriteFileBytes(CachePath(), lookup::SerializeCache(entries)));
+    ASSERT_TRUE(WriteFileBytes(CachePath(), kept::SerializeCache(entries)));
     server_.SetAnswer("/call", Answer("", 500));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
     EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));
     ASSERT_NO_FATAL_FAILURE(LookUp("K1OLD", 2));
     EXPECT_EQ(Visible(LookupDat()), Visible("K1OLDNo Internet session in progress.\r\n"));
     // Within the days it is used.
-    const std::vector<lookup::KeptAnswer> fresh = {
+    const std::vector<kept::KeptAnswer> fresh = {
         {"N0CALL", now - 86400 - 60, kWorkedLine, kWorkedExtended}};
-    ASSERT_TRUE(WriteFileBytes(CachePath(), lookup::SerializeCache(fresh)));
+    ASSERT_TRUE(WriteFileBytes(CachePath(), kept::SerializeCache(fresh)));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 3));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
     EXPECT_EQ(LastLogLine().at(9), "1");
@@ -161,7 +161,7 @@ TEST_F(Network, CorruptFileIsSetAside) {
     ASSERT_TRUE(WaitUntil([&] { return FileExists(BadCachePath()); }, 5000)) << "not set aside";
     EXPECT_EQ(ReadFileBytes(BadCachePath()), junk);
     ASSERT_TRUE(WaitUntil(
-        [&] { return lookup::ParseCache(ReadFileBytes(CachePath())).entries.size() == 1; }, 5000));
+        [&] { return kept::ParseCache(ReadFileBytes(CachePath())).entries.size() == 1; }, 5000));
     server_.SetAnswer("/call", Answer("", 502));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 2));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
@@ -209,10 +209,10 @@ TEST_F(Network, TwoProcessesLoseNothing) {
         ASSERT_TRUE(WaitForNotifications(2 * (round + 1))) << ProcessNote();
     }
     PumpFor(1000);
-    const lookup::ParsedCache kept = lookup::ParseCache(ReadFileBytes(CachePath()));
+    const kept::ParsedCache kept = kept::ParseCache(ReadFileBytes(CachePath()));
     ASSERT_TRUE(kept.readable);
     for (const char* call : calls) {
-        EXPECT_TRUE(lookup::FindAnswer(kept.entries, call, UtcNow(), 30).has_value()) << call;
+        EXPECT_TRUE(kept::FindAnswer(kept.entries, call, UtcNow(), 30).has_value()) << call;
     }
     second.Terminate();
 }

@@ -43,7 +43,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lookup {
+namespace kept {
 
 inline constexpr char kCacheFileName[] = "QuendixLookup.cache";
 // An unreadable file is renamed to this name (replacing an older one) and a new one is begun.
@@ -51,10 +51,6 @@ inline constexpr char kBadCacheFileName[] = "QuendixLookup.cache.bad";
 // The new content is written here first, in the same folder, then moved over kCacheFileName.
 inline constexpr char kTempCacheFileName[] = "QuendixLookup.cache.tmp";
 inline constexpr char kCacheHeaderLine[] = "QuendixLookup cache 1\n";
-
-// The setting: [Lookup] KeepAnswers=<days an answer is kept>.
-inline constexpr int kDefaultKeepDays = 30;
-inline constexpr int kMaxKeepDays = 3650;
 
 inline constexpr std::int64_t kSecondsPerDay = 86400;
 
@@ -83,13 +79,6 @@ inline bool operator!=(const KeptAnswer& a, const KeptAnswer& b) {
 // "n0call" and "N0CALL" share one answer.
 std::string CacheKey(std::string_view callsign);
 
-// The days of the KeepAnswers setting. Every ASCII space is removed first, wherever it stands
-// (" 1 2 " reads as 12). What is left must be one or more ASCII digits worth 0..3650 (leading
-// zeros allowed: "007" is 7); anything else, an empty value among them ("", "-1", "+5", "1e3",
-// "3651", "abc"), gives kDefaultKeepDays. 0 means keeping is off: the file is neither read
-// nor written.
-int ParseKeepAnswersDays(std::string_view value);
-
 // CRC-32 (IEEE 802.3, reflected, initial value and final XOR 0xFFFFFFFF) of `bytes`.
 std::uint32_t Crc32(std::string_view bytes);
 
@@ -113,10 +102,11 @@ std::size_t SerializedSize(const KeptAnswer& entry);
 
 // Whether an answer kept at `stamp` may be used at `now`: its age (now - stamp) is at least 0
 // and less than `days` whole days. An answer stamped in the future is never used.
+bool IsFresh(std::int64_t stamp, std::int64_t now, int days);
+
 // Whether it has expired: its age is `days` whole days or more. An answer stamped in the future
 // (kept while the clock was ahead, or read while it is behind) has not: it waits for the clock.
 bool IsExpired(std::int64_t stamp, std::int64_t now, int days);
-bool IsFresh(std::int64_t stamp, std::int64_t now, int days);
 
 struct KeptHit {
     std::string reply;
@@ -162,4 +152,4 @@ void ApplyChange(std::vector<KeptAnswer>& entries, const AnswerChange& change, s
 // separators dropped. Every process that shares the folder derives the same name.
 std::string CacheLockName(std::string_view fullFolderPath);
 
-}  // namespace lookup
+}  // namespace kept

@@ -1,11 +1,11 @@
-#include "lookup/answer_cache.h"
+#include "kept/answer_cache.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <limits>
 
-namespace lookup {
+namespace kept {
 namespace {
 
 constexpr std::string_view kHeader = kCacheHeaderLine;
@@ -254,25 +254,6 @@ std::string CacheKey(std::string_view callsign) {
     return key;
 }
 
-int ParseKeepAnswersDays(std::string_view value) {
-    int days = 0;
-    bool anyDigit = false;
-    for (const char c : value) {
-        if (c == ' ') {
-            continue;
-        }
-        if (!IsDigit(c)) {
-            return kDefaultKeepDays;
-        }
-        anyDigit = true;
-        days = days * 10 + (c - '0');
-        if (days > kMaxKeepDays) {
-            return kDefaultKeepDays;  // more digits could only make it larger
-        }
-    }
-    return anyDigit ? days : kDefaultKeepDays;
-}
-
 std::uint32_t Crc32(std::string_view bytes) {
     return CrcUpdate(0xFFFFFFFFu, bytes) ^ 0xFFFFFFFFu;
 }
@@ -438,4 +419,4 @@ std::string CacheLockName(std::string_view fullFolderPath) {
     return std::string("Local\\QuendixLookupCache-") + hex;
 }
 
-}  // namespace lookup
+}  // namespace kept

@@ -1,11 +1,10 @@
-#include "lookup/diag_log.h"
+#include "diag/diag_log.h"
 
 #include <cstdio>
 
 #include "common/text.h"
-#include "record/call_record.h"
 
-namespace lookup {
+namespace diag {
 
 std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int second,
                          int milliseconds) {
@@ -80,7 +79,7 @@ std::string FormatLogLine(const LogEntry& entry) {
     };
     std::string line;
     for (const std::string& field : fields) {
-        line += record::CleanField(field);
+        line += common::text::OneLineField(field);
         line += '|';
     }
     line.pop_back();  // the separator after the last field
@@ -91,8 +90,4 @@ bool LogNeedsRollOver(std::uint64_t currentSize, std::size_t lineSize) {
     return currentSize > 0 && currentSize + lineSize > kLogSizeLimitBytes;
 }
 
-bool LogSwitchOn(const std::string& settingValue) {
-    return common::text::TrimSpaces(settingValue) == "1";
-}
-
-}  // namespace lookup
+}  // namespace diag

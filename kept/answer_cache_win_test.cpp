@@ -1,5 +1,5 @@
 // The kept-answers file on disk, in a folder of its own under the temporary folder.
-#include "lookup/answer_cache_win.h"
+#include "kept/answer_cache_win.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 
 namespace {
 
-using lookup::AnswerChange;
-using lookup::CacheOutcome;
+using kept::AnswerChange;
+using kept::CacheOutcome;
 
 void CloseKernelHandle(HANDLE h) {
     CloseHandle(h);
@@ -50,16 +50,16 @@ class AnswerCacheFile : public ::testing::Test {
     void TearDown() override { RemoveAll(); }
 
     std::string Path(const char* name) const { return folder_ + "\\" + name; }
-    std::string CachePath() const { return Path(lookup::kCacheFileName); }
+    std::string CachePath() const { return Path(kept::kCacheFileName); }
 
-    lookup::CacheReport Store(const AnswerChange& change, std::int64_t now = kNow,
-                              const lookup::CacheFileOptions& options = {}) const {
-        return lookup::StoreKeptAnswer(folder_, change, now, kDays, options);
+    kept::CacheReport Store(const AnswerChange& change, std::int64_t now = kNow,
+                              const kept::CacheFileOptions& options = {}) const {
+        return kept::StoreKeptAnswer(folder_, change, now, kDays, options);
     }
 
     void RemoveAll() const {
         for (const char* name :
-             {lookup::kCacheFileName, lookup::kBadCacheFileName, lookup::kTempCacheFileName}) {
+             {kept::kCacheFileName, kept::kBadCacheFileName, kept::kTempCacheFileName}) {
             DeleteFileA(Path(name).c_str());
             RemoveDirectoryA(Path(name).c_str());
         }
@@ -78,7 +78,7 @@ class LockHolder {
           release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
         char full[MAX_PATH] = {};
         GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
-        mutex_.reset(CreateMutexA(nullptr, FALSE, lookup::CacheLockName(full).c_str()));
+        mutex_.reset(CreateMutexA(nullptr, FALSE, kept::CacheLockName(full).c_str()));
         thread_ = std::thread([this, abandon] {
             WaitForSingleObject(mutex_.get(), INFINITE);
             SetEvent(held_.get());
@@ -109,10 +109,10 @@ TEST_F(AnswerCacheFile, StoresAndFindsAnswers) {
     const std::string reply = "N0CALL|JANE|\xe9|a\r\nb|";
     EXPECT_EQ(Store(AnswerChange::Found("n0call", reply, "|ext|")).outcome, CacheOutcome::Ok);
     EXPECT_EQ(Store(AnswerChange::Found("K1ABC", "k", "")).outcome, CacheOutcome::Ok);
-    EXPECT_FALSE(Exists(Path(lookup::kTempCacheFileName)));
+    EXPECT_FALSE(Exists(Path(kept::kTempCacheFileName)));
 
-    const lookup::KeptLookup found =
-        lookup::LookUpKeptAnswer(folder_, "N0CALL", kNow + 2 * 86400 + 5, kDays);
+    const kept::KeptLookup found =
+        kept::LookUpKeptAnswer(folder_, "N0CALL", kNow + 2 * 86400 + 5, kDays);
     EXPECT_EQ(found.report.outcome, CacheOutcome::Ok);
     ASSERT_TRUE(found.hit.has_value());
     EXPECT_EQ(found.hit->reply, reply);
@@ -120,44 +120,44 @@ TEST_F(AnswerCacheFile, StoresAndFindsAnswers) {
     EXPECT_EQ(found.hit->ageDays, 2);
 
     EXPECT_EQ(Store(AnswerChange::NotFound("N0CALL")).outcome, CacheOutcome::Ok);
-    const lookup::LoadedAnswers loaded = lookup::LoadKeptAnswers(folder_, kNow, kDays);
+    const kept::LoadedAnswers loaded = kept::LoadKeptAnswers(folder_, kNow, kDays);
     ASSERT_EQ(loaded.entries.size(), 1u);
     EXPECT_EQ(loaded.entries[0].key, "K1ABC");
     // Stale answers stay out of what a load gives.
-    EXPECT_TRUE(lookup::LoadKeptAnswers(folder_, kNow + kDays * 86400, kDays).entries.empty());
+    EXPECT_TRUE(kept::LoadKeptAnswers(folder_, kNow + kDays * 86400, kDays).entries.empty());
 
     // Keeping off: the file is not looked at.
     const std::string before = ReadBytes(CachePath());
     EXPECT_EQ(
-        lookup::StoreKeptAnswer(folder_, AnswerChange::Found("Q3TEST", "q", ""), kNow, 0).outcome,
+        kept::StoreKeptAnswer(folder_, AnswerChange::Found("Q3TEST", "q", ""), kNow, 0).outcome,
         CacheOutcome::Off);
-    EXPECT_EQ(lookup::LookUpKeptAnswer(folder_, "K1ABC", kNow, 0).report.outcome,
+    EXPECT_EQ(kept::LookUpKeptAnswer(folder_, "K1ABC", kNow, 0).report.outcome,
               CacheOutcome::Off);
     EXPECT_EQ(ReadBytes(CachePath()), before);
 
     const std::int64_t crt = static_cast<std::int64_t>(std::time(nullptr));
-    EXPECT_NEAR(static_cast<double>(lookup::UtcSecondsNow()), static_cast<double>(crt), 5.0);
+    EXPECT_NEAR(static_cast<double>(kept::UtcSecondsNow()), static_cast<double>(crt), 5.0);
 }
 
 TEST_F(AnswerCacheFile, UnreadableFileIsSetAsideAndANewOneBegun) {
     WriteBytes(CachePath(), "[Settings]\r\nUserName=x\r\n");
-    WriteBytes(Path(lookup::kBadCacheFileName), "an older one");
-    const lookup::LoadedAnswers loaded = lookup::LoadKeptAnswers(folder_, kNow, kDays);
+    WriteBytes(Path(kept::kBadCacheFileName), "an older one");
+    const kept::LoadedAnswers loaded = kept::LoadKeptAnswers(folder_, kNow, kDays);
     EXPECT_EQ(loaded.report.outcome, CacheOutcome::Ok);
     EXPECT_TRUE(loaded.report.setAside);
     EXPECT_TRUE(loaded.entries.empty());
-    EXPECT_EQ(ReadBytes(Path(lookup::kBadCacheFileName)), "[Settings]\r\nUserName=x\r\n");
+    EXPECT_EQ(ReadBytes(Path(kept::kBadCacheFileName)), "[Settings]\r\nUserName=x\r\n");
     EXPECT_FALSE(Exists(CachePath()));
 
     EXPECT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
     std::string damaged = ReadBytes(CachePath());
     damaged[damaged.size() - 3] ^= 1;
     WriteBytes(CachePath(), damaged);
-    const lookup::CacheReport stored = Store(AnswerChange::Found("K1ABC", "k", ""));
+    const kept::CacheReport stored = Store(AnswerChange::Found("K1ABC", "k", ""));
     EXPECT_EQ(stored.outcome, CacheOutcome::Ok);
     EXPECT_TRUE(stored.setAside);
-    EXPECT_EQ(ReadBytes(Path(lookup::kBadCacheFileName)), damaged);
-    const lookup::LoadedAnswers after = lookup::LoadKeptAnswers(folder_, kNow, kDays);
+    EXPECT_EQ(ReadBytes(Path(kept::kBadCacheFileName)), damaged);
+    const kept::LoadedAnswers after = kept::LoadKeptAnswers(folder_, kNow, kDays);
     EXPECT_FALSE(after.report.setAside);
     ASSERT_EQ(after.entries.size(), 1u);
     EXPECT_EQ(after.entries[0].key, "K1ABC");
@@ -167,28 +167,28 @@ TEST_F(AnswerCacheFile, UnreadableFileIsSetAsideAndANewOneBegun) {
 TEST_F(AnswerCacheFile, ALaterVersionsFileIsLeftAlone) {
     const std::string newer = "QuendixLookup cache 2\nN0CALL 12 whatever it holds\n\x01";
     WriteBytes(CachePath(), newer);
-    const lookup::KeptLookup looked = lookup::LookUpKeptAnswer(folder_, "N0CALL", kNow, kDays);
+    const kept::KeptLookup looked = kept::LookUpKeptAnswer(folder_, "N0CALL", kNow, kDays);
     EXPECT_EQ(looked.report.outcome, CacheOutcome::NewerVersion);
     EXPECT_FALSE(looked.report.setAside);
     EXPECT_FALSE(looked.hit.has_value());
     EXPECT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::NewerVersion);
     EXPECT_EQ(Store(AnswerChange::NotFound("N0CALL")).outcome, CacheOutcome::NewerVersion);
     EXPECT_EQ(ReadBytes(CachePath()), newer);
-    EXPECT_FALSE(Exists(Path(lookup::kBadCacheFileName)));
-    EXPECT_FALSE(Exists(Path(lookup::kTempCacheFileName)));
+    EXPECT_FALSE(Exists(Path(kept::kBadCacheFileName)));
+    EXPECT_FALSE(Exists(Path(kept::kTempCacheFileName)));
 }
 
 TEST_F(AnswerCacheFile, FailedWriteLeavesTheFileAsItWas) {
     ASSERT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
     const std::string before = ReadBytes(CachePath());
     // Something in the way of the temporary file.
-    ASSERT_TRUE(CreateDirectoryA(Path(lookup::kTempCacheFileName).c_str(), nullptr));
-    const lookup::CacheReport report = Store(AnswerChange::Found("K1ABC", "k", ""));
+    ASSERT_TRUE(CreateDirectoryA(Path(kept::kTempCacheFileName).c_str(), nullptr));
+    const kept::CacheReport report = Store(AnswerChange::Found("K1ABC", "k", ""));
     EXPECT_EQ(report.outcome, CacheOutcome::WriteFailed);
     EXPECT_NE(report.error, static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(ReadBytes(CachePath()), before);
 
-    const lookup::CacheReport nowhere = lookup::StoreKeptAnswer(
+    const kept::CacheReport nowhere = kept::StoreKeptAnswer(
         folder_ + "\\missing", AnswerChange::Found("K1ABC", "k", ""), kNow, kDays);
     EXPECT_EQ(nowhere.outcome, CacheOutcome::WriteFailed);
 }
@@ -196,12 +196,12 @@ TEST_F(AnswerCacheFile, FailedWriteLeavesTheFileAsItWas) {
 TEST_F(AnswerCacheFile, GivesUpWhenTheLockIsHeldPastTheWait) {
     ASSERT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
     const std::string before = ReadBytes(CachePath());
-    lookup::CacheFileOptions options;
+    kept::CacheFileOptions options;
     options.lockWaitMs = 300;
     {
         const LockHolder holder(folder_, false);
         const ULONGLONG start = GetTickCount64();
-        EXPECT_EQ(lookup::LoadKeptAnswers(folder_, kNow, kDays, options).report.outcome,
+        EXPECT_EQ(kept::LoadKeptAnswers(folder_, kNow, kDays, options).report.outcome,
                   CacheOutcome::LockTimedOut);
         EXPECT_EQ(Store(AnswerChange::Found("K1ABC", "k", ""), kNow, options).outcome,
                   CacheOutcome::LockTimedOut);
@@ -214,7 +214,7 @@ TEST_F(AnswerCacheFile, GivesUpWhenTheLockIsHeldPastTheWait) {
               CacheOutcome::Ok);
     // A holder that ended without letting go does not keep others out.
     const LockHolder gone(folder_, true);
-    const lookup::LoadedAnswers loaded = lookup::LoadKeptAnswers(folder_, kNow, kDays, options);
+    const kept::LoadedAnswers loaded = kept::LoadKeptAnswers(folder_, kNow, kDays, options);
     EXPECT_EQ(loaded.report.outcome, CacheOutcome::Ok);
     EXPECT_EQ(loaded.entries.size(), 2u);
 }
@@ -235,12 +235,12 @@ TEST_F(AnswerCacheFile, ConcurrentStoresLoseNothing) {
     for (const CacheOutcome outcome : outcomes) {
         EXPECT_EQ(outcome, CacheOutcome::Ok);
     }
-    const lookup::LoadedAnswers loaded = lookup::LoadKeptAnswers(folder_, kNow, kDays);
+    const kept::LoadedAnswers loaded = kept::LoadKeptAnswers(folder_, kNow, kDays);
     EXPECT_EQ(loaded.entries.size(), 2u * kEach);
     for (const char prefix : {'A', 'B'}) {
         for (int i = 0; i < kEach; ++i) {
             const std::string call = prefix + std::to_string(i);
-            const auto hit = lookup::FindAnswer(loaded.entries, call, kNow, kDays);
+            const auto hit = kept::FindAnswer(loaded.entries, call, kNow, kDays);
             ASSERT_TRUE(hit.has_value()) << call;
             EXPECT_EQ(hit->reply, call + "|reply");
         }

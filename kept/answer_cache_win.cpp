@@ -1,17 +1,12 @@
-#include "lookup/answer_cache_win.h"
+#include "kept/answer_cache_win.h"
 
 #include <algorithm>
 
 #include "common/handles_win.h"
+#include "common/whole_file_win.h"
 
-namespace lookup {
+namespace kept {
 namespace {
-
-// The error of the call that just failed; never ERROR_SUCCESS, so that a failure stays one.
-DWORD LastErrorOr(DWORD fallback) {
-    const DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : fallback;
-}
 
 void CloseMutex(HANDLE mutex) {
     CloseHandle(mutex);
@@ -48,7 +43,7 @@ class FolderLock {
         mutex_.reset(CreateMutexA(nullptr, FALSE, name.c_str()));
         if (!mutex_) {
             outcome_ = CacheOutcome::LockFailed;
-            error_ = LastErrorOr(ERROR_INVALID_HANDLE);
+            error_ = common::LastErrorOr(ERROR_INVALID_HANDLE);
             return;
         }
         switch (WaitForSingleObject(mutex_.get(), waitMs)) {
@@ -62,7 +57,7 @@ class FolderLock {
                 break;
             default:
                 outcome_ = CacheOutcome::LockFailed;
-                error_ = LastErrorOr(ERROR_INVALID_HANDLE);
+                error_ = common::LastErrorOr(ERROR_INVALID_HANDLE);
                 break;
         }
     }
@@ -98,13 +93,13 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        const DWORD error = LastErrorOr(ERROR_OPEN_FAILED);
+        const DWORD error = common::LastErrorOr(ERROR_OPEN_FAILED);
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return missing ? ERROR_SUCCESS : error;
     }
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file.get(), &size)) {
-        return LastErrorOr(ERROR_READ_FAULT);
+        return common::LastErrorOr(ERROR_READ_FAULT);
     }
     const std::size_t wanted = static_cast<std::size_t>(
         std::min<ULONGLONG>(static_cast<ULONGLONG>(size.QuadPart), kMaxFileBytes + 1));
@@ -113,7 +108,7 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
     while (got < wanted) {
         DWORD n = 0;
         if (!ReadFile(file.get(), &bytes[got], static_cast<DWORD>(wanted - got), &n, nullptr)) {
-            return LastErrorOr(ERROR_READ_FAULT);
+            return common::LastErrorOr(ERROR_READ_FAULT);
         }
         if (n == 0) {
             break;  // shorter than its size said
@@ -124,41 +119,15 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
     return ERROR_SUCCESS;
 }
 
-// Writes `content` as the whole of a new file at `path` and flushes it to disk.
-DWORD WriteWholeFile(const std::string& path, const std::string& content) {
-    common::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return LastErrorOr(ERROR_OPEN_FAILED);
-    }
-    constexpr std::size_t kPiece = 1024 * 1024;
-    for (std::size_t done = 0; done < content.size();) {
-        const DWORD wanted = static_cast<DWORD>(std::min(kPiece, content.size() - done));
-        DWORD written = 0;
-        if (!WriteFile(file.get(), content.data() + done, wanted, &written, nullptr) ||
-            written != wanted) {
-            return LastErrorOr(ERROR_WRITE_FAULT);
-        }
-        done += written;
-    }
-    if (!FlushFileBuffers(file.get())) {
-        return LastErrorOr(ERROR_WRITE_FAULT);
-    }
-    if (!CloseHandle(file.release())) {
-        return LastErrorOr(ERROR_WRITE_FAULT);
-    }
-    return ERROR_SUCCESS;
-}
-
 // Puts `content` in place of the file through the temporary file; on failure the file is as it
 // was and the temporary file is gone.
 DWORD ReplaceCacheFile(const std::string& folder, const std::string& content) {
     const std::string temp = PathIn(folder, kTempCacheFileName);
-    DWORD error = WriteWholeFile(temp, content);
+    DWORD error = common::WriteWholeFile(temp, content, CREATE_ALWAYS, true);
     if (error == ERROR_SUCCESS &&
         !MoveFileExA(temp.c_str(), PathIn(folder, kCacheFileName).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = LastErrorOr(ERROR_WRITE_FAULT);
+        error = common::LastErrorOr(ERROR_WRITE_FAULT);
     }
     if (error != ERROR_SUCCESS) {
         DeleteFileA(temp.c_str());
@@ -189,7 +158,7 @@ bool ReadLocked(const std::string& folder, CacheReport& report, std::string& byt
     if (!MoveFileExA(path.c_str(), PathIn(folder, kBadCacheFileName).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         report.outcome = CacheOutcome::ReadFailed;
-        report.error = LastErrorOr(ERROR_FILE_CORRUPT);
+        report.error = common::LastErrorOr(ERROR_FILE_CORRUPT);
         return false;
     }
     report.setAside = true;
@@ -298,4 +267,4 @@ std::int64_t UtcSecondsNow() {
     return static_cast<std::int64_t>(ticks.QuadPart / kTicksPerSecond) - kSeconds1601To1970;
 }
 
-}  // namespace lookup
+}  // namespace kept

@@ -1,4 +1,4 @@
-#include "lookup/answer_cache.h"
+#include "kept/answer_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 
 namespace {
 
-using lookup::AnswerChange;
-using lookup::KeptAnswer;
+using kept::AnswerChange;
+using kept::KeptAnswer;
 
-constexpr std::int64_t kDay = lookup::kSecondsPerDay;
+constexpr std::int64_t kDay = kept::kSecondsPerDay;
 constexpr std::int64_t kNow = 1800000000;  // 2027-01-15
 
 std::string Hex(std::uint32_t crc) {
@@ -28,8 +28,8 @@ std::string Record(const std::string& stamp, const std::string& key, const std::
     const std::string data = key + reply + extended;
     const std::string rest = stamp + " " + (keyLen.empty() ? std::to_string(key.size()) : keyLen) +
                              " " + std::to_string(reply.size()) + " " +
-                             std::to_string(extended.size()) + " " + Hex(lookup::Crc32(data));
-    return Hex(lookup::Crc32(rest)) + " " + rest + "\n" + data + "\n";
+                             std::to_string(extended.size()) + " " + Hex(kept::Crc32(data));
+    return Hex(kept::Crc32(rest)) + " " + rest + "\n" + data + "\n";
 }
 
 std::vector<KeptAnswer> ThreeEntries() {
@@ -41,28 +41,28 @@ std::vector<KeptAnswer> ThreeEntries() {
 }  // namespace
 
 TEST(AnswerCacheFormat, ChecksumIsTheUsualCrc32) {
-    EXPECT_EQ(lookup::Crc32("123456789"), 0xCBF43926u);
-    EXPECT_EQ(lookup::Crc32(""), 0u);
+    EXPECT_EQ(kept::Crc32("123456789"), 0xCBF43926u);
+    EXPECT_EQ(kept::Crc32(""), 0u);
 }
 
 TEST(AnswerCacheFormat, ReadsRecordsWrittenFromTheDescription) {
-    const std::string file = std::string(lookup::kCacheHeaderLine) +
+    const std::string file = std::string(kept::kCacheHeaderLine) +
                              Record("1800000000", "N0CALL", "N0CALL|JANE|", "|x|") +
                              Record("0", "K1ABC", "r", "");
-    const lookup::ParsedCache parsed = lookup::ParseCache(file);
+    const kept::ParsedCache parsed = kept::ParseCache(file);
     ASSERT_TRUE(parsed.readable);
     EXPECT_FALSE(parsed.tornTail);
     const std::vector<KeptAnswer> expected = {{"N0CALL", 1800000000, "N0CALL|JANE|", "|x|"},
                                               {"K1ABC", 0, "r", ""}};
     EXPECT_EQ(parsed.entries, expected);
     // And the writer writes exactly that.
-    EXPECT_EQ(lookup::SerializeCache(expected), file);
-    EXPECT_EQ(lookup::SerializedSize(expected[0]),
+    EXPECT_EQ(kept::SerializeCache(expected), file);
+    EXPECT_EQ(kept::SerializedSize(expected[0]),
               Record("1800000000", "N0CALL", "N0CALL|JANE|", "|x|").size());
 
-    EXPECT_EQ(lookup::SerializeCache({}), lookup::kCacheHeaderLine);
-    for (const char* nothing : {"", lookup::kCacheHeaderLine}) {
-        const lookup::ParsedCache none = lookup::ParseCache(nothing);
+    EXPECT_EQ(kept::SerializeCache({}), kept::kCacheHeaderLine);
+    for (const char* nothing : {"", kept::kCacheHeaderLine}) {
+        const kept::ParsedCache none = kept::ParseCache(nothing);
         EXPECT_TRUE(none.readable && none.entries.empty());
     }
 }
@@ -70,15 +70,15 @@ TEST(AnswerCacheFormat, ReadsRecordsWrittenFromTheDescription) {
 // The entries hold line breaks, NUL and bytes above 0x7F, which must come back as they were.
 TEST(AnswerCacheFormat, RecordCutOffAtTheEndIsLeftOut) {
     const std::vector<KeptAnswer> entries = ThreeEntries();
-    const std::string file = lookup::SerializeCache(entries);
-    const std::size_t lastStart = file.size() - lookup::SerializedSize(entries[2]);
+    const std::string file = kept::SerializeCache(entries);
+    const std::size_t lastStart = file.size() - kept::SerializedSize(entries[2]);
     const std::vector<KeptAnswer> firstTwo(entries.begin(), entries.begin() + 2);
 
-    const lookup::ParsedCache whole = lookup::ParseCache(file.substr(0, lastStart));
+    const kept::ParsedCache whole = kept::ParseCache(file.substr(0, lastStart));
     EXPECT_TRUE(whole.readable && !whole.tornTail);
     EXPECT_EQ(whole.entries, firstTwo);
     for (std::size_t cut = lastStart + 1; cut < file.size(); ++cut) {
-        const lookup::ParsedCache parsed = lookup::ParseCache(file.substr(0, cut));
+        const kept::ParsedCache parsed = kept::ParseCache(file.substr(0, cut));
         EXPECT_TRUE(parsed.readable) << "cut at " << cut;
         EXPECT_TRUE(parsed.tornTail) << "cut at " << cut;
         EXPECT_EQ(parsed.entries, firstTwo) << "cut at " << cut;
@@ -87,10 +87,10 @@ TEST(AnswerCacheFormat, RecordCutOffAtTheEndIsLeftOut) {
 
 TEST(AnswerCacheFormat, AnyOtherDamageMakesTheFileUnreadable) {
     const std::vector<KeptAnswer> entries = ThreeEntries();
-    const std::string file = lookup::SerializeCache(entries);
-    const std::string header = lookup::kCacheHeaderLine;
-    const std::size_t secondStart = header.size() + lookup::SerializedSize(entries[0]);
-    const std::size_t lastStart = file.size() - lookup::SerializedSize(entries[2]);
+    const std::string file = kept::SerializeCache(entries);
+    const std::string header = kept::kCacheHeaderLine;
+    const std::size_t secondStart = header.size() + kept::SerializedSize(entries[0]);
+    const std::size_t lastStart = file.size() - kept::SerializedSize(entries[2]);
     auto with = [&](std::size_t at, char c) {
         std::string damaged = file;
         damaged[at] = c;
@@ -115,16 +115,16 @@ TEST(AnswerCacheFormat, AnyOtherDamageMakesTheFileUnreadable) {
         {"a number with a leading zero", header + Record("05", "N0CALL", "a", "b")},
         {"a length beyond the data", header + Record("5", "N0CALL", "a", "b", "8") + good},
         {"a stamp past 64 bits", header + Record("9223372036854775808", "N0CALL", "a", "b")},
-        {"larger than any file written", header + good + std::string(lookup::kMaxFileBytes, 'x')},
+        {"larger than any file written", header + good + std::string(kept::kMaxFileBytes, 'x')},
     };
     for (const auto& c : cases) {
-        const lookup::ParsedCache parsed = lookup::ParseCache(c.bytes);
+        const kept::ParsedCache parsed = kept::ParseCache(c.bytes);
         EXPECT_FALSE(parsed.readable) << c.what;
         EXPECT_TRUE(parsed.entries.empty()) << c.what;
     }
-    EXPECT_TRUE(lookup::ParseCache(header + good).readable);
+    EXPECT_TRUE(kept::ParseCache(header + good).readable);
     for (const auto& c : cases) {
-        EXPECT_FALSE(lookup::ParseCache(c.bytes).newerVersion) << c.what;
+        EXPECT_FALSE(kept::ParseCache(c.bytes).newerVersion) << c.what;
     }
 }
 
@@ -134,8 +134,8 @@ TEST(AnswerCacheParse, ALaterVersionIsNeitherOursNorDamage) {
          {std::string("QuendixLookup cache 2\n"), std::string("QuendixLookup cache 2\r\nx"),
           std::string("QuendixLookup cache 17\nwhatever\x01\x02"),
           std::string("QuendixLookup cache 0003\n"), std::string("QuendixLookup cache 2"),
-          "QuendixLookup cache 99999999999999999999999999\n" + std::string(lookup::kMaxFileBytes, 'x')}) {
-        const lookup::ParsedCache parsed = lookup::ParseCache(bytes);
+          "QuendixLookup cache 99999999999999999999999999\n" + std::string(kept::kMaxFileBytes, 'x')}) {
+        const kept::ParsedCache parsed = kept::ParseCache(bytes);
         EXPECT_FALSE(parsed.readable) << bytes.substr(0, 30);
         EXPECT_TRUE(parsed.newerVersion) << bytes.substr(0, 30);
         EXPECT_TRUE(parsed.entries.empty());
@@ -144,61 +144,49 @@ TEST(AnswerCacheParse, ALaterVersionIsNeitherOursNorDamage) {
          {"QuendixLookup cache 0\n", "QuendixLookup cache 01\n", "QuendixLookup cache \n",
           "QuendixLookup cache 2a\n", "QuendixLookup cache -2\n", "QuendixLookup cache 2 \n",
           "quendixlookup cache 2\n", "QuendixLookup cache  2\n"}) {
-        const lookup::ParsedCache parsed = lookup::ParseCache(bytes);
+        const kept::ParsedCache parsed = kept::ParseCache(bytes);
         EXPECT_FALSE(parsed.readable) << bytes;
         EXPECT_FALSE(parsed.newerVersion) << bytes;
     }
 }
 
 TEST(AnswerCacheKey, OnlyAsciiLettersChangeCase) {
-    EXPECT_EQ(lookup::CacheKey("n0call/p"), "N0CALL/P");
-    EXPECT_EQ(lookup::CacheKey("dl/\xe9x\xff"), "DL/\xe9X\xff");
-    EXPECT_EQ(lookup::CacheKey(""), "");
-}
-
-TEST(AnswerCacheSetting, KeepAnswersDays) {
-    EXPECT_EQ(lookup::ParseKeepAnswersDays("0"), 0);
-    EXPECT_EQ(lookup::ParseKeepAnswersDays("3650"), 3650);
-    EXPECT_EQ(lookup::ParseKeepAnswersDays("007"), 7);
-    EXPECT_EQ(lookup::ParseKeepAnswersDays(" 1 2 "), 12);
-    EXPECT_EQ(lookup::ParseKeepAnswersDays("000000000000000000000000365"), 365);
-    for (const char* value :
-         {"", "   ", "-1", "+5", "3651", "abc", "1e3", "12x", "\t5", "1.5", "4294967297"}) {
-        EXPECT_EQ(lookup::ParseKeepAnswersDays(value), 30) << "'" << value << "'";
-    }
+    EXPECT_EQ(kept::CacheKey("n0call/p"), "N0CALL/P");
+    EXPECT_EQ(kept::CacheKey("dl/\xe9x\xff"), "DL/\xe9X\xff");
+    EXPECT_EQ(kept::CacheKey(""), "");
 }
 
 TEST(AnswerCacheUse, OnlyFreshAnswersAreFound) {
     const std::vector<KeptAnswer> entries = {{"N0CALL", kNow - 30 * kDay + 1, "r", "e"},
                                              {"K1ABC", kNow + 1, "future", ""},
                                              {"Q3TEST", kNow - 30 * kDay, "expired", ""}};
-    const auto hit = lookup::FindAnswer(entries, "n0Call", kNow, 30);
+    const auto hit = kept::FindAnswer(entries, "n0Call", kNow, 30);
     ASSERT_TRUE(hit.has_value());
     EXPECT_EQ(hit->reply, "r");
     EXPECT_EQ(hit->extended, "e");
     EXPECT_EQ(hit->ageDays, 29);
-    EXPECT_FALSE(lookup::FindAnswer(entries, "K1ABC", kNow, 30).has_value());
-    EXPECT_FALSE(lookup::FindAnswer(entries, "Q3TEST", kNow, 30).has_value());
-    EXPECT_TRUE(lookup::FindAnswer(entries, "Q3TEST", kNow, 31).has_value());
-    EXPECT_FALSE(lookup::FindAnswer(entries, "N0CALL", kNow, 0).has_value());
-    EXPECT_FALSE(lookup::FindAnswer(entries, "N0CAL", kNow, 30).has_value());
+    EXPECT_FALSE(kept::FindAnswer(entries, "K1ABC", kNow, 30).has_value());
+    EXPECT_FALSE(kept::FindAnswer(entries, "Q3TEST", kNow, 30).has_value());
+    EXPECT_TRUE(kept::FindAnswer(entries, "Q3TEST", kNow, 31).has_value());
+    EXPECT_FALSE(kept::FindAnswer(entries, "N0CALL", kNow, 0).has_value());
+    EXPECT_FALSE(kept::FindAnswer(entries, "N0CAL", kNow, 30).has_value());
 
-    EXPECT_EQ(lookup::FindAnswer({{"N0CALL", kNow, "r", ""}}, "N0CALL", kNow, 1)->ageDays, 0);
+    EXPECT_EQ(kept::FindAnswer({{"N0CALL", kNow, "r", ""}}, "N0CALL", kNow, 1)->ageDays, 0);
     // Two for one key: the newer one.
     const std::vector<KeptAnswer> twice = {{"N0CALL", kNow - 1, "new", ""},
                                            {"N0CALL", kNow - 9, "old", ""}};
-    EXPECT_EQ(lookup::FindAnswer(twice, "N0CALL", kNow, 1)->reply, "new");
+    EXPECT_EQ(kept::FindAnswer(twice, "N0CALL", kNow, 1)->reply, "new");
 }
 
 TEST(AnswerCacheChange, FoundReplacesAndNotFoundDrops) {
     std::vector<KeptAnswer> entries = {{"N0CALL", kNow - 5, "old", "old"},
                                        {"K1ABC", kNow - 4, "k", ""}};
-    lookup::ApplyChange(entries, AnswerChange::Found("n0call", "new", "ext"), kNow, 30);
+    kept::ApplyChange(entries, AnswerChange::Found("n0call", "new", "ext"), kNow, 30);
     std::vector<KeptAnswer> expected = {{"K1ABC", kNow - 4, "k", ""},
                                         {"N0CALL", kNow, "new", "ext"}};
     EXPECT_EQ(entries, expected);
 
-    lookup::ApplyChange(entries, AnswerChange::NotFound("k1abc"), kNow, 30);
+    kept::ApplyChange(entries, AnswerChange::NotFound("k1abc"), kNow, 30);
     expected = {{"N0CALL", kNow, "new", "ext"}};
     EXPECT_EQ(entries, expected);
 
@@ -207,7 +195,7 @@ TEST(AnswerCacheChange, FoundReplacesAndNotFoundDrops) {
          {std::make_tuple("Q3TEST", kNow, 0), std::make_tuple("Q3TEST", std::int64_t{-1}, 30),
           std::make_tuple("", kNow, 30)}) {
         std::vector<KeptAnswer> kept;
-        lookup::ApplyChange(kept, AnswerChange::Found(callsign, "r", "e"), now, days);
+        kept::ApplyChange(kept, AnswerChange::Found(callsign, "r", "e"), now, days);
         EXPECT_TRUE(kept.empty()) << "'" << callsign << "' " << now << " " << days;
     }
 }
@@ -220,22 +208,22 @@ TEST(AnswerCacheChange, ExpiredEntriesGoFutureOnesWait) {
                                        {"AHEAD", kNow + 1, "", ""},
                                        {"YEARS", kNow + 400 * kDay, "", ""},
                                        {"NEG", -5, "", ""}};
-    lookup::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow, 2);
+    kept::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow, 2);
     std::vector<KeptAnswer> expected = {{"EDGE", kNow - 2 * kDay + 1, "", ""},
                                         {"AHEAD", kNow + 1, "", ""},
                                         {"YEARS", kNow + 400 * kDay, "", ""}};
     EXPECT_EQ(entries, expected);
-    EXPECT_FALSE(lookup::FindAnswer(entries, "AHEAD", kNow, 2).has_value());
-    EXPECT_TRUE(lookup::FindAnswer(entries, "AHEAD", kNow + 1, 2).has_value());
+    EXPECT_FALSE(kept::FindAnswer(entries, "AHEAD", kNow, 2).has_value());
+    EXPECT_TRUE(kept::FindAnswer(entries, "AHEAD", kNow + 1, 2).has_value());
 
     // A found answer kept with the clock set back comes before the ones from the future.
-    lookup::ApplyChange(entries, AnswerChange::Found("N0CALL", "r", "e"), kNow - 300 * kDay, 2);
+    kept::ApplyChange(entries, AnswerChange::Found("N0CALL", "r", "e"), kNow - 300 * kDay, 2);
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0].key, "N0CALL");
     EXPECT_EQ(entries[1].key, "EDGE");
 
     // The clock set ahead by a year: everything is past its days.
-    lookup::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow + 800 * kDay, 2);
+    kept::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow + 800 * kDay, 2);
     EXPECT_TRUE(entries.empty());
 }
 
@@ -246,9 +234,9 @@ TEST(AnswerCacheChange, OldestGoFirstWhenOverTheBounds) {
         entries.push_back({"K" + std::to_string(i), kNow - 10 + (i * 3) % 4, "", ""});
     }
     // Stamps: K0 and K4 -10, K3 -9, K2 -8, K1 -7.
-    lookup::CacheLimits limits;
+    kept::CacheLimits limits;
     limits.maxEntries = 5;
-    lookup::ApplyChange(entries, AnswerChange::Found("NEW", "r", ""), kNow, 1, limits);
+    kept::ApplyChange(entries, AnswerChange::Found("NEW", "r", ""), kNow, 1, limits);
     std::vector<std::string> keys;
     for (const KeptAnswer& entry : entries) {
         keys.push_back(entry.key);
@@ -257,14 +245,14 @@ TEST(AnswerCacheChange, OldestGoFirstWhenOverTheBounds) {
 
     // By size: room for the header and the two newest records, not three.
     limits.maxEntries = 100;
-    limits.maxFileBytes = lookup::SerializeCache({entries[3], entries[4]}).size();
-    lookup::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow, 1, limits);
+    limits.maxFileBytes = kept::SerializeCache({entries[3], entries[4]}).size();
+    kept::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow, 1, limits);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].key, "K1");
 
     // An answer that could never fit is not kept, and the stale one for its key goes too.
     limits.maxFileBytes = 200;
-    lookup::ApplyChange(entries, AnswerChange::Found("K1", std::string(300, 'x'), ""), kNow, 1,
+    kept::ApplyChange(entries, AnswerChange::Found("K1", std::string(300, 'x'), ""), kNow, 1,
                         limits);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].key, "NEW");
@@ -274,9 +262,9 @@ TEST(AnswerCacheChange, OldestGoFirstWhenOverTheBounds) {
     for (int i = 0; i < 40; ++i) {
         entries.push_back({"T" + std::to_string(i), kNow - 1 - i % 2, "", ""});
     }
-    limits = lookup::CacheLimits();
+    limits = kept::CacheLimits();
     limits.maxEntries = 25;
-    lookup::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow, 1, limits);
+    kept::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow, 1, limits);
     ASSERT_EQ(entries.size(), 25u);
     for (int i = 0; i < 25; ++i) {
         const int n = i < 5 ? 31 + 2 * i : 2 * (i - 5);  // the last five odd ones, all the even
@@ -286,11 +274,11 @@ TEST(AnswerCacheChange, OldestGoFirstWhenOverTheBounds) {
 
 TEST(AnswerCacheChange, FileBoundsAtFullSize) {
     std::vector<KeptAnswer> entries;
-    for (std::size_t i = 0; i < lookup::kMaxEntries; ++i) {
+    for (std::size_t i = 0; i < kept::kMaxEntries; ++i) {
         entries.push_back({"C" + std::to_string(i), kNow - 1000000 + static_cast<int>(i), "", ""});
     }
-    lookup::ApplyChange(entries, AnswerChange::Found("NEW", "r", ""), kNow, 30);
-    ASSERT_EQ(entries.size(), lookup::kMaxEntries);
+    kept::ApplyChange(entries, AnswerChange::Found("NEW", "r", ""), kNow, 30);
+    ASSERT_EQ(entries.size(), kept::kMaxEntries);
     EXPECT_EQ(entries.front().key, "C1");
     EXPECT_EQ(entries.back().key, "NEW");
 
@@ -299,19 +287,19 @@ TEST(AnswerCacheChange, FileBoundsAtFullSize) {
     for (int i = 0; i < 16; ++i) {
         entries.push_back({"M" + std::to_string(i), kNow - 100 + i, mebibyte, ""});
     }
-    lookup::ApplyChange(entries, AnswerChange::Found("NEW", mebibyte, ""), kNow, 30);
-    EXPECT_LE(lookup::SerializeCache(entries).size(), lookup::kMaxFileBytes);
+    kept::ApplyChange(entries, AnswerChange::Found("NEW", mebibyte, ""), kNow, 30);
+    EXPECT_LE(kept::SerializeCache(entries).size(), kept::kMaxFileBytes);
     ASSERT_EQ(entries.size(), 15u);  // 16 of them and the header would pass 16 MiB
     EXPECT_EQ(entries.front().key, "M2");
-    EXPECT_TRUE(lookup::ParseCache(lookup::SerializeCache(entries)).readable);
+    EXPECT_TRUE(kept::ParseCache(kept::SerializeCache(entries)).readable);
 }
 
 TEST(AnswerCacheLock, OneNamePerFolder) {
-    const std::string name = lookup::CacheLockName("C:\\Logger32\\Add-ons");
+    const std::string name = kept::CacheLockName("C:\\Logger32\\Add-ons");
     EXPECT_EQ(name.rfind("Local\\QuendixLookupCache-", 0), 0u) << name;
     EXPECT_EQ(name.size(), std::string("Local\\QuendixLookupCache-").size() + 16) << name;
-    EXPECT_EQ(lookup::CacheLockName("c:\\logger32\\ADD-ONS\\"), name);
-    EXPECT_EQ(lookup::CacheLockName("C:/Logger32/Add-ons"), name);
-    EXPECT_NE(lookup::CacheLockName("C:\\Logger32\\Add-ons2"), name);
-    EXPECT_NE(lookup::CacheLockName("D:\\Logger32\\Add-ons"), name);
+    EXPECT_EQ(kept::CacheLockName("c:\\logger32\\ADD-ONS\\"), name);
+    EXPECT_EQ(kept::CacheLockName("C:/Logger32/Add-ons"), name);
+    EXPECT_NE(kept::CacheLockName("C:\\Logger32\\Add-ons2"), name);
+    EXPECT_NE(kept::CacheLockName("D:\\Logger32\\Add-ons"), name);
 }

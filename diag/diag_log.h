@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace lookup {
+namespace diag {
 
 inline constexpr char kLogFileName[] = "QuendixLookup.log";
 inline constexpr char kOldLogFileName[] = "QuendixLookup.log.old";
@@ -63,8 +63,9 @@ std::string IsoLocalTime(int year, int month, int day, int hour, int minute, int
 // parameter.
 std::string MaskSecrets(const std::string& url);
 
-// One line, without its line break: the fields separated by "|", each value made safe by the
-// rule for reply-line values, so that no value can split the line or add a field.
+// One line, without its line break: the fields separated by "|", each value made safe by
+// common::text::OneLineField (the rule of the reply line's values), so that no value can split
+// the line or add a field.
 // time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where result is
 // "error <number> <text>" when there is an error, else "HTTP <status>" (empty for an event of
 // the kept-answers file, which has no exchange), and the last field is empty unless a kept
@@ -75,7 +76,4 @@ std::string FormatLogLine(const LogEntry& entry);
 // An empty file is never renamed.
 bool LogNeedsRollOver(std::uint64_t currentSize, std::size_t lineSize);
 
-// The switch: on only for "1", spaces around it trimmed.
-bool LogSwitchOn(const std::string& settingValue);
-
-}  // namespace lookup
+}  // namespace diag

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "lookup/answer_cache.h"
+#include "kept/answer_cache.h"
 
-namespace lookup {
+namespace kept {
 
 inline constexpr DWORD kCacheLockWaitMs = 2000;
 
@@ -80,4 +80,4 @@ CacheReport StoreKeptAnswer(const std::string& folder, const AnswerChange& chang
 // The present time in seconds since 1970-01-01 00:00 UTC.
 std::int64_t UtcSecondsNow();
 
-}  // namespace lookup
+}  // namespace kept

@@ -1,13 +1,11 @@
-#include "lookup/diag_log.h"
+#include "diag/diag_log.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "lookup/request.h"
-
-namespace lookup {
+namespace diag {
 
 namespace {
 
@@ -16,7 +14,8 @@ LogEntry LookupEntry() {
     e.localTime = IsoLocalTime(2026, 12, 7, 9, 5, 3, 42);
     e.event = kLookupEvent;
     e.callsign = "N0CALL/P";
-    e.url = BuildLookupUrl("http://127.0.0.1:8080", "K1TEST", "secret", "N0CALL/P");
+    e.url = "http://127.0.0.1:8080/call?username=K1TEST&password=secret&rawlookup=1&callsign="
+            "N0CALL%2FP&program=Logger32";
     e.status = 200;
     e.bytes = 9;
     e.outcome = kOutcomeBaseCallRetry;
@@ -135,10 +134,12 @@ TEST(DiagLog, ValuesCannotSplitTheLineOrAddFields) {
 TEST(DiagLog, PasswordAppearsInNoForm) {
     const std::string password = "s3cr|t pass&word";
     LogEntry e = LookupEntry();
-    e.url = BuildLookupUrl("http://h", "K1TEST", password, "N0CALL");
+    const std::string encoded = "s3cr%7Ct%20pass%26word";  // as the request carries it
+    e.url = "http://h/call?username=K1TEST&password=" + encoded +
+            "&rawlookup=1&callsign=N0CALL&program=Logger32";
     const std::string line = FormatLogLine(e);
     EXPECT_EQ(line.find("s3cr"), std::string::npos) << line;
-    EXPECT_EQ(line.find(PercentEncode(password)), std::string::npos) << line;
+    EXPECT_EQ(line.find(encoded), std::string::npos) << line;
     EXPECT_EQ(line.find("t4ds"), std::string::npos) << line;  // scrambled form
     EXPECT_NE(line.find("password=***&rawlookup=1"), std::string::npos) << line;
 }
@@ -155,14 +156,4 @@ TEST(DiagLog, RollsOverOnlyWhenTheLineWouldPassTheLimit) {
     EXPECT_FALSE(LogNeedsRollOver(0, limit + 1));
 }
 
-TEST(DiagLog, OnOnlyForOne) {
-    EXPECT_TRUE(LogSwitchOn("1"));
-    EXPECT_TRUE(LogSwitchOn("  1 "));
-    EXPECT_FALSE(LogSwitchOn(""));
-    EXPECT_FALSE(LogSwitchOn("0"));
-    EXPECT_FALSE(LogSwitchOn("yes"));
-    EXPECT_FALSE(LogSwitchOn("11"));
-    EXPECT_FALSE(LogSwitchOn("\t1"));
-}
-
-}  // namespace lookup
+}  // namespace diag

@@ -1,0 +1,25 @@
+// Writing a whole file in one go. Each caller keeps its own rule around it: the settings file is
+// only ever created new, the reply file is deleted and created anew, the kept answers are written
+// to a temporary file, flushed and moved over the old one.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// Creates the file at `path` with `creation` (CREATE_NEW: never over an existing file;
+// CREATE_ALWAYS: replacing one), writes all of `content`, flushes it to the disk when `flush`
+// and closes it. ERROR_SUCCESS, or the system's error of the first step that failed (never
+// ERROR_SUCCESS for a failure). A file created and then not written whole is left as it is:
+// `created` (when given) tells the caller that there is one, to remove or to keep.
+DWORD WriteWholeFile(const std::string& path, std::string_view content, DWORD creation,
+                     bool flush, bool* created = nullptr);
+
+// The error of the call that just failed; `fallback` when the system gave none, so that a
+// failure stays one.
+DWORD LastErrorOr(DWORD fallback);
+
+}  // namespace common

@@ -1,0 +1,155 @@
+#include "settings/options.h"
+
+#include "common/text.h"
+#include "settings/scramble.h"
+
+namespace settings {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view Trimmed(std::string_view s) {
+    return common::text::TrimWhere(s, [](char c) { return c == ' '; });
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsHostByte(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '-' ||
+           c == '.' || c == '_';
+}
+
+bool IsPort(std::string_view digits) {
+    if (digits.empty() || digits.size() > 5) {
+        return false;
+    }
+    unsigned long port = 0;
+    for (const char c : digits) {
+        if (!IsDigit(c)) {
+            return false;
+        }
+        port = port * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return port >= 1 && port <= 65535;
+}
+
+std::string DropOneTrailingSlash(std::string s) {
+    if (!s.empty() && s.back() == '/') {
+        s.pop_back();
+    }
+    return s;
+}
+
+common::ProxyChoice NotUnderstood() {
+    common::ProxyChoice choice;
+    choice.unreadable = true;
+    return choice;
+}
+
+}  // namespace
+
+Options ParseOptions(const OptionTexts& texts) {
+    Options options;
+    options.account.userName = texts.userName;
+    options.account.password = ClearPassword(texts.password);
+    options.lookupBase = NormalizeBaseUrl(texts.lookupUrl, kDefaultLookupBase);
+    options.updateBase = NormalizeBaseUrl(texts.updateUrl, kDefaultUpdateBase);
+    options.proxy = ParseProxySetting(texts.proxy);
+    options.keepDays = ParseKeepAnswersDays(texts.keepAnswers);
+    options.baseCallFallback = BaseCallFallbackOn(texts.baseCallFallback);
+    options.log = LogSwitchOn(texts.log);
+    return options;
+}
+
+std::string ClearPassword(const std::string& stored) {
+    return stored == kNotSet ? stored : DecodeText(stored);
+}
+
+std::string NormalizeBaseUrl(const std::string& configured, const std::string& builtInDefault) {
+    const std::string base = DropOneTrailingSlash(common::text::TrimSpaces(configured));
+    if (!base.empty()) {
+        return base;
+    }
+    return DropOneTrailingSlash(common::text::TrimSpaces(builtInDefault));
+}
+
+common::ProxyChoice ParseProxySetting(std::optional<std::string_view> value) {
+    if (!value) {
+        return NotUnderstood();
+    }
+    common::ProxyChoice choice;
+    std::string_view v = Trimmed(*value);
+    if (v.empty()) {
+        return choice;
+    }
+    if (EqualsNoCase(v, "direct")) {
+        choice.route = common::ProxyChoice::Route::Direct;
+        return choice;
+    }
+    constexpr std::string_view kScheme = "http://";
+    if (v.size() >= kScheme.size() && EqualsNoCase(v.substr(0, kScheme.size()), kScheme)) {
+        v.remove_prefix(kScheme.size());
+    }
+    if (!v.empty() && v.back() == '/') {
+        v.remove_suffix(1);
+    }
+    const std::size_t colon = v.find(':');
+    if (colon == std::string_view::npos || colon == 0) {
+        return NotUnderstood();
+    }
+    for (const char c : v.substr(0, colon)) {
+        if (!IsHostByte(c)) {
+            return NotUnderstood();
+        }
+    }
+    if (!IsPort(v.substr(colon + 1))) {
+        return NotUnderstood();
+    }
+    choice.route = common::ProxyChoice::Route::Named;
+    choice.server = std::string(v);
+    return choice;
+}
+
+int ParseKeepAnswersDays(std::string_view value) {
+    int days = 0;
+    bool anyDigit = false;
+    for (const char c : value) {
+        if (c == ' ') {
+            continue;
+        }
+        if (!IsDigit(c)) {
+            return kDefaultKeepDays;
+        }
+        anyDigit = true;
+        days = days * 10 + (c - '0');
+        if (days > kMaxKeepDays) {
+            return kDefaultKeepDays;  // more digits could only make it larger
+        }
+    }
+    return anyDigit ? days : kDefaultKeepDays;
+}
+
+bool BaseCallFallbackOn(std::string_view value) {
+    return value != "0";
+}
+
+bool LogSwitchOn(std::string_view value) {
+    return Trimmed(value) == "1";
+}
+
+}  // namespace settings
