@@ -13,6 +13,7 @@
 #include "common/messages.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
+#include "common/window_object_win.h"
 #include "about/update_server.h"
 #include "settings/settings_win.h"
 #include "res/resource.h"
@@ -76,10 +77,7 @@ common::UniqueFont LabelFont(UINT dpi, bool underline) {
 }  // namespace
 
 AboutWindow::~AboutWindow() {
-    // The window, should it outlive this object, no longer reaches it.
-    if (hwnd_) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    }
+    common::ForgetWindowObject(hwnd_);
 }
 
 HWND AboutWindow::LinkLabel(HoverTarget link) const {
@@ -102,8 +100,7 @@ void AboutWindow::PointerOver(HoverTarget target) {
 LRESULT CALLBACK AboutWindow::LabelProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR refData) {
     if (msg == WM_MOUSEMOVE) {
-        auto* self =
-            reinterpret_cast<AboutWindow*>(GetWindowLongPtrA(GetParent(label), GWLP_USERDATA));
+        auto* self = common::WindowObject<AboutWindow>(GetParent(label));
         if (self) {
             self->PointerOver(static_cast<HoverTarget>(refData));
         }
@@ -249,11 +246,7 @@ void AboutWindow::OnDownload() {
 }
 
 LRESULT CALLBACK AboutWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = common::WindowObject<AboutWindow>(hwnd, msg, lParam);
     if (!self) {
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }

@@ -122,7 +122,7 @@ struct Marks {
 };
 Marks g_marks;
 std::atomic<double> g_requestAt{0};  // when the stand-in had the whole request
-UINT g_hostMessage = 0;
+UINT g_loggerMessage = 0;
 
 LRESULT CALLBACK MarkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_SETTEXT) {
@@ -130,7 +130,7 @@ LRESULT CALLBACK MarkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         g_marks.extendedBytes = lParam ? std::strlen(reinterpret_cast<const char*>(lParam)) : 0;
         return TRUE;  // the window keeps its title
     }
-    if (msg == g_hostMessage && g_hostMessage != 0) {
+    if (msg == g_loggerMessage && g_loggerMessage != 0) {
         if (wParam == 20) {
             g_marks.notified = NowMs();
         }
@@ -388,8 +388,8 @@ int Run(const Plan& plan, bool steps) {
     const std::string target = std::string("/call?username=") + kUser + "&password=" + kPassword +
                                "&rawlookup=1&callsign=" + kCallsign + "&program=Logger32";
 
-    g_hostMessage = RegisterWindowMessageA(kHostMessageName);
-    HWND host = MakeMarkWindow(kHostTitle);
+    g_loggerMessage = RegisterWindowMessageA(kLoggerMessageName);
+    HWND host = MakeMarkWindow(kLoggerTitle);
     HWND reply = MakeMarkWindow("Extended reply");
     auto extended = MakeExtendedWindow();
     if (!host || !reply || !extended->Handle()) {

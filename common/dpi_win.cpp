@@ -1,26 +1,34 @@
 #include "common/dpi_win.h"
 
+#include "common/system_library_win.h"
+
 namespace common {
 
 namespace {
 
-using GetDpiForSystemFn = UINT(WINAPI*)();
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+// The per-window DPI functions of Windows 10 (1607) and later, bound on first use. Where one is
+// missing, none is used: the program then lays out for the system DPI.
+struct DpiFunctions {
+    decltype(&::GetDpiForSystem) GetDpiForSystem = nullptr;
+    decltype(&::GetDpiForWindow) GetDpiForWindow = nullptr;
+    decltype(&::AdjustWindowRectExForDpi) AdjustWindowRectExForDpi = nullptr;
+};
 
-template <typename Fn>
-Fn User32Function(const char* name) {
-    static HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                  : nullptr;
+const DpiFunctions* Dpi() {
+    static const auto loaded = LoadSystemFunctions<DpiFunctions>(
+        L"user32.dll", [](HMODULE dll, DpiFunctions& t, DWORD& failed) {
+            BIND_SYSTEM_FUNCTION(dll, t, GetDpiForSystem, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, GetDpiForWindow, failed);
+            BIND_SYSTEM_FUNCTION(dll, t, AdjustWindowRectExForDpi, failed);
+        });
+    return loaded.Usable();
 }
 
 }  // namespace
 
 UINT SystemDpi() {
-    static const auto fn = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
-    if (fn) {
-        return fn();
+    if (const DpiFunctions* dpi = Dpi()) {
+        return dpi->GetDpiForSystem();
     }
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
@@ -31,15 +39,14 @@ UINT SystemDpi() {
 }
 
 UINT WindowDpi(HWND hwnd) {
-    static const auto fn = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    const UINT dpi = fn ? fn(hwnd) : 0;
+    const DpiFunctions* functions = Dpi();
+    const UINT dpi = functions ? functions->GetDpiForWindow(hwnd) : 0;
     return dpi ? dpi : SystemDpi();
 }
 
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, bool hasMenu, DWORD exStyle, UINT dpi) {
-    static const auto fn = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
-    if (fn) {
-        fn(&rect, style, hasMenu ? TRUE : FALSE, exStyle, dpi);
+    if (const DpiFunctions* functions = Dpi()) {
+        functions->AdjustWindowRectExForDpi(&rect, style, hasMenu ? TRUE : FALSE, exStyle, dpi);
     } else {
         AdjustWindowRectEx(&rect, style, hasMenu ? TRUE : FALSE, exStyle);
     }

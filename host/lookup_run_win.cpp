@@ -103,8 +103,8 @@ bool AskAndAnswer(MainWindow& window, const Prepared& run, const lookup::Service
 
 void RunLookup(MainWindow& window, std::string callsign) {
     common::KeepAlive keepAlive;
-    HostLink& link = window.Link();
-    HostLink::BusyScope busy(link);
+    LoggerLink& link = window.Link();
+    LoggerLink::BusyScope busy(link);
 
     Prepared run;
     try {

@@ -8,12 +8,14 @@
 
 namespace host {
 
-// Prepares the run (the settings file, the switches, the account, asking for it on first use,
-// the daily update check, the watchdog), asks the service, hands the lines to the extended
-// window, writes the reply file and tells the logger. The logger's commands are ignored
-// throughout, and the collected callsign is emptied at the end. Message loops run nested
-// inside (boxes, the reads of the answer), so the window may be closed meanwhile; what the run
-// still needs of it loads it again, hidden.
+// Prepares the run (the settings file, read once into the options the run hands down; the
+// account, asking for it on first use; the daily update check; the watchdog), asks the service,
+// hands the lines to the extended window, writes the reply file, tells the logger and keeps or
+// drops the answer. Throughout, the logger's commands 1 and 2 and the test button are ignored
+// (the link is busy); command 10, which names the reply window, takes effect at once. The
+// collected callsign is emptied at the end. Message loops run nested inside (boxes, the reads of
+// the answer), so the window may be closed meanwhile; what the run still needs of it loads it
+// again, hidden.
 void RunLookup(MainWindow& window, std::string callsign);
 
 }  // namespace host

@@ -7,6 +7,7 @@
 #include "common/messages.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
+#include "common/window_object_win.h"
 #include "host/lookup_run_win.h"
 #include "res/resource.h"
 #include "settings/account_menu_win.h"
@@ -43,10 +44,7 @@ common::UniqueFont MessageFontForDpi(UINT dpi) {
 }  // namespace
 
 MainWindow::~MainWindow() {
-    // The window, should it outlive this object, no longer reaches it.
-    if (hwnd_) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    }
+    common::ForgetWindowObject(hwnd_);
 }
 
 bool MainWindow::Show() {
@@ -198,16 +196,12 @@ void MainWindow::OnAccount() {
         return;
     }
     common::KeepAlive keepAlive;
-    HostLink::BusyScope busy(link_);
+    LoggerLink::BusyScope busy(link_);
     settings::ChangeAccount();
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = common::WindowObject<MainWindow>(hwnd, msg, lParam);
     if (!self) {
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }

@@ -11,7 +11,7 @@
 
 #include "about/about_win.h"
 #include "common/handles_win.h"
-#include "host/host_link_win.h"
+#include "host/logger_link_win.h"
 
 namespace host {
 
@@ -35,7 +35,7 @@ class MainWindow {
     void Unload();
 
     bool IsLoaded() const { return hwnd_ != nullptr; }
-    HostLink& Link() { return link_; }
+    LoggerLink& Link() { return link_; }
 
     // The watchdog: arming restarts the 45-second count. Both load the window again when it
     // was closed, as every step of a look-up run that uses the window does.
@@ -72,7 +72,7 @@ class MainWindow {
     HWND testButton_ = nullptr;
     bool watchdogBoxOpen_ = false;  // the watchdog's box is showing; no second count meanwhile
     common::UniqueFont font_;
-    HostLink link_;
+    LoggerLink link_;
     about::AboutWindow about_;
 };
 

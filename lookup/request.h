@@ -26,7 +26,7 @@ struct NoticeResult {
 };
 NoticeResult ClassifyNotices(const std::string& callsignField);
 
-// Reply texts that replace the reply line. The callsign, as the host sent it, goes in as a
+// Reply texts that replace the reply line. The callsign, as the logger sent it, goes in as a
 // reply-line field (record::CleanField), so that no byte of it can split the reply file or add a
 // field.
 std::string NotFoundReply(

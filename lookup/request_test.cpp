@@ -78,7 +78,7 @@ TEST(ReplyTexts, CallsignFollowedDirectly) {
     EXPECT_EQ(NoSessionReply("AB1CD"), "AB1CDNo Internet session in progress.");
 }
 
-// The callsign comes from the host byte by byte: in the replacement texts it is made safe the
+// The callsign comes from the logger byte by byte: in the replacement texts it is made safe the
 // way every reply-line field is, so that it can neither split the reply file nor add a field.
 TEST(ReplyTexts, CallsignIsMadeSafeLikeAReplyField) {
     EXPECT_EQ(NotFoundReply("\r\nAB1\rC|D\n"), "AB1 C D not found in lookup database|");

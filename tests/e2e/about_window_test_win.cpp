@@ -59,7 +59,7 @@ class AboutWindow : public AddOnTest {
     void StartProgram() {
         server_.SetAnswer("/call", Answer(WorkedBody()));
         ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-        CreateHost();
+        CreateLogger();
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
     }
 

@@ -39,7 +39,7 @@ class AccountPrompt : public AddOnTest {
     void StartWith(const std::string& settingsLines) {
         server_.SetAnswer("/call", Answer(WorkedBody()));
         ASSERT_NO_FATAL_FAILURE(PrepareWith(settingsLines));
-        CreateHost();
+        CreateLogger();
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
     }
 

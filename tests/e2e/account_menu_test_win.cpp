@@ -1,4 +1,4 @@
-// The main window's "Account..." entry: the two boxes, what is written when, the host's
+// The main window's "Account..." entry: the two boxes, what is written when, the logger's
 // commands held off while the boxes are open, the entry ignored during a look-up run, and a
 // look-up afterwards that carries the new account.
 #include "tests/e2e/road_fixture_win.h"
@@ -18,7 +18,7 @@ class AccountMenu : public AddOnTest {
         AddOnTest::SetUp();
         server_.SetResponder(SampleDatabase);
         ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-        CreateHost();
+        CreateLogger();
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
         settingsBefore_ = ReadFileBytes(folder_.SettingsPath());
     }
@@ -88,7 +88,7 @@ TEST_F(AccountMenu, ChangesTheAccountAndTheNextLookUpCarriesIt) {
     EXPECT_EQ(ControlText(password, IDC_INPUT_TEXT), "");
     ExpectSettingsUnchanged();  // nothing before OK in the password box
 
-    // While the boxes are open the host's commands and the test button do nothing.
+    // While the boxes are open the logger's commands and the test button do nothing.
     ASSERT_TRUE(addon_->Type("ZZ"));
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
     ASSERT_TRUE(PostMessageA(GetDlgItem(addon_->MainWindow(), IDC_TEST_BUTTON), BM_CLICK, 0, 0));

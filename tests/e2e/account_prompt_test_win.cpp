@@ -11,7 +11,7 @@ namespace {
 TEST_F(AccountPrompt, FirstUseCreatesTheFileAsksOnceAndStoresTheAccount) {
     server_.SetAnswer("/call", Answer(WorkedBody()));
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(nullptr));
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_FALSE(FileExists(folder_.SettingsPath()));
     ASSERT_NO_FATAL_FAILURE(StartLookup());

@@ -18,13 +18,13 @@ class BaseCallLookup : public AddOnTest {
         server_.SetResponder(std::move(responder));
         const std::string settings = StandardSettings() + extraSettings;
         ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-        CreateHost();
+        CreateLogger();
         CreateExtended();
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
         ASSERT_NO_FATAL_FAILURE(ConnectExtended());
     }
 
-    // Looks `callsign` up and waits for the host's notification; no box may open.
+    // Looks `callsign` up and waits for the logger's notification; no box may open.
     void LookUp(const std::string& callsign, size_t notification = 1) {
         ASSERT_TRUE(addon_->Type(callsign));
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
@@ -38,7 +38,7 @@ class BaseCallLookup : public AddOnTest {
         std::string line = kWorkedLine;
         line.replace(0, std::string("N0CALL").size(), callsign);
         EXPECT_EQ(Visible(LookupDat()), Visible(line + "\r\n"));
-        const auto notes = host_->Messages(kHostMessageName);
+        const auto notes = logger_->Messages(kLoggerMessageName);
         ASSERT_EQ(notes.size(), 1u);
         EXPECT_EQ(Visible(notes[0].fileBytes), Visible(line + "\r\n"));
         std::string extended = kWorkedExtended;

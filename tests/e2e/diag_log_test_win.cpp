@@ -61,11 +61,11 @@ class DiagnosticsLog : public AddOnTest {
     void StartWith(const std::string& settings) {
         Serve();
         ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-        CreateHost();
+        CreateLogger();
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
     }
 
-    // A look-up that ends with the host's notification and no box.
+    // A look-up that ends with the logger's notification and no box.
     void LookUp(const std::string& callsign, size_t notification) {
         ASSERT_TRUE(addon_->Type(callsign));
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
@@ -258,7 +258,7 @@ TEST_F(DiagnosticsLog, RollsOverAtOneMebibyte) {
     }
     ASSERT_TRUE(WriteFileBytes(LogPath(), full));
     ASSERT_TRUE(WriteFileBytes(OldLogPath(), "older log\r\n"));
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
@@ -280,7 +280,7 @@ TEST_F(DiagnosticsLog, RollsOverAtOneMebibyte) {
 TEST_F(DiagnosticsLog, UnwritableLogChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolderWithLog());
     ASSERT_TRUE(CreateDirectoryA(LogPath().c_str(), nullptr));
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL/P", 1));
     std::string line = kWorkedLine;

@@ -176,7 +176,7 @@ class HttpsLookup : public AddOnTest {
         if (HasFatalFailure()) {
             return "";
         }
-        CreateHost();
+        CreateLogger();
         StartAddOn();
         if (HasFatalFailure()) {
             return "";

@@ -118,10 +118,10 @@ int Run(const std::string& callsign) {
     }
     std::printf("Program folder (temporary):  %s\n", folder.Path().c_str());
 
-    auto host = MakeHost(folder.Path());
+    auto logger = MakeLogger(folder.Path());
     auto extended = MakeExtendedWindow();
     auto reply = MakeReplyWindow();
-    if (!host->Handle() || !extended->Handle() || !reply->Handle()) {
+    if (!logger->Handle() || !extended->Handle() || !reply->Handle()) {
         return Fail("cannot create the logger's windows");
     }
 
@@ -141,7 +141,7 @@ int Run(const std::string& callsign) {
         return Fail("the program did not take the commands");
     }
     const bool ended = WaitUntil(
-        [&] { return host->Count(kHostMessageName) >= 1 || addon.FindDialog("") != nullptr; },
+        [&] { return logger->Count(kLoggerMessageName) >= 1 || addon.FindDialog("") != nullptr; },
         kRunTimeoutMs);
     if (HWND box = addon.FindDialog("")) {
         const std::string text = MessageBoxText(box);
@@ -155,10 +155,10 @@ int Run(const std::string& callsign) {
     PumpFor(200);
 
     const auto requests = server.RequestsFor("/call");
-    const auto notes = host->Messages(kHostMessageName);
+    const auto notes = logger->Messages(kLoggerMessageName);
     std::printf("Service request:             %s\n",
                 requests.empty() ? "(none)" : requests.front().line.c_str());
-    std::printf("Logger32 notified:           \"%s\", wParam %llu\n", kHostMessageName,
+    std::printf("Logger32 notified:           \"%s\", wParam %llu\n", kLoggerMessageName,
                 static_cast<unsigned long long>(notes.front().wParam));
     std::printf("Lookup.dat:                  %s\n",
                 WithoutLineEnd(ReadFileBytes(folder.ReplyPath())).c_str());

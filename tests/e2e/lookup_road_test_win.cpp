@@ -1,5 +1,5 @@
 // One look-up through the whole road: the request to the service, the answer, Lookup.dat, the
-// extended line and the host's notification, with the service's notices and its failures.
+// extended line and the logger's notification, with the service's notices and its failures.
 #include "tests/e2e/road_fixture_win.h"
 
 #include <algorithm>
@@ -16,7 +16,7 @@ class LookupRoad : public AddOnTest {};
 TEST_F(LookupRoad, WorkedExampleEndToEnd) {
     server_.SetAnswer("/call", Answer(WorkedBody()));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_NO_FATAL_FAILURE(ConnectExtended());
@@ -34,7 +34,7 @@ TEST_F(LookupRoad, WorkedExampleEndToEnd) {
 
     const std::string expected = kWorkedLine + "\r\n";
     EXPECT_EQ(Visible(LookupDat()), Visible(expected));
-    const auto notes = host_->Messages(kHostMessageName);
+    const auto notes = logger_->Messages(kLoggerMessageName);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0].wParam, 20u);
     EXPECT_EQ(notes[0].lParam, 0);
@@ -55,7 +55,7 @@ TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
     server_.SetAnswer("/call", Answer("NOT FOUND"));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
     ASSERT_NO_FATAL_FAILURE(UseWorkFolder());
-    CreateHost();
+    CreateLogger();
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_NO_FATAL_FAILURE(ConnectExtended());
@@ -67,7 +67,7 @@ TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
     PumpFor(300);
     const std::string expected = "AB1CD not found in lookup database|\r\n";
     EXPECT_EQ(Visible(LookupDat()), Visible(expected));
-    const auto notes = host_->Messages(kHostMessageName);
+    const auto notes = logger_->Messages(kLoggerMessageName);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(Visible(notes[0].fileBytes), Visible(expected));
     EXPECT_TRUE(reply_->Texts().empty());
@@ -85,7 +85,7 @@ TEST_F(LookupRoad, NotFoundSendsNoExtendedLine) {
 TEST_F(LookupRoad, AnswerWithClientErrorStatusIsParsedServerErrorIsNot) {
     server_.SetAnswer("/call", Answer(WorkedBody(), 404));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
@@ -105,7 +105,7 @@ TEST_F(LookupRoad, NoServiceListening) {
     const std::string base = "http://127.0.0.1:" + std::to_string(closed);
     const std::string settings = SettingsText(kUser, kPassword, base, base);
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-    CreateHost();
+    CreateLogger();
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_NO_FATAL_FAILURE(ConnectExtended());
@@ -115,7 +115,7 @@ TEST_F(LookupRoad, NoServiceListening) {
     ASSERT_TRUE(WaitForNotifications(1)) << ProcessNote();
     const std::string expected = "AB1CDNo Internet session in progress.\r\n";
     EXPECT_EQ(Visible(LookupDat()), Visible(expected));
-    EXPECT_EQ(Visible(host_->Messages(kHostMessageName)[0].fileBytes), Visible(expected));
+    EXPECT_EQ(Visible(logger_->Messages(kLoggerMessageName)[0].fileBytes), Visible(expected));
     EXPECT_TRUE(reply_->Texts().empty());
     EXPECT_EQ(addon_->FindDialog(""), nullptr);
 }
@@ -138,7 +138,7 @@ TEST_F(LookupRoad, LongAnswerIsReadWhole) {
     server_.SetAnswer("/call", Answer(body));
 
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_TRUE(addon_->Type("N0CALL"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
@@ -168,7 +168,7 @@ TEST_F(LookupRoad, RequestValuesArePercentEncoded) {
         SettingsText("Not Set", password, server_.BaseUrl(), server_.BaseUrl()) +
         "[Lookup]\r\nBaseCallFallback=0\r\n";
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     ASSERT_TRUE(addon_->Type("ab1cd/p"));
@@ -181,13 +181,13 @@ TEST_F(LookupRoad, RequestValuesArePercentEncoded) {
     EXPECT_EQ(Visible(LookupDat()), Visible("ab1cd/p not found in lookup database|\r\n"));
 }
 
-// The host may hand over line breaks and bars among the callsign's characters: the request
+// The logger may hand over line breaks and bars among the callsign's characters: the request
 // carries them percent-encoded, while the reply file keeps one line and the not-found text's
 // single bar.
 TEST_F(LookupRoad, CallsignWithLineBreaksKeepsTheReplyFileToOneLine) {
     server_.SetAnswer("/call", Answer("NOT FOUND"));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     ASSERT_TRUE(addon_->Type("\r\nAB1\rC|D\n"));
@@ -199,7 +199,7 @@ TEST_F(LookupRoad, CallsignWithLineBreaksKeepsTheReplyFileToOneLine) {
     EXPECT_EQ(Calls()[0].target, CallTarget(kUser, kPassword, "%0D%0AAB1%0DC%7CD%0A"));
     const std::string expected = "AB1 C D not found in lookup database|\r\n";
     EXPECT_EQ(Visible(LookupDat()), Visible(expected));
-    EXPECT_EQ(Visible(host_->Messages(kHostMessageName)[0].fileBytes), Visible(expected));
+    EXPECT_EQ(Visible(logger_->Messages(kLoggerMessageName)[0].fileBytes), Visible(expected));
 }
 
 // Only the answer's head carries the service's notices: ERROR in a name or an address, or in
@@ -210,7 +210,7 @@ TEST_F(LookupRoad, ErrorOutsideTheHeadIsNoAccountError) {
     body.replace(body.find("12 ELM ST"), 9, "1 ERROR WAY");
     server_.SetAnswer("/call", Answer(body));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_NO_FATAL_FAILURE(ConnectExtended());
@@ -248,13 +248,13 @@ TEST_F(LookupRoad, ErrorOutsideTheHeadIsNoAccountError) {
     EXPECT_EQ(extended_->Count(kExtendedMessageName), 1u);
 }
 
-// The service rejects the account: the box names the settings file, the host is still told
+// The service rejects the account: the box names the settings file, the logger is still told
 // (after the box), and the program goes on with a hidden main window that still works.
 TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
     server_.SetAnswer("/call", Answer("ERROR"));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
     ASSERT_NO_FATAL_FAILURE(UseWorkFolder());  // the box names the program's folder, not this
-    CreateHost();
+    CreateLogger();
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_NO_FATAL_FAILURE(ConnectExtended());
@@ -266,13 +266,13 @@ TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
     ASSERT_NE(box, nullptr) << "no account-error box";
     EXPECT_EQ(Visible(MessageBoxText(box)), Visible(AccountErrorText()));
     PumpFor(500);
-    EXPECT_EQ(Notifications(), 0u) << "the host was told before the box was closed";
+    EXPECT_EQ(Notifications(), 0u) << "the logger was told before the box was closed";
     ASSERT_TRUE(PressButton(box, IDOK));
 
-    ASSERT_TRUE(WaitForNotifications(1)) << "the host was not told after the box" << ProcessNote();
+    ASSERT_TRUE(WaitForNotifications(1)) << "the logger was not told after the box" << ProcessNote();
     const std::string expected = "AB1CD not found in lookup database|\r\n";
     EXPECT_EQ(Visible(LookupDat()), Visible(expected));
-    EXPECT_EQ(Visible(host_->Messages(kHostMessageName)[0].fileBytes), Visible(expected));
+    EXPECT_EQ(Visible(logger_->Messages(kLoggerMessageName)[0].fileBytes), Visible(expected));
     ASSERT_EQ(reply_->Texts().size(), 1u);
     EXPECT_EQ(Visible(reply_->Texts()[0]),
               Visible("CTTP|AB1CD not found in lookup database|||||||"));
@@ -308,7 +308,7 @@ TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
 // then the placeholder (the prompt, when it shows, is cancelled).
 TEST_F(LookupRoad, SettingsFileCreatedWhenMissing) {
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(nullptr));
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     EXPECT_FALSE(FileExists(folder_.SettingsPath())) << "created at start-up";
 
@@ -332,14 +332,14 @@ TEST_F(LookupRoad, SettingsFileCreatedWhenMissing) {
     EXPECT_EQ(Visible(LookupDat()), Visible("AB1CDNo Internet session in progress.\r\n"));
 }
 
-// While the account prompt of a run is open, the host's characters, a second look-up and the
+// While the account prompt of a run is open, the logger's characters, a second look-up and the
 // test button are dropped, as they are later in the run.
 TEST_F(LookupRoad, CommandsDuringThePromptAreDropped) {
     server_.SetAnswer("/call", Answer("NOT FOUND"));
     const std::string settings =
         SettingsText("Not Set", "Not Set", server_.BaseUrl(), server_.BaseUrl());
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     HWND button = GetDlgItem(addon_->MainWindow(), IDC_TEST_BUTTON);
     ASSERT_NE(button, nullptr);
@@ -366,13 +366,13 @@ TEST_F(LookupRoad, CommandsDuringThePromptAreDropped) {
     EXPECT_EQ(Visible(LookupDat()), Visible("AB1CD not found in lookup database|\r\n"));
 }
 
-// Lookup.dat cannot be replaced: a box names the file, the host is not told, the old file
+// Lookup.dat cannot be replaced: a box names the file, the logger is not told, the old file
 // stays, and the program is ready for the next look-up.
 TEST_F(LookupRoad, UnwritableReplyFile) {
     server_.SetAnswer("/call", Answer(WorkedBody()));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
     ASSERT_NO_FATAL_FAILURE(UseWorkFolder());  // the box names the current directory's file
-    CreateHost();
+    CreateLogger();
     const std::string stale = "N0CALL|STALE|\r\n";
     ASSERT_TRUE(WriteFileBytes(ReplyPath(), stale));
     ASSERT_TRUE(SetReadOnly(ReplyPath(), true));
@@ -391,7 +391,7 @@ TEST_F(LookupRoad, UnwritableReplyFile) {
     ASSERT_TRUE(PressButton(box, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return addon_->FindDialog("") == nullptr; }, 5000));
     PumpFor(1000);
-    EXPECT_EQ(Notifications(), 0u) << "the host was told of a file that was not written";
+    EXPECT_EQ(Notifications(), 0u) << "the logger was told of a file that was not written";
     EXPECT_EQ(Visible(LookupDat()), Visible(stale));
 
     // The run was finished: the next look-up works and looks up only the new characters.
@@ -424,7 +424,7 @@ class SilentService : public AddOnTest {
                 SettingsText(kUser, kPassword, silentBase, server_.BaseUrl());
             ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
         }
-        CreateHost();
+        CreateLogger();
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
         ASSERT_NO_FATAL_FAILURE(LookUpWithinTheBound("AB1CD", 1));
@@ -469,13 +469,13 @@ TEST_F(SilentService, ConnectionNeverCompletes) {
 }
 
 // The answer stops in the middle of the body and the connection stays open: what arrived is
-// parsed and the host is told, within the bound.
+// parsed and the logger is told, within the bound.
 TEST_F(LookupRoad, StallInTheBodyParsesWhatArrived) {
     CannedAnswer stalled = Answer(WorkedBody());
     stalled.stallAfter = WorkedBody().find("\xBF");  // up to and with the address
     server_.SetAnswer("/call", stalled);
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     ASSERT_NO_FATAL_FAILURE(LookUpWithinTheBound("N0CALL", 1));

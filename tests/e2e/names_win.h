@@ -7,9 +7,9 @@
 namespace e2e {
 
 inline constexpr const char* kLookupMessageName = "InternetCallsignLookup";
-inline constexpr const char* kHostMessageName = "Logger32 1";
+inline constexpr const char* kLoggerMessageName = "Logger32 1";
 inline constexpr const char* kExtendedMessageName = "Extended Lookup Information";
-inline constexpr const char* kHostTitle = "Logger32";
+inline constexpr const char* kLoggerTitle = "Logger32";
 inline constexpr const char* kExtendedTitle = "Extended Lookup Information";
 inline constexpr const char* kAppTitle = "Quendix Internet Lookup";
 inline constexpr const char* kWatchdogTitle = "InternetCallsignLookup";

@@ -35,7 +35,7 @@ class Network : public AddOnTest {
     void Start(const std::string& serviceLines = "", const std::string& lookupLines = "") {
         settings_ = StandardSettings() + serviceLines + "[Lookup]\r\nLog=1\r\n" + lookupLines;
         ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings_));
-        CreateHost();
+        CreateLogger();
         CreateExtended();
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
         ASSERT_NO_FATAL_FAILURE(ConnectExtended());

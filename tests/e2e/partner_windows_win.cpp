@@ -83,9 +83,9 @@ LRESULT CALLBACK FakeWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-std::unique_ptr<FakeWindow> MakeHost(const std::string& folder) {
-    auto w = std::make_unique<FakeWindow>(kHostTitle);
-    w->Watch(kHostMessageName);
+std::unique_ptr<FakeWindow> MakeLogger(const std::string& folder) {
+    auto w = std::make_unique<FakeWindow>(kLoggerTitle);
+    w->Watch(kLoggerMessageName);
     w->SnapshotOnMessage(JoinPath(folder, kReplyFileName));
     return w;
 }

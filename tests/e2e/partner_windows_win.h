@@ -50,7 +50,7 @@ class FakeWindow {
 };
 
 // The logger: "Logger32", recording "Logger32 1" with the bytes of Lookup.dat in `folder`.
-std::unique_ptr<FakeWindow> MakeHost(const std::string& folder);
+std::unique_ptr<FakeWindow> MakeLogger(const std::string& folder);
 // The extended-information window, recording its announcements.
 std::unique_ptr<FakeWindow> MakeExtendedWindow();
 // A window that receives the extended line (named to the program with command 10).

@@ -16,14 +16,14 @@ class ReplyFile : public AddOnTest {
         server_.SetAnswer("/call", Answer(WorkedBody()));
         ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
         ASSERT_NO_FATAL_FAILURE(UseWorkFolder());
-        CreateHost();
+        CreateLogger();
         ASSERT_TRUE(WriteFileBytes(ReplyPath(), kStale));
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
     }
 
     // Opens the stale file with the given sharing, looks up N0CALL, keeps the file open for a
     // moment after the service was asked, and then lets it go. The run must end with the new
-    // answer in the file and the host told, after the file was let go and not before.
+    // answer in the file and the logger told, after the file was let go and not before.
     void LookUpWhileHeld(DWORD sharing) {
         HANDLE held = CreateFileA(ReplyPath().c_str(), GENERIC_READ, sharing, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -38,14 +38,14 @@ class ReplyFile : public AddOnTest {
         CloseHandle(held);
         ASSERT_TRUE(asked) << "the service was not asked";
         EXPECT_EQ(early, nullptr) << "a box while the file was held: " << Visible(earlyText);
-        EXPECT_EQ(notifiedWhileHeld, 0u) << "the host was told while the file was held";
+        EXPECT_EQ(notifiedWhileHeld, 0u) << "the logger was told while the file was held";
 
         ASSERT_TRUE(WaitForNotificationOrDialog(1)) << "the run did not end" << ProcessNote();
         ASSERT_EQ(addon_->FindDialog(""), nullptr) << MessageBoxText(addon_->FindDialog(""));
         ASSERT_TRUE(WaitForNotifications(1, 1000)) << ProcessNote();
         const std::string expected = kWorkedLine + "\r\n";
         EXPECT_EQ(Visible(LookupDat()), Visible(expected));
-        const auto notes = host_->Messages(kHostMessageName);
+        const auto notes = logger_->Messages(kLoggerMessageName);
         ASSERT_EQ(notes.size(), 1u);
         EXPECT_EQ(Visible(notes[0].fileBytes), Visible(expected));
     }

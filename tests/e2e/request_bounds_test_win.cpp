@@ -51,7 +51,7 @@ class RequestBounds : public AddOnTest {
         return WaitForAbout(*addon_);
     }
 
-    // Posts the look-up of `callsign` and returns when the host was told; fails on any box.
+    // Posts the look-up of `callsign` and returns when the logger was told; fails on any box.
     void LookUpWithoutBox(const std::string& callsign, size_t notification) {
         ASSERT_TRUE(addon_->Type(callsign));
         ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
@@ -73,7 +73,7 @@ TEST_F(RequestBounds, TimeInABoxDoesNotCountAgainstTheBudget) {
     answer.pauseMs = kBoxHeldMs + 2000;
     server_.SetAnswer("/call", answer);
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     HWND about = ChooseAbout();
     ASSERT_NE(about, nullptr) << "no About window";
@@ -98,7 +98,7 @@ TEST_F(RequestBounds, TimeInABoxDoesNotCountAgainstTheBudget) {
 
 // Update servers that never complete the connection leave one worker each behind, stuck for
 // minutes. With four of them stuck, a look-up against a service that answers does not start a
-// fifth: it fails at once as a request that could not be opened, and the host is told.
+// fifth: it fails at once as a request that could not be opened, and the logger is told.
 TEST_F(RequestBounds, AFifthWorkerIsRefused) {
     FullListenQueue unreachable;
     ASSERT_TRUE(unreachable.Ok()) << "could not fill the listen queue";
@@ -106,7 +106,7 @@ TEST_F(RequestBounds, AFifthWorkerIsRefused) {
     const std::string settings =
         SettingsText(kUser, kPassword, server_.BaseUrl(), unreachable.BaseUrl());
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     // Each run leaves its update fetch behind and looks up through a worker of its own, which
@@ -144,7 +144,7 @@ TEST_F(RequestBounds, AnswerIsReadUpToOneMebibyte) {
     answer.stallAfter = body.size() - 1;
     server_.SetAnswer("/call", answer);
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     const ULONGLONG start = GetTickCount64();
@@ -166,7 +166,7 @@ TEST_F(RequestBounds, UpdateBodyIsReadUpTo64KiB) {
     server_.SetAnswer("/call", Answer(WorkedBody()));
     ASSERT_TRUE(SetLastCheckText(kLongAgo));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     ASSERT_TRUE(addon_->Type("N0CALL"));

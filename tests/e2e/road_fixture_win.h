@@ -118,7 +118,7 @@ class AddOnTest : public ::testing::Test {
                "\r\nAnd re-enter your information.";
     }
 
-    void CreateHost() { host_ = MakeHost(CurrentFolder()); }
+    void CreateLogger() { logger_ = MakeLogger(CurrentFolder()); }
     void CreateExtended() {
         extended_ = MakeExtendedWindow();
         reply_ = MakeReplyWindow();
@@ -141,7 +141,7 @@ class AddOnTest : public ::testing::Test {
         EXPECT_EQ(result, 0);
     }
 
-    size_t Notifications() const { return host_ ? host_->Count(kHostMessageName) : 0; }
+    size_t Notifications() const { return logger_ ? logger_->Count(kLoggerMessageName) : 0; }
 
     // Waits for `n` notifications; gives up at once when the program's process ends.
     bool WaitForNotifications(size_t n, DWORD timeoutMs = kRunTimeoutMs) {
@@ -149,7 +149,7 @@ class AddOnTest : public ::testing::Test {
         return Notifications() >= n;
     }
 
-    // Waits until the host has `n` notifications or a dialog of the program is open; gives up at
+    // Waits until the logger has `n` notifications or a dialog of the program is open; gives up at
     // once when the program's process ends.
     bool WaitForNotificationOrDialog(size_t n, DWORD timeoutMs = kRunTimeoutMs) {
         const auto done = [&] { return Notifications() >= n || addon_->FindDialog("") != nullptr; };
@@ -217,7 +217,7 @@ class AddOnTest : public ::testing::Test {
     StandInServer server_;
     AddOnFolder folder_;
     std::string workFolder_;
-    std::unique_ptr<FakeWindow> host_;
+    std::unique_ptr<FakeWindow> logger_;
     std::unique_ptr<FakeWindow> extended_;
     std::unique_ptr<FakeWindow> reply_;
     std::unique_ptr<AddOn> addon_;

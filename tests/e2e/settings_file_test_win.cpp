@@ -1,5 +1,5 @@
 // A settings file that cannot be created or written: the user is told once, in a box naming the
-// file, and the look-up still goes ahead and answers the host.
+// file, and the look-up still goes ahead and answers the logger.
 #include "tests/e2e/account_fixture_win.h"
 
 namespace e2e {
@@ -46,7 +46,7 @@ TEST_F(SettingsFile, FileThatCannotBeCreatedIsReportedOnce) {
     server_.SetAnswer("/call", Answer("ERROR"));
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(nullptr));
     ASSERT_TRUE(CreateDirectoryA(folder_.SettingsPath().c_str(), nullptr));
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     ASSERT_NO_FATAL_FAILURE(StartLookup("AB1CD"));
@@ -63,7 +63,7 @@ TEST_F(SettingsFile, FileThatCannotBeCreatedIsReportedOnce) {
     // The account error unloaded the main window; the end of the run loads it again, hidden.
     ASSERT_TRUE(WaitUntil([&] { return addon_->MainWindow() != nullptr; }, 5000));
 
-    // The folder again: no box this time, and the host is still answered (the built-in service
+    // The folder again: no box this time, and the logger is still answered (the built-in service
     // address, which does not exist, gives the no-session text).
     ASSERT_TRUE(DeleteFileA(folder_.SettingsPath().c_str()));
     ASSERT_TRUE(CreateDirectoryA(folder_.SettingsPath().c_str(), nullptr));

@@ -56,7 +56,7 @@ std::string Swap(std::string text, const std::string& callsign) {
 
 class Soak : public AddOnTest {
   protected:
-    // Looks up callsigns [from, to) one after the other; each Lookup.dat, as the host found it
+    // Looks up callsigns [from, to) one after the other; each Lookup.dat, as the logger found it
     // when told, and each extended line must be the one for that callsign.
     void LookUp(int from, int to) {
         for (int i = from; i < to; ++i) {
@@ -68,7 +68,7 @@ class Soak : public AddOnTest {
             const std::string expected =
                 (Known(i) ? Swap(kWorkedLine, call) : call + " not found in lookup database|") +
                 "\r\n";
-            const auto notes = host_->Messages(kHostMessageName);
+            const auto notes = logger_->Messages(kLoggerMessageName);
             ASSERT_EQ(notes.size(), static_cast<size_t>(i) + 1) << call;
             ASSERT_EQ(Visible(notes.back().fileBytes), Visible(expected)) << call;
             if (Known(i)) {
@@ -100,7 +100,7 @@ TEST_F(Soak, HundredsOfLookUpsKeepAnswersRightAndUsageFlat) {
         return known ? Answer(Swap(WorkedBody(), call)) : Answer("NOT FOUND");
     });
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_NO_FATAL_FAILURE(ConnectExtended());

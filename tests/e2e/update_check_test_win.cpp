@@ -21,7 +21,7 @@ class UpdateCheck : public AddOnTest {
         server_.SetAnswer("/call", Answer(WorkedBody()));
         const std::string settings = SettingsText(kUser, kPassword, server_.BaseUrl(), updateUrl);
         ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
-        CreateHost();
+        CreateLogger();
         ASSERT_NO_FATAL_FAILURE(StartAddOn());
     }
     void StartStandard() { StartWithUpdateServer(server_.BaseUrl()); }

@@ -15,7 +15,7 @@ constexpr WPARAM kCmdAppendChar = 1;
 constexpr WPARAM kCmdLookup = 2;
 constexpr WPARAM kCmdReplyWindow = 10;
 
-class HostLink {
+class LoggerLink {
   public:
     // At each load of the main window `own`: registers the three messages, looks up the windows
     // titled "Extended Lookup Information" and "Logger32", and announces `own` to the first of
@@ -35,13 +35,13 @@ class HostLink {
     bool Busy() const { return busy_; }
     class BusyScope {
       public:
-        explicit BusyScope(HostLink& link) : link_(link) { link_.busy_ = true; }
+        explicit BusyScope(LoggerLink& link) : link_(link) { link_.busy_ = true; }
         ~BusyScope() { link_.busy_ = false; }
         BusyScope(const BusyScope&) = delete;
         BusyScope& operator=(const BusyScope&) = delete;
 
       private:
-        HostLink& link_;
+        LoggerLink& link_;
     };
 
     const std::string& Callsign() const { return callsign_; }
@@ -59,8 +59,8 @@ class HostLink {
   private:
     UINT msgLookup_ = 0;          // registered "InternetCallsignLookup"
     UINT msgExtended_ = 0;        // registered "Extended Lookup Information"
-    UINT msgHost_ = 0;            // registered "Logger32 1"
-    HWND hostWnd_ = nullptr;      // the logger's window found at load, or null
+    UINT msgLogger_ = 0;            // registered "Logger32 1"
+    HWND loggerWnd_ = nullptr;      // the logger's window found at load, or null
     HWND extendedWnd_ = nullptr;  // the extended-information window found at load, or null
     bool extendedPresent_ = false;
     HWND replyWnd_ = nullptr;  // receives the extended text (command 10)

@@ -7,9 +7,9 @@
 namespace e2e {
 namespace {
 
-class HostLink : public AddOnTest {};
+class LoggerLink : public AddOnTest {};
 
-TEST_F(HostLink, StartsMinimisedAndEndsOnClose) {
+TEST_F(LoggerLink, StartsMinimisedAndEndsOnClose) {
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     HWND main = addon_->MainWindow();
@@ -28,7 +28,7 @@ TEST_F(HostLink, StartsMinimisedAndEndsOnClose) {
     EXPECT_EQ(exitCode, 0u);
 }
 
-TEST_F(HostLink, AnnouncesItselfToTheExtendedWindow) {
+TEST_F(LoggerLink, AnnouncesItselfToTheExtendedWindow) {
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
     CreateExtended();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
@@ -44,10 +44,10 @@ TEST_F(HostLink, AnnouncesItselfToTheExtendedWindow) {
 
 // Codes other than 1, 2 and 10 do nothing and answer 0; characters outside 0-255 are dropped;
 // the characters kept are looked up in arrival order.
-TEST_F(HostLink, IgnoresOtherCodesAndOutOfRangeCharacters) {
+TEST_F(LoggerLink, IgnoresOtherCodesAndOutOfRangeCharacters) {
     server_.SetAnswer("/call", Answer("NOT FOUND"));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     LRESULT result = -1;
@@ -80,14 +80,14 @@ TEST_F(HostLink, IgnoresOtherCodesAndOutOfRangeCharacters) {
     EXPECT_EQ(Visible(LookupDat()), Visible("AB not found in lookup database|\r\n"));
 }
 
-// While a run is in progress the host's characters, a second look-up command and the test
+// While a run is in progress the logger's characters, a second look-up command and the test
 // button are dropped; a new reply window takes effect at once. The run empties the buffer.
-TEST_F(HostLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
+TEST_F(LoggerLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
     CannedAnswer slow = Answer(WorkedBody());
     slow.delayMs = 2000;
     server_.SetAnswer("/call", slow);
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     CreateExtended();
     auto second = MakeReplyWindow("Second reply");
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
@@ -126,11 +126,11 @@ TEST_F(HostLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
     EXPECT_EQ(second->Texts().size(), 2u);
 }
 
-// The test button looks up "oxbel" like a host's look-up; the host's partial callsign is lost.
-TEST_F(HostLink, TestButtonLooksUpOxbel) {
+// The test button looks up "oxbel" like a logger's look-up; the logger's partial callsign is lost.
+TEST_F(LoggerLink, TestButtonLooksUpOxbel) {
     server_.SetAnswer("/call", Answer(WorkedBody()));
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
     ASSERT_TRUE(addon_->Type("AB1"));
 
@@ -142,7 +142,7 @@ TEST_F(HostLink, TestButtonLooksUpOxbel) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].target, CallTarget(kUser, kPassword, "oxbel"));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
-    const auto notes = host_->Messages(kHostMessageName);
+    const auto notes = logger_->Messages(kLoggerMessageName);
     EXPECT_EQ(notes[0].wParam, 20u);
     EXPECT_EQ(Visible(notes[0].fileBytes), Visible(kWorkedLine + "\r\n"));
 
@@ -155,10 +155,10 @@ TEST_F(HostLink, TestButtonLooksUpOxbel) {
 }
 
 // Started and never asked: 45 s later the watchdog says so, and the program ends once the box
-// is closed. The host hears nothing.
-TEST_F(HostLink, WatchdogEndsAnIdleStart) {
+// is closed. The logger hears nothing.
+TEST_F(LoggerLink, WatchdogEndsAnIdleStart) {
     ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
-    CreateHost();
+    CreateLogger();
     ASSERT_NO_FATAL_FAILURE(StartAddOn());
 
     HWND box = addon_->WaitForDialog(kWatchdogTitle, 60000);

@@ -1,4 +1,4 @@
-#include "host/host_link_win.h"
+#include "host/logger_link_win.h"
 
 namespace host {
 namespace {
@@ -10,19 +10,19 @@ constexpr UINT kSetTextTimeoutMs = 10000;
 
 }  // namespace
 
-void HostLink::Connect(HWND own) {
+void LoggerLink::Connect(HWND own) {
     msgLookup_ = RegisterWindowMessageA("InternetCallsignLookup");
     msgExtended_ = RegisterWindowMessageA("Extended Lookup Information");
     extendedWnd_ = FindWindowA(nullptr, "Extended Lookup Information");
-    hostWnd_ = FindWindowA(nullptr, "Logger32");
-    msgHost_ = RegisterWindowMessageA("Logger32 1");
+    loggerWnd_ = FindWindowA(nullptr, "Logger32");
+    msgLogger_ = RegisterWindowMessageA("Logger32 1");
     extendedPresent_ = extendedWnd_ != nullptr;
     if (extendedPresent_) {
         PostMessageA(extendedWnd_, msgExtended_, 0, reinterpret_cast<LPARAM>(own));
     }
 }
 
-bool HostLink::OnCommand(WPARAM command, LPARAM value) {
+bool LoggerLink::OnCommand(WPARAM command, LPARAM value) {
     switch (command) {
         case kCmdAppendChar:
             // One ANSI character; codes outside 0-255 are not characters and are dropped.
@@ -40,7 +40,7 @@ bool HostLink::OnCommand(WPARAM command, LPARAM value) {
     }
 }
 
-void HostLink::SendExtended(const std::string& text) const {
+void LoggerLink::SendExtended(const std::string& text) const {
     if (!extendedPresent_ || replyWnd_ == HWND_BROADCAST) {
         return;
     }
@@ -49,8 +49,8 @@ void HostLink::SendExtended(const std::string& text) const {
                         SMTO_NORMAL | SMTO_ABORTIFHUNG, kSetTextTimeoutMs, &ignored);
 }
 
-void HostLink::NotifyReplyReady() const {
-    PostMessageA(hostWnd_, msgHost_, kReplyReady, 0);
+void LoggerLink::NotifyReplyReady() const {
+    PostMessageA(loggerWnd_, msgLogger_, kReplyReady, 0);
 }
 
 }  // namespace host
