@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <system_error>
@@ -42,15 +43,18 @@ std::string FormatNumber(double v, const std::string& decimalSeparator) {
         return "0";  // also for negative zero
     }
 
-    // 15 significant digits, rounded: "d.dddddddddddddde+XX" (locale independent).
+    // 15 significant digits, correctly rounded: "d.dddddddddddddde+XX". Only the digits and
+    // the exponent's value are taken from it, never its layout: C runtimes differ in the
+    // exponent's digits ("1e-05", "1e-005"), and the program never changes the C locale, whose
+    // decimal point is '.'. (A printf of this precision needs far less code than the
+    // floating-point std::to_chars, whose tables would triple the program's size.)
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v),
-                                   std::chars_format::scientific, kSignificantDigits - 1);
-    if (res.ec != std::errc()) {
+    const int n = std::snprintf(buf, sizeof buf, "%.*e", kSignificantDigits - 1, std::fabs(v));
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) {
         return "0";  // cannot happen with this buffer size
     }
-    const std::string sci(buf, res.ptr);
-    const auto ePos = sci.find('e');
+    const std::string sci(buf, static_cast<std::size_t>(n));
+    const auto ePos = sci.find_first_of("eE");
     std::string digits;
     for (std::size_t i = 0; i < ePos; ++i) {
         if (IsDigit(sci[i])) {

@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <string>
+#include <system_error>
 
 namespace record {
 
@@ -42,6 +49,67 @@ TEST(FormatNumber, UsesExponentFormOutsideFixedRange) {
     EXPECT_EQ(FormatNumber(-1.25e-7, "."), "-1.25E-07");
     EXPECT_EQ(FormatNumber(1.5e20, ","), "1,5E+20");
     EXPECT_EQ(FormatNumber(4.9406564584124654e-324, "."), "4.94065645841247E-324");
+}
+
+// The significant digits of a number's text (no leading or trailing zeros) and the decimal
+// exponent of the first of them: "0.00012" and "1.2E-04" both give "12e-4".
+std::string DigitsAndExponent(const std::string& text) {
+    const std::size_t e = text.find_first_of("Ee");
+    const std::string mantissa = text.substr(0, e);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    std::string digits;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < mantissa.size(); ++i) {
+        const char c = mantissa[i];
+        if (c < '0' || c > '9' || (digits.empty() && c == '0')) {
+            continue;
+        }
+        if (digits.empty()) {
+            first = i;
+        }
+        digits += c;
+    }
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+    int exponent = first < point ? static_cast<int>(point - first) - 1
+                                 : -static_cast<int>(first - point);
+    if (e != std::string::npos) {
+        exponent += std::atoi(text.c_str() + e + 1);
+    }
+    return digits + "e" + std::to_string(exponent);
+}
+
+// The digits come from the C runtime's printf: they must be those of a correctly rounded
+// conversion (std::to_chars, which the program does not link), for doubles of every size,
+// for decimal values as people write them, and at and beside 15-digit ties.
+TEST(FormatNumber, DigitsAreCorrectlyRounded) {
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    int checked = 0;
+    for (int i = 0; i < 30000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        double bits = 0;
+        std::memcpy(&bits, &state, sizeof bits);
+        const double tie = static_cast<double>(state % 1000000000000000ull) + 0.5;
+        const double values[] = {bits, static_cast<double>(state % 100000000) / 1000000, tie,
+                                 std::nextafter(tie, 0.0), std::nextafter(tie, 1e300)};
+        for (const double v : values) {
+            if (!std::isfinite(v) || v == 0) {
+                continue;
+            }
+            char buf[64];
+            const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v),
+                                           std::chars_format::scientific, 14);
+            ASSERT_EQ(res.ec, std::errc());
+            EXPECT_EQ(DigitsAndExponent(FormatNumber(v, ".")),
+                      DigitsAndExponent(std::string(buf, res.ptr)))
+                << FormatNumber(v, ".");
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 120000);
 }
 
 TEST(FormatNumber, WritesTheGivenDecimalSeparator) {
