@@ -88,7 +88,7 @@ TEST_P(JunkWithAGoodAnswerKept, NeverReachesTheLoggerNorTheKeptFile) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(FoundAndKept());
     PumpFor(300);
-    const std::string keptFile = ReadFileBytes(CachePath());
+    const std::string keptFile = ReadKeptFile();
     const HWND main = addon_->MainWindow();
 
     server_.SetAnswer("/call", junk.answer);
@@ -102,13 +102,13 @@ TEST_P(JunkWithAGoodAnswerKept, NeverReachesTheLoggerNorTheKeptFile) {
     EXPECT_EQ(log[6], junk.outcome);
     EXPECT_EQ(log[9], "0") << "the kept answer's age";
     PumpFor(300);
-    EXPECT_EQ(ReadFileBytes(CachePath()), keptFile) << "the kept file changed";
+    EXPECT_EQ(ReadKeptFile(), keptFile) << "the kept file changed";
     EXPECT_EQ(addon_->MainWindow(), main) << "the main window was unloaded";
 
     ASSERT_NO_FATAL_FAILURE(PointAt(ClosedBase()));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 3));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
-    EXPECT_EQ(ReadFileBytes(CachePath()), keptFile);
+    EXPECT_EQ(ReadKeptFile(), keptFile);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, JunkWithAGoodAnswerKept, ::testing::Range(0, 4),
@@ -122,7 +122,7 @@ TEST_F(JudgedAnswers, ErrorAndNotFoundTogetherIsAPlainNotFound) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(FoundAndKept());
     PumpFor(300);
-    const std::string keptFile = ReadFileBytes(CachePath());
+    const std::string keptFile = ReadKeptFile();
     const HWND main = addon_->MainWindow();
 
     server_.SetAnswer("/call", Answer("ERROR: NOT FOUND"));
@@ -135,7 +135,7 @@ TEST_F(JudgedAnswers, ErrorAndNotFoundTogetherIsAPlainNotFound) {
     ASSERT_NO_FATAL_FAILURE(PointAt(ClosedBase()));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 3));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
-    EXPECT_EQ(ReadFileBytes(CachePath()), keptFile);
+    EXPECT_EQ(ReadKeptFile(), keptFile);
     EXPECT_TRUE(addon_->Running());
 }
 
@@ -160,13 +160,13 @@ TEST_F(JudgedAnswers, OnlyWhole2xxAnswersChangeTheKeptFile) {
     homeStatus = 200;
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL/P", 2));
     ASSERT_TRUE(WaitUntil([&] { return FileExists(CachePath()); }, 5000)) << "nothing kept";
-    const std::string kept = ReadFileBytes(CachePath());
+    const std::string kept = ReadKeptFile();
 
     server_.SetResponder([&](const RecordedRequest&) { return Answer("NOT FOUND", 404); });
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL/P", 3));
     EXPECT_EQ(Visible(LookupDat()), Visible("N0CALL/P not found in lookup database|\r\n"));
     PumpFor(500);
-    EXPECT_EQ(ReadFileBytes(CachePath()), kept) << "a 404's not-found dropped the kept answer";
+    EXPECT_EQ(ReadKeptFile(), kept) << "a 404's not-found dropped the kept answer";
 }
 
 // With nothing kept: junk gives the no-session text and never a box; a cut-off answer gives
@@ -213,7 +213,7 @@ TEST_F(JudgedAnswers, ALaterVersionsFileIsLeftAsItWas) {
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 2));
     EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));
     PumpFor(300);
-    EXPECT_EQ(ReadFileBytes(CachePath()), newer);
+    EXPECT_EQ(ReadKeptFile(), newer);
     EXPECT_FALSE(FileExists(BadCachePath()));
     const auto lines = LogLinesOf("kept answers");
     ASSERT_EQ(lines.size(), 2u);
@@ -239,12 +239,13 @@ TEST_F(JudgedAnswers, AnAnswerFromTheFutureIsKept) {
     });
     ASSERT_NO_FATAL_FAILURE(LookUp("K2NEW", 1));
     ASSERT_TRUE(WaitUntil(
-        [&] { return kept::ParseCache(ReadFileBytes(CachePath())).entries.size() == 2; }, 5000))
-        << "the new answer was not kept beside the other";
-    const kept::ParsedCache kept = kept::ParseCache(ReadFileBytes(CachePath()));
-    ASSERT_EQ(kept.entries.size(), 2u);
-    EXPECT_EQ(kept.entries[0].key, "K2NEW");
-    EXPECT_EQ(kept.entries[1], ahead);
+        [&] { return kept::ParseCache(ReadKeptFile()).entries.size() == 2; }, 5000))
+        << "the new answer was not kept beside the other; the log:\n"
+        << ReadFileBytes(JoinPath(folder_.Path(), kLogName));
+    const kept::ParsedCache stored = kept::ParseCache(ReadKeptFile());
+    ASSERT_EQ(stored.entries.size(), 2u);
+    EXPECT_EQ(stored.entries[0].key, "K2NEW");
+    EXPECT_EQ(stored.entries[1], ahead);
 
     server_.SetAnswer("/call", Answer("", 503));
     server_.SetResponder(nullptr);

@@ -28,6 +28,24 @@ inline std::int64_t UtcNow() {
 class Network : public AddOnTest {
   protected:
     std::string CachePath() const { return JoinPath(folder_.Path(), kCacheName); }
+
+    // The kept-answers file as the program leaves it: read under the lock that every add-on
+    // process sharing the folder takes, so that the test never holds the file open while the
+    // program puts a new one in its place (which the system then refuses).
+    std::string ReadKeptFile() const {
+        char full[MAX_PATH] = {};
+        GetFullPathNameA(folder_.Path().c_str(), sizeof full, full, nullptr);
+        HANDLE lock = CreateMutexA(nullptr, FALSE, kept::CacheLockName(full).c_str());
+        const bool held = lock && WaitForSingleObject(lock, 5000) != WAIT_TIMEOUT;
+        std::string bytes = ReadFileBytes(CachePath());
+        if (held) {
+            ReleaseMutex(lock);
+        }
+        if (lock) {
+            CloseHandle(lock);
+        }
+        return bytes;
+    }
     std::string BadCachePath() const { return JoinPath(folder_.Path(), kBadCacheName); }
 
     // Starts the program with the stand-in's addresses and `extra` lines of section Service

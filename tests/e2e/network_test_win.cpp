@@ -109,7 +109,7 @@ TEST_F(Network, NotFoundWinsAndDropsTheKeptAnswer) {
 
     ASSERT_NO_FATAL_FAILURE(PointAt(closed));
     ASSERT_TRUE(WaitUntil(
-        [&] { return ReadFileBytes(CachePath()).find("N0CALL|") == std::string::npos; }, 5000))
+        [&] { return ReadKeptFile().find("N0CALL|") == std::string::npos; }, 5000))
         << "the kept answer stayed";
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 4));
     EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));
@@ -161,7 +161,7 @@ TEST_F(Network, CorruptFileIsSetAside) {
     ASSERT_TRUE(WaitUntil([&] { return FileExists(BadCachePath()); }, 5000)) << "not set aside";
     EXPECT_EQ(ReadFileBytes(BadCachePath()), junk);
     ASSERT_TRUE(WaitUntil(
-        [&] { return kept::ParseCache(ReadFileBytes(CachePath())).entries.size() == 1; }, 5000));
+        [&] { return kept::ParseCache(ReadKeptFile()).entries.size() == 1; }, 5000));
     server_.SetAnswer("/call", Answer("", 502));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 2));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
@@ -171,7 +171,7 @@ TEST_F(Network, CorruptFileIsSetAside) {
 TEST_F(Network, FileHoldsNoAccountAndNoAddress) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(FoundAndKept());
-    const std::string file = ReadFileBytes(CachePath());
+    const std::string file = ReadKeptFile();
     ASSERT_FALSE(file.empty());
     for (const std::string& secret :
          {std::string(kUser), std::string(kPassword), ScrambledPassword(kPassword),
@@ -209,10 +209,10 @@ TEST_F(Network, TwoProcessesLoseNothing) {
         ASSERT_TRUE(WaitForNotifications(2 * (round + 1))) << ProcessNote();
     }
     PumpFor(1000);
-    const kept::ParsedCache kept = kept::ParseCache(ReadFileBytes(CachePath()));
-    ASSERT_TRUE(kept.readable);
+    const kept::ParsedCache stored = kept::ParseCache(ReadKeptFile());
+    ASSERT_TRUE(stored.readable);
     for (const char* call : calls) {
-        EXPECT_TRUE(kept::FindAnswer(kept.entries, call, UtcNow(), 30).has_value()) << call;
+        EXPECT_TRUE(kept::FindAnswer(stored.entries, call, UtcNow(), 30).has_value()) << call;
     }
     second.Terminate();
 }
