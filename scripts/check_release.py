@@ -4,8 +4,12 @@
 For each zip: exactly the three files at the top level; the exe is the architecture the zip is
 for, byte for byte the exe whose tests passed (recorded by scripts/test.sh); stripped; within the
 size budget; its version resource reads the project version; it imports only DLLs that ship with
-Windows; the guide and the licence are the repository's texts with CR LF line ends. The version
-file holds exactly major.minor.revision of the project version.
+Windows; no path of this source or build folder is in it; the guide and the licence are the
+repository's texts with CR LF line ends. Each zip is byte for byte what scripts/release_zip.py
+writes of those files: entries in name order, all with the release time (SOURCE_DATE_EPOCH, else
+the commit's time), fixed modes, no extra fields. The version file holds exactly
+major.minor.revision of the project version. dist/SHA256SUMS lists every other file in dist/,
+in sha256sum's format, with its right sum.
 
 Where the 32-bit tests could not run (no record for build/win32), there must be neither the
 32-bit zip nor the version file; the built 32-bit exe is checked as far as it can be without
@@ -20,7 +24,12 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 import zipfile
+
+sys.dont_write_bytecode = True  # no __pycache__ left in scripts/
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import release_zip  # noqa: E402  (beside this script)
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DIST = os.path.join(ROOT, "dist")
@@ -136,6 +145,11 @@ def check_image(zip_name, machine_expected, exe, version):
           f"{zip_name}: manifest identity {m.groups() if m else None}, "
           f"expected version {'.'.join(map(str, version))} for {arch}")
 
+    # Built in another folder it must be the same bytes: no folder of this build is named in it.
+    paths = [os.path.realpath(ROOT), os.path.realpath(os.path.join(ROOT, "build"))]
+    found = [p for p in paths if p.encode() in exe or p.encode("utf-16-le") in exe]
+    check(not found, f"{zip_name}: exe names no build folder (found {found})")
+
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, EXE)
         with open(path, "wb") as f:
@@ -144,6 +158,41 @@ def check_image(zip_name, machine_expected, exe, version):
                              capture_output=True, text=True)
         check(run.returncode == 0,
               f"{zip_name}: exe imports only Windows DLLs: {run.stdout.strip()} {run.stderr.strip()}")
+
+
+def check_sums():
+    """dist/SHA256SUMS: one `<sum>  <name>` line for each other file in dist/, sums right."""
+    sums_path = os.path.join(DIST, "SHA256SUMS")
+    if not check(os.path.isfile(sums_path), "dist/SHA256SUMS made"):
+        return
+    files = sorted(f for f in os.listdir(DIST) if f != "SHA256SUMS")
+    listed = {}
+    with open(sums_path, "rb") as f:
+        lines = f.read().decode("ascii", "replace").split("\n")
+    if lines[-1] == "":
+        lines.pop()
+    else:
+        check(False, "dist/SHA256SUMS ends with a line break")
+    bad, twice = [], []
+    for line in lines:
+        m = re.fullmatch(r"([0-9a-f]{64})  ([^/\\\r]+)", line)
+        if m is None:
+            bad.append(line)
+        elif m.group(2) in listed:
+            twice.append(m.group(2))
+        else:
+            listed[m.group(2)] = m.group(1)
+    check(not bad and not twice, f"dist/SHA256SUMS in sha256sum's format, each file once "
+          f"(other lines {bad}, listed twice {twice})")
+    check(sorted(listed) == files,
+          f"dist/SHA256SUMS lists every other file in dist/: {sorted(listed)}, dist/ holds {files}")
+    for name, digest in listed.items():
+        path = os.path.join(DIST, name)
+        if os.path.isfile(path):
+            with open(path, "rb") as f:
+                actual = hashlib.sha256(f.read()).hexdigest()
+            check(actual == digest, f"dist/SHA256SUMS: {name} {digest[:16]}... "
+                  f"(the file's is {actual[:16]}...)")
 
 
 def main():
@@ -161,6 +210,10 @@ def main():
             txt = f.read()
         check(txt == expected_txt,
               f"QuendixInternetLookup.txt holds {txt!r}, expected {expected_txt!r}")
+
+    epoch, how = release_zip.source_date_epoch()
+    stamp = time.strftime("%Y-%m-%d %H:%M:%S UTC", time.gmtime(epoch))
+    print(f"NOTE  zip entry time {stamp} ({how})")
 
     texts = {"ReadMe.txt": with_crlf(os.path.join(ROOT, "docs", "ReadMe.txt")),
              "License.txt": with_crlf(os.path.join(ROOT, "LICENSE"))}
@@ -182,6 +235,14 @@ def main():
                           f"{zip_name}: {name} is the repository's text, ASCII, CR LF")
             if EXE in names:
                 check_exe(zip_name, tree, machine, z.read(EXE), version)
+            entries = [(i.filename, z.read(i)) for i in z.infolist()]
+        with open(path, "rb") as f:
+            made = f.read()
+        check(made == release_zip.zip_bytes(entries, epoch),
+              f"{zip_name}: exactly as scripts/release_zip.py writes it (entries in name order, "
+              f"time {stamp}, fixed modes, no extra fields)")
+
+    check_sums()
 
     if failures:
         print(f"{len(failures)} release check(s) failed")
