@@ -11,10 +11,10 @@
 #include "common/handles_win.h"
 #include "common/messages.h"
 #include "common/system_library_win.h"
-#include "lookup/http_get_win.h"
 #include "lookup/request.h"
 #include "lookup/service_address_win.h"
 #include "lookup/service_query_win.h"
+#include "net/http_get_win.h"
 
 namespace about {
 namespace {
@@ -146,10 +146,10 @@ void CheckForUpdate(const lookup::DiagLog& log, const std::function<void()>& onN
     std::string body;
     const std::string url = lookup::UpdateDescriptionUrl(
         lookup::ServiceBaseUrl("UpdateURL", lookup::kDefaultUpdateBase));
-    lookup::BoundedHttpGet::Report report;
-    const bool fetched = lookup::BoundedHttpGet::FetchText(
-        url, kAgent, lookup::kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report,
-        lookup::ProxyFromSettings());
+    net::BoundedHttpGet::Report report;
+    const bool fetched =
+        net::BoundedHttpGet::FetchText(url, kAgent, lookup::kUpdateFetchBudgetMs, body,
+                                       kMaxDescriptionBytes, &report, lookup::ProxyFromSettings());
     log.AppendUpdateFetch(url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,

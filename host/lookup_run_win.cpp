@@ -25,7 +25,7 @@ struct Prepared {
     bool settingsFileMissing = false;
     bool baseCallFallback = true;
     int keepDays = 0;  // days answers are kept for when the service is away; 0: off
-    lookup::ProxyChoice proxy;
+    net::ProxyChoice proxy;
     lookup::DiagLog log{false};
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lookup/request.h"
+#include "net/url.h"
 
 namespace lookup {
 
@@ -138,7 +139,7 @@ TEST(DiagLog, PasswordAppearsInNoForm) {
     e.url = BuildLookupUrl("http://h", "K1TEST", password, "N0CALL");
     const std::string line = FormatLogLine(e);
     EXPECT_EQ(line.find("s3cr"), std::string::npos) << line;
-    EXPECT_EQ(line.find(PercentEncode(password)), std::string::npos) << line;
+    EXPECT_EQ(line.find(net::PercentEncode(password)), std::string::npos) << line;
     EXPECT_EQ(line.find("t4ds"), std::string::npos) << line;  // scrambled form
     EXPECT_NE(line.find("password=***&rawlookup=1"), std::string::npos) << line;
 }

@@ -71,7 +71,7 @@ void DiagLog::AppendReplyFileFailure(const std::string& callsign, DWORD error) c
     Append(entry);
 }
 
-void DiagLog::AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report,
+void DiagLog::AppendUpdateFetch(const std::string& url, const net::BoundedHttpGet::Report& report,
                                 bool fetched) const {
     LogEntry entry;
     entry.event = kUpdateCheckEvent;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "lookup/diag_log.h"
-#include "lookup/http_get_win.h"
+#include "net/http_get_win.h"
 
 namespace lookup {
 
@@ -31,7 +31,7 @@ class DiagLog {
 
     // The line of the update check's fetch: "found" when the version file came, "not found"
     // when the server answered with another status, "no session" when no answer came.
-    void AppendUpdateFetch(const std::string& url, const BoundedHttpGet::Report& report,
+    void AppendUpdateFetch(const std::string& url, const net::BoundedHttpGet::Report& report,
                            bool fetched) const;
 
   private:

@@ -10,14 +10,14 @@ std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDef
     return NormalizeBaseUrl(settings::ReadServiceSetting(key), builtInDefault);
 }
 
-ProxyChoice ProxyFromSettings() {
+net::ProxyChoice ProxyFromSettings() {
     const std::optional<std::string> value = settings::ReadProxySetting();
     if (!value) {
-        ProxyChoice notUnderstood;
+        net::ProxyChoice notUnderstood;
         notUnderstood.unreadable = true;
         return notUnderstood;
     }
-    return ParseProxySetting(*value);
+    return net::ParseProxySetting(*value);
 }
 
 int KeepAnswersDaysFromSettings() {

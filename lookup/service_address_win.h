@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "lookup/network_setting.h"
+#include "net/proxy.h"
 
 namespace lookup {
 
@@ -13,7 +13,7 @@ namespace lookup {
 std::string ServiceBaseUrl(const std::string& key, const std::string& builtInDefault);
 
 // The route of every request, from the optional key "Proxy" of section "Service", read afresh.
-ProxyChoice ProxyFromSettings();
+net::ProxyChoice ProxyFromSettings();
 
 // The days of the optional key "KeepAnswers" of section "Lookup", read afresh (0: keeping off).
 int KeepAnswersDaysFromSettings();

@@ -4,9 +4,9 @@
 #include "lookup/answer_cache_win.h"
 #include "lookup/answer_judge.h"
 #include "lookup/base_call.h"
-#include "lookup/http_get_win.h"
 #include "lookup/request.h"
 #include "lookup/service_address_win.h"
+#include "net/http_get_win.h"
 #include "record/call_record.h"
 
 namespace lookup {
@@ -36,7 +36,7 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
         BuildLookupUrl(ServiceBaseUrl("LookupURL", kDefaultLookupBase), question.account.userName,
                        question.account.password, callsign);
     const ULONGLONG start = GetTickCount64();
-    BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
+    net::BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
     const bool opened = request.Open(url, kMaxAnswerBytes);
     if (opened) {
         char buffer[kReadBufferSize];

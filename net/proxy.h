@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lookup {
+namespace net {
 
 // The route a request takes, from the `[Service] Proxy` value.
 struct ProxyChoice {
@@ -28,4 +28,4 @@ ProxyChoice ParseProxySetting(std::string_view value);
 // note when the setting was given but not understood; empty when no session was opened.
 std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce);
 
-}  // namespace lookup
+}  // namespace net

@@ -1,6 +1,6 @@
-#include "lookup/worker_limit.h"
+#include "net/worker_limit.h"
 
-namespace lookup {
+namespace net {
 
 WorkerLimit::Slot& WorkerLimit::Slot::operator=(Slot&& other) noexcept {
     if (this != &other) {
@@ -37,4 +37,4 @@ void WorkerLimit::Give() {
     --inUse_;
 }
 
-}  // namespace lookup
+}  // namespace net

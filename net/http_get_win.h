@@ -21,10 +21,10 @@
 #include <optional>
 #include <string>
 
-#include "lookup/network_setting.h"
-#include "lookup/wait_budget.h"
+#include "net/proxy.h"
+#include "net/wait_budget.h"
 
-namespace lookup {
+namespace net {
 
 class BoundedHttpGet {
   public:
@@ -101,4 +101,4 @@ class BoundedHttpGet {
     std::string proxyInForce_;
 };
 
-}  // namespace lookup
+}  // namespace net

@@ -5,7 +5,7 @@
 
 #include <mutex>
 
-namespace lookup {
+namespace net {
 
 // Request workers the program holds at most, the update check's included.
 inline constexpr int kMaxRequestWorkers = 4;
@@ -49,4 +49,4 @@ class WorkerLimit {
     int inUse_ = 0;
 };
 
-}  // namespace lookup
+}  // namespace net

@@ -1,8 +1,8 @@
-#include "lookup/network_setting.h"
+#include "net/proxy.h"
 
 #include <cctype>
 
-namespace lookup {
+namespace net {
 namespace {
 
 std::string_view Trimmed(std::string_view s) {
@@ -94,4 +94,4 @@ std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce)
     return inForce + " (Proxy setting not understood)";
 }
 
-}  // namespace lookup
+}  // namespace net

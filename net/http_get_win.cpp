@@ -1,4 +1,4 @@
-#include "lookup/http_get_win.h"
+#include "net/http_get_win.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -8,11 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "lookup/request.h"
-#include "lookup/wininet_win.h"
-#include "lookup/worker_limit.h"
+#include "net/url.h"
+#include "net/wininet_win.h"
+#include "net/worker_limit.h"
 
-namespace lookup {
+namespace net {
 
 namespace {
 
@@ -479,4 +479,4 @@ bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent,
     return ok;
 }
 
-}  // namespace lookup
+}  // namespace net
