@@ -1,7 +1,7 @@
 #include "net/handover_win.h"
 
 #include <algorithm>
-#include <chrono>
+#include <utility>
 
 namespace net {
 
@@ -12,41 +12,41 @@ Handover::Handover(std::string agent, ProxyChoice proxy, DWORD timeoutMs) {
 }
 
 void Handover::Open(const std::string& url, size_t maxBody) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     if (phase_ != Phase::Waiting) {
         return;
     }
     order_.url = url;
     order_.maxBody = maxBody;
     phase_ = Phase::Opening;
-    changed_.notify_all();
+    changed_.WakeAll();
 }
 
 bool Handover::WaitWhile(Phase busy, DWORD ms) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return phase_ != busy; });
+    Lock lock(mutex_);
+    return changed_.WaitFor(lock, ms, [&] { return phase_ != busy; });
 }
 
 Handover::Outcome Handover::OpenOutcome() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     return opened_;
 }
 
 std::string Handover::ProxyInForce() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     return proxyInForce_;
 }
 
 void Handover::AskForMore() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     if (phase_ == Phase::Holding && taken_ == pending_.size()) {
         phase_ = Phase::Reading;
-        changed_.notify_all();
+        changed_.WakeAll();
     }
 }
 
 Handover::Taken Handover::Take(char* buffer, DWORD size) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     Taken taken;
     taken.bytes = static_cast<DWORD>(std::min<size_t>(size, pending_.size() - taken_));
     std::copy_n(pending_.begin() + taken_, taken.bytes, buffer);
@@ -59,22 +59,22 @@ Handover::Taken Handover::Take(char* buffer, DWORD size) {
 }
 
 void Handover::Close() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     if (phase_ != Phase::Abandoned) {
         phase_ = Phase::Closed;
     }
-    changed_.notify_all();
+    changed_.WakeAll();
 }
 
 void Handover::Abandon() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     phase_ = Phase::Abandoned;
-    changed_.notify_all();
+    changed_.WakeAll();
 }
 
 bool Handover::TakeOrder(Order& order) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return phase_ != Phase::Waiting; });
+    Lock lock(mutex_);
+    changed_.Wait(lock, [&] { return phase_ != Phase::Waiting; });
     if (phase_ != Phase::Opening) {
         return false;
     }
@@ -83,41 +83,41 @@ bool Handover::TakeOrder(Order& order) {
 }
 
 void Handover::ShowProxy(std::string inForce) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     proxyInForce_ = std::move(inForce);
 }
 
 bool Handover::OpenDone(const Outcome& outcome) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     if (phase_ != Phase::Opening) {
         return false;  // the caller is gone
     }
     opened_ = outcome;
     // The first piece is read at once: the caller's first read follows the open.
     phase_ = outcome.ok ? Phase::Reading : Phase::OpenFailed;
-    changed_.notify_all();
+    changed_.WakeAll();
     return outcome.ok;
 }
 
 bool Handover::NextPiece(size_t& room) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     // The worker blocks in a read only while the caller waits for it: while the caller is
     // elsewhere (in a box, say), no receive time-out can run out on a read nobody waits for.
-    changed_.wait(lock, [&] { return phase_ != Phase::Holding; });
+    changed_.Wait(lock, [&] { return phase_ != Phase::Holding; });
     if (phase_ != Phase::Reading) {
         return false;
     }
     room = order_.maxBody - readTotal_;
     if (room == 0) {
         phase_ = Phase::Ended;
-        changed_.notify_all();
+        changed_.WakeAll();
         return false;
     }
     return true;
 }
 
 bool Handover::Deliver(const char* data, size_t n, bool failed, DWORD error) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     if (phase_ != Phase::Reading) {
         return false;  // the caller is gone
     }
@@ -131,12 +131,12 @@ bool Handover::Deliver(const char* data, size_t n, bool failed, DWORD error) {
     } else {
         phase_ = n == 0 ? Phase::Ended : Phase::Holding;
     }
-    changed_.notify_all();
+    changed_.WakeAll();
     return phase_ == Phase::Holding;
 }
 
 bool Handover::Abandoned() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     return phase_ == Phase::Abandoned;
 }
 

@@ -6,13 +6,12 @@
 
 #include <windows.h>
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "net/proxy.h"
+#include "net/sync_win.h"
 
 namespace net {
 
@@ -97,8 +96,8 @@ class Handover {
     bool Abandoned() const;
 
   private:
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    mutable Mutex mutex_;
+    Condition changed_;
     Phase phase_ = Phase::Waiting;
     Order order_;
     Outcome opened_;

@@ -1,24 +1,26 @@
 #include "net/idle_worker_win.h"
 
+#include <utility>
+
 namespace net {
 
 bool IdleWorker::HandOver(const std::shared_ptr<Handover>& job) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     if (!waiting_ || next_) {
         return false;
     }
     next_ = job;
-    arrived_.notify_one();
+    arrived_.WakeOne();
     return true;
 }
 
 bool IdleWorker::Wait(std::shared_ptr<Handover>& job) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    Lock lock(mutex_);
     if (waiting_) {
         return false;
     }
     waiting_ = true;
-    arrived_.wait(lock, [&] { return next_ != nullptr; });
+    arrived_.Wait(lock, [&] { return next_ != nullptr; });
     waiting_ = false;
     job = std::move(next_);
     next_.reset();

@@ -2,11 +2,10 @@
 // starting a thread costs a run far more than handing a waiting one its request.
 #pragma once
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
 #include "net/handover_win.h"
+#include "net/sync_win.h"
 
 namespace net {
 
@@ -23,8 +22,8 @@ class IdleWorker {
     bool Wait(std::shared_ptr<Handover>& job);
 
   private:
-    std::mutex mutex_;
-    std::condition_variable arrived_;
+    Mutex mutex_;
+    Condition arrived_;
     bool waiting_ = false;
     std::shared_ptr<Handover> next_;
 };

@@ -1,10 +1,10 @@
 #include "net/request_worker_win.h"
 
-#include <system_error>
-#include <thread>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "common/handles_win.h"
 #include "net/idle_worker_win.h"
 #include "net/wininet_request_win.h"
 #include "net/worker_limit.h"
@@ -61,9 +61,16 @@ bool Serve(Handover& handover) {
     return !handover.Abandoned();
 }
 
-// `slot` counts this worker until the thread ends, after its handles are closed, waiting for a
-// next request included.
-void Work(std::shared_ptr<Handover> job, WorkerLimit::Slot slot) {
+// What a new worker thread starts with. `slot` counts the worker until the thread ends, after
+// its handles are closed, waiting for a next request included.
+struct WorkerStart {
+    std::shared_ptr<Handover> job;
+    WorkerLimit::Slot slot;
+};
+
+DWORD WINAPI Work(void* param) {
+    const std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(param));
+    std::shared_ptr<Handover> job = std::move(start->job);
     while (job) {
         const bool reusable = Serve(*job);
         job.reset();
@@ -71,7 +78,13 @@ void Work(std::shared_ptr<Handover> job, WorkerLimit::Slot slot) {
             break;
         }
     }
+    return 0;
 }
+
+void CloseThreadHandle(HANDLE h) {
+    CloseHandle(h);
+}
+using UniqueThread = common::UniqueAny<HANDLE, CloseThreadHandle>;
 
 }  // namespace
 
@@ -83,11 +96,15 @@ DWORD StartRequestWorker(const std::shared_ptr<Handover>& handover) {
     if (!slot.Held()) {
         return ERROR_BUSY;  // every worker is taken: the request cannot be opened
     }
-    try {
-        std::thread(Work, handover, std::move(slot)).detach();
-    } catch (const std::system_error&) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+    auto start = std::make_unique<WorkerStart>(WorkerStart{handover, std::move(slot)});
+    // Nothing waits for the thread: its handle is closed at once, and the thread ends when its
+    // work is done.
+    const UniqueThread thread(CreateThread(nullptr, 0, Work, start.get(), 0, nullptr));
+    if (!thread) {
+        const DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY;
     }
+    start.release();  // the thread owns it now
     return 0;
 }
 

@@ -3,7 +3,7 @@
 // its slot; when none is free, no new worker starts.
 #pragma once
 
-#include <mutex>
+#include <atomic>
 
 namespace net {
 
@@ -45,8 +45,7 @@ class WorkerLimit {
     void Give();
 
     const int capacity_;
-    mutable std::mutex mutex_;
-    int inUse_ = 0;
+    std::atomic<int> inUse_{0};
 };
 
 }  // namespace net
