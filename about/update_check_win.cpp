@@ -12,7 +12,7 @@
 #include "common/messages.h"
 #include "common/system_library_win.h"
 #include "about/update_server.h"
-#include "lookup/http_get_win.h"
+#include "net/http_get_win.h"
 
 namespace about {
 namespace {
@@ -135,7 +135,7 @@ bool CheckIsDue(const AutomationFunctions& ole) {
 // The fetch's line: "found" when the version file came, "not found" when the server answered
 // with another status, "no session" when no answer came.
 void LogFetch(const diag::DiagLog& log, const std::string& url,
-              const lookup::BoundedHttpGet::Report& report, bool fetched) {
+              const net::BoundedHttpGet::Report& report, bool fetched) {
     diag::LogEntry entry;
     entry.event = diag::kUpdateCheckEvent;
     entry.url = url;
@@ -165,8 +165,8 @@ void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
     // machine pays for one failed fetch a day, not for one before every look-up.
     std::string body;
     const std::string url = UpdateDescriptionUrl(updateBase);
-    lookup::BoundedHttpGet::Report report;
-    const bool fetched = lookup::BoundedHttpGet::FetchText(
+    net::BoundedHttpGet::Report report;
+    const bool fetched = net::BoundedHttpGet::FetchText(
         url, kAgent, kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report, proxy);
     LogFetch(log, url, report, fetched);
     if (fetched && IsNewerVersion(body)) {

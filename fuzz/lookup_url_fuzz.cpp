@@ -11,6 +11,7 @@
 
 #include "fuzz/check.h"
 #include "lookup/request.h"
+#include "net/url.h"
 #include "settings/options.h"
 
 namespace {
@@ -87,8 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(Decode(pairs[i].substr(equals + 1)) == values[i]);
     }
 
-    lookup::UrlParts parts{};
-    FUZZ_REQUIRE(lookup::SplitUrl(url, parts));
+    net::UrlParts parts{};
+    FUZZ_REQUIRE(net::SplitUrl(url, parts));
     FUZZ_REQUIRE(parts.host == base.host && parts.port == base.port);
     FUZZ_REQUIRE(parts.pathAndQuery == std::string(base.path) + url.substr(head.size() - 6));
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz/check.h"
-#include "lookup/request.h"
+#include "net/url.h"
 
 namespace {
 
@@ -15,19 +15,19 @@ bool IsHostChar(char c) {
            c == '.' || c == '_';
 }
 
-bool SameParts(const lookup::UrlParts& a, const lookup::UrlParts& b) {
+bool SameParts(const net::UrlParts& a, const net::UrlParts& b) {
     return a.secure == b.secure && a.host == b.host && a.port == b.port &&
            a.pathAndQuery == b.pathAndQuery;
 }
 
-const lookup::UrlParts kUntouched{true, "untouched", 7, "untouched"};
+const net::UrlParts kUntouched{true, "untouched", 7, "untouched"};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string url(reinterpret_cast<const char*>(data), size);
-    lookup::UrlParts parts = kUntouched;
-    if (!lookup::SplitUrl(url, parts)) {
+    net::UrlParts parts = kUntouched;
+    if (!net::SplitUrl(url, parts)) {
         FUZZ_REQUIRE(SameParts(parts, kUntouched));
         return 0;
     }
@@ -45,14 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The same URL written out again from its parts.
     const std::string rebuilt = std::string(parts.secure ? "https" : "http") + "://" + parts.host +
                                 ":" + std::to_string(parts.port) + parts.pathAndQuery;
-    lookup::UrlParts again = kUntouched;
-    FUZZ_REQUIRE(lookup::SplitUrl(rebuilt, again));
+    net::UrlParts again = kUntouched;
+    FUZZ_REQUIRE(net::SplitUrl(rebuilt, again));
     FUZZ_REQUIRE(SameParts(again, parts));
 
     // A fragment added to a URL that has none changes nothing that is sent.
     if (url.find('#') == std::string::npos) {
-        lookup::UrlParts withFragment = kUntouched;
-        FUZZ_REQUIRE(lookup::SplitUrl(url + "#frag/?x", withFragment));
+        net::UrlParts withFragment = kUntouched;
+        FUZZ_REQUIRE(net::SplitUrl(url + "#frag/?x", withFragment));
         FUZZ_REQUIRE(SameParts(withFragment, parts));
     }
     return 0;

@@ -1,14 +1,10 @@
-// The look-up request: the request URL, the split of a URL for the connection, and the notices
-// the service puts into the callsign field of its answer.
+// The look-up request: the request URL, and the notices the service puts into the callsign
+// field of its answer.
 #pragma once
 
 #include <string>
 
 namespace lookup {
-
-// Every byte outside A-Z a-z 0-9 - . _ ~ becomes %XX (upper-case hex of the byte); a space
-// becomes %20.
-std::string PercentEncode(const std::string& value);
 
 // base + "/call?username=" + enc(user) + "&password=" + enc(password)
 //      + "&rawlookup=1&callsign=" + enc(callsign) + "&program=Logger32"
@@ -33,19 +29,5 @@ std::string NotFoundReply(
     const std::string& callsign);  // callsign + " not found in lookup database|"
 std::string NoSessionReply(
     const std::string& callsign);  // callsign + "No Internet session in progress."
-
-// An http or https URL split for a connection.
-struct UrlParts {
-    bool secure;               // https
-    std::string host;          // as written (letters, digits, '-', '.', '_')
-    unsigned short port;       // the given port, or 80 / 443
-    std::string pathAndQuery;  // "/" when the URL has no path; the query kept verbatim
-};
-
-// Accepts "http://" or "https://" (scheme in any case), a non-empty host, an optional ":port"
-// (decimal, 1-65535) and an optional path and query. A fragment ("#...") is not part of the
-// request and is dropped. False, with `out` unchanged, for anything else: another scheme, an
-// empty host, a host with other characters (user information, brackets, spaces), a bad port.
-bool SplitUrl(const std::string& url, UrlParts& out);
 
 }  // namespace lookup

@@ -4,8 +4,8 @@
 #include "kept/answer_cache_win.h"
 #include "lookup/answer_judge.h"
 #include "lookup/base_call.h"
-#include "lookup/http_get_win.h"
 #include "lookup/request.h"
+#include "net/http_get_win.h"
 #include "record/call_record.h"
 
 namespace lookup {
@@ -35,7 +35,7 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
         BuildLookupUrl(question.serviceBase, question.account.userName, question.account.password,
                        callsign);
     const ULONGLONG start = GetTickCount64();
-    BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
+    net::BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
     const bool opened = request.Open(url, kMaxAnswerBytes);
     if (opened) {
         char buffer[kReadBufferSize];

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "diag/diag_log_win.h"
-#include "lookup/network_setting.h"
+#include "net/proxy.h"
 #include "settings/options.h"
 
 namespace lookup {
@@ -25,7 +25,7 @@ struct ServiceQuestion {
     settings::Account account;
     bool baseCallFallback = true;  // ask again with the base call when the callsign is not found
     std::string decimalSeparator = ".";  // the user's: coordinates are read and written with it
-    ProxyChoice proxy;                   // the route of the requests
+    net::ProxyChoice proxy;              // the route of the requests
     // Answers kept for when the service cannot be reached: the folder of the kept-answers file
     // and the days an answer is kept (0: keeping off, the file is neither read nor written).
     std::string keptFolder;

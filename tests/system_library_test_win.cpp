@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/system_library_win.h"
-#include "lookup/wininet_win.h"
+#include "net/wininet_win.h"
 
 namespace {
 
@@ -103,14 +103,14 @@ TEST(SystemLibrary, AMissingDllLeavesTheTableUnusable) {
 
 TEST(SystemLibrary, WinInetTableIsCompleteAndCallable) {
     DWORD error = 1;
-    const lookup::WinInetFunctions* api = lookup::WinInet(&error);
+    const net::WinInetFunctions* api = net::WinInet(&error);
     ASSERT_NE(api, nullptr) << error;
     EXPECT_EQ(error, 0u);
-    lookup::UniqueInternet session(
+    net::UniqueInternet session(
         api->InternetOpenA("system library test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     EXPECT_TRUE(session);
     // Loaded once: a second call gives the same table.
-    EXPECT_EQ(lookup::WinInet(), api);
+    EXPECT_EQ(net::WinInet(), api);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-#include "lookup/worker_limit.h"
+#include "net/worker_limit.h"
 
-namespace lookup {
+namespace net {
 
 WorkerLimit::Slot& WorkerLimit::Slot::operator=(Slot&& other) noexcept {
     if (this != &other) {
@@ -19,22 +19,22 @@ void WorkerLimit::Slot::Release() {
 }
 
 WorkerLimit::Slot WorkerLimit::TryTake() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (inUse_ >= capacity_) {
-        return Slot();
+    int inUse = inUse_.load();
+    while (inUse < capacity_) {
+        // Counts this slot only if no other taker changed the count meanwhile.
+        if (inUse_.compare_exchange_weak(inUse, inUse + 1)) {
+            return Slot(this);
+        }
     }
-    ++inUse_;
-    return Slot(this);
+    return Slot();
 }
 
 int WorkerLimit::InUse() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return inUse_;
+    return inUse_.load();
 }
 
 void WorkerLimit::Give() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    --inUse_;
+    inUse_.fetch_sub(1);
 }
 
-}  // namespace lookup
+}  // namespace net

@@ -1,4 +1,4 @@
-#include "lookup/worker_limit.h"
+#include "net/worker_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace lookup {
+namespace net {
 
 TEST(WorkerLimit, FifthWorkerIsRefusedUntilOneEnds) {
     WorkerLimit limit(kMaxRequestWorkers);
@@ -100,4 +100,4 @@ TEST(WorkerLimit, ConcurrentTakersNeverExceedTheCapacity) {
     EXPECT_EQ(limit.InUse(), 0);
 }
 
-}  // namespace lookup
+}  // namespace net

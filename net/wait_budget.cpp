@@ -1,6 +1,6 @@
-#include "lookup/wait_budget.h"
+#include "net/wait_budget.h"
 
-namespace lookup {
+namespace net {
 
 void WaitBudget::Charge(uint64_t waitedMs, bool timedOut) {
     if (timedOut || waitedMs >= LeftMs()) {
@@ -10,4 +10,4 @@ void WaitBudget::Charge(uint64_t waitedMs, bool timedOut) {
     spentMs_ += static_cast<uint32_t>(waitedMs);
 }
 
-}  // namespace lookup
+}  // namespace net

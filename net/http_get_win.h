@@ -15,16 +15,15 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
-#include "lookup/network_setting.h"
-#include "lookup/wait_budget.h"
+#include "net/handover_win.h"
+#include "net/proxy.h"
+#include "net/wait_budget.h"
 
-namespace lookup {
+namespace net {
 
 class BoundedHttpGet {
   public:
@@ -88,10 +87,12 @@ class BoundedHttpGet {
                           const ProxyChoice& proxy = {});
 
   private:
-    struct Shared;
-    bool WaitFor(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready);
+    // Waits, within what is left of the budget, until the worker has moved the exchange out of
+    // `busy`; false, with the request abandoned, when the budget runs out first.
+    bool WaitWhile(Handover::Phase busy);
+    void Abandon();
 
-    std::shared_ptr<Shared> shared_;
+    std::shared_ptr<Handover> handover_;
     WaitBudget budget_;
     bool usable_ = true;
     bool failed_ = false;
@@ -101,4 +102,4 @@ class BoundedHttpGet {
     std::string proxyInForce_;
 };
 
-}  // namespace lookup
+}  // namespace net

@@ -1,8 +1,8 @@
-#include "lookup/network_setting.h"
+#include "net/proxy.h"
 
 #include <gtest/gtest.h>
 
-namespace lookup {
+namespace net {
 namespace {
 
 TEST(ProxySetting, TheLogSaysWhenTheSettingWasNotUnderstood) {
@@ -16,4 +16,4 @@ TEST(ProxySetting, TheLogSaysWhenTheSettingWasNotUnderstood) {
 }
 
 }  // namespace
-}  // namespace lookup
+}  // namespace net

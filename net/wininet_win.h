@@ -7,7 +7,7 @@
 
 #include "common/handles_win.h"
 
-namespace lookup {
+namespace net {
 
 struct WinInetFunctions {
     decltype(&::InternetOpenA) InternetOpenA = nullptr;
@@ -30,4 +30,4 @@ const WinInetFunctions* WinInet(DWORD* error = nullptr);
 void CloseInternetHandle(HINTERNET h);
 using UniqueInternet = common::UniqueAny<HINTERNET, CloseInternetHandle>;
 
-}  // namespace lookup
+}  // namespace net

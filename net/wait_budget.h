@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace lookup {
+namespace net {
 
 class WaitBudget {
   public:
@@ -24,4 +24,4 @@ class WaitBudget {
     uint32_t spentMs_ = 0;
 };
 
-}  // namespace lookup
+}  // namespace net

@@ -3,9 +3,9 @@
 // its slot; when none is free, no new worker starts.
 #pragma once
 
-#include <mutex>
+#include <atomic>
 
-namespace lookup {
+namespace net {
 
 // Request workers the program holds at most, the update check's included.
 inline constexpr int kMaxRequestWorkers = 4;
@@ -45,8 +45,7 @@ class WorkerLimit {
     void Give();
 
     const int capacity_;
-    mutable std::mutex mutex_;
-    int inUse_ = 0;
+    std::atomic<int> inUse_{0};
 };
 
-}  // namespace lookup
+}  // namespace net

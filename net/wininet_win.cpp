@@ -1,8 +1,8 @@
-#include "lookup/wininet_win.h"
+#include "net/wininet_win.h"
 
 #include "common/system_library_win.h"
 
-namespace lookup {
+namespace net {
 
 const WinInetFunctions* WinInet(DWORD* error) {
     static const auto loaded = common::LoadSystemFunctions<WinInetFunctions>(
@@ -31,4 +31,4 @@ void CloseInternetHandle(HINTERNET h) {
     }
 }
 
-}  // namespace lookup
+}  // namespace net

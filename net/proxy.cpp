@@ -1,6 +1,6 @@
-#include "lookup/network_setting.h"
+#include "net/proxy.h"
 
-namespace lookup {
+namespace net {
 
 std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce) {
     if (inForce.empty() || !choice.unreadable) {
@@ -9,4 +9,4 @@ std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce)
     return inForce + " (Proxy setting not understood)";
 }
 
-}  // namespace lookup
+}  // namespace net

@@ -5,7 +5,7 @@
 
 #include "common/proxy_choice.h"
 
-namespace lookup {
+namespace net {
 
 // The route a request takes, from the `[Service] Proxy` value (settings::ParseProxySetting).
 using ProxyChoice = common::ProxyChoice;
@@ -14,4 +14,4 @@ using ProxyChoice = common::ProxyChoice;
 // note when the setting was given but not understood; empty when no session was opened.
 std::string DescribeProxy(const ProxyChoice& choice, const std::string& inForce);
 
-}  // namespace lookup
+}  // namespace net

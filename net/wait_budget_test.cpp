@@ -1,10 +1,10 @@
-#include "lookup/wait_budget.h"
+#include "net/wait_budget.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
-namespace lookup {
+namespace net {
 
 // Waits add up; whatever happens between them is never charged, so a request that waited
 // 3 s in two pieces has 17 s of its 20 s left, however long the run took meanwhile.
@@ -62,4 +62,4 @@ TEST(WaitBudget, ZeroBudgetIsExhaustedAtOnce) {
     EXPECT_EQ(budget.LeftMs(), 0u);
 }
 
-}  // namespace lookup
+}  // namespace net
