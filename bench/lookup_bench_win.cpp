@@ -9,13 +9,15 @@
 // The sides of each figure run interleaved, so all see the same machine.
 // It prints figures and judges none of them.
 //
-// Usage: lookup_bench [--quick] [--steps] | --count N
+// Usage: lookup_bench [--quick] [--steps] | --count N [--idle MS]
 //   --quick  a few rounds of each kind, to show that every part works
 //   --steps  also where a look-up's time goes, step by step, as seen from outside the program,
 //            and the bare GET against the stand-in service beside the same GET against a server
 //            that does the least (bench/minimal_server_win.h), to show what the stand-in adds
 //   --count  starts the add-on and the floor program, has each look up N times (interleaved),
-//            ends both and prints no figure: scripts/count_syscalls.sh runs it under strace
+//            ends both and prints no figure: scripts/count_syscalls.py runs it under strace;
+//            --idle MS leaves both programs waiting that long before they are ended, with the
+//            time marked for the count
 #include <windows.h>
 #include <wininet.h>
 
@@ -49,6 +51,7 @@ constexpr const char* kAgent = "vb wininet";
 constexpr DWORD kReadChunk = 265;
 constexpr size_t kBigAnswerBytes = 1000000;
 constexpr DWORD kRunTimeoutMs = 40000;
+constexpr DWORD kSettleMs = 500;  // after the last counted look-up, before the idle time
 constexpr const char* kBareExe = "bench_bare_window.exe";
 constexpr const char* kBareButtonExe = "bench_bare_button.exe";
 constexpr const char* kBareImportsExe = "bench_bare_imports.exe";
@@ -61,7 +64,8 @@ struct Plan {
     int bigPairs = 20;
     int startWarmups = 2;
     int startPairs = 20;
-    int count = 0;  // --count: only this many look-ups each, no figures
+    int count = 0;   // --count: only this many look-ups each, no figures
+    DWORD idleMs = 0;  // --idle: then this long with nothing asked of either program
 };
 
 // The service's tagged answer for N0CALL; `size` pads its last (ignored) field.
@@ -472,6 +476,15 @@ int Run(const Plan& plan, bool steps) {
                     return Fail("counted look-ups: " + error);
                 }
             }
+            if (plan.idleMs > 0) {
+                // The idle time, marked for scripts/count_syscalls.py: strace shows the names
+                // of these files that do not exist. It begins once the add-on has had time to
+                // finish what it does after telling the logger (keeping the answer).
+                PumpFor(kSettleMs);
+                GetFileAttributesA("C:\\lookup-bench-idle-begin");
+                PumpFor(plan.idleMs);
+                GetFileAttributesA("C:\\lookup-bench-idle-end");
+            }
             const bool floorEnded = floor.Stop();
             if (HWND main = addon.MainWindow()) {
                 PostMessageA(main, WM_CLOSE, 0, 0);
@@ -689,8 +702,10 @@ int main(int argc, char** argv) {
             steps = true;
         } else if (arg == "--count" && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
             plan.count = std::atoi(argv[++i]);
+        } else if (arg == "--idle" && i + 1 < argc && std::atoi(argv[i + 1]) >= 0) {
+            plan.idleMs = static_cast<DWORD>(std::atoi(argv[++i]));
         } else {
-            std::printf("usage: lookup_bench [--quick] [--steps] | --count N\n");
+            std::printf("usage: lookup_bench [--quick] [--steps] | --count N [--idle MS]\n");
             return 2;
         }
     }

@@ -4,13 +4,18 @@
 Runs `lookup_bench --count N` and `--count M` under `strace -f`, each starting the add-on and the
 floor program (bench/floor_lookup_win.cpp) and having each look up N (or M) times. The calls
 of each program's process, all its threads included, are counted in both runs; the difference
-divided by M - N is the count per look-up, with start-up and exit cancelled out. Several repeats
-show the spread. Most calls of a program under Wine are round trips to the Wine server.
+divided by M - N is the count per look-up, with start-up and exit cancelled out. In both runs
+the programs are then left waiting for IDLE seconds, which the bench marks in the trace: the
+calls each program makes in that time, per second, show what it does while nothing is asked of
+it (a program that wakes to poll shows there). Several repeats show the spread. Most calls of a
+program under Wine are round trips to the Wine server.
 
 Expects the Wine environment of scripts/wine-env.sh, started (scripts/bench.sh --syscalls does
 that). Prints figures and judges none of them.
 
-Usage: count_syscalls.py [--quick] [--repeats R] [--lookups N M] [--kinds] [--keep DIR]
+Usage: count_syscalls.py [--quick] [--repeats R] [--lookups N M] [--idle SECONDS] [--kinds]
+                         [--keep DIR] [--bench EXE]   (another build's bench, with its program
+                                                       beside it)
        count_syscalls.py --parse TRACE [--kinds]   (counts of a trace already made)
 """
 import argparse
@@ -33,6 +38,8 @@ CALL = re.compile(r"^([a-z_0-9]+)\(")
 RESUMED = re.compile(r"^<\.\.\. ([a-z_0-9]+) resumed>")
 RESULT = re.compile(r"= (-?\d+)(?: [A-Z]|$| \()")
 NAME = re.compile(r'prctl\(PR_SET_NAME, "([^"]*)"')
+# The bench looks up these files, which do not exist, around the idle time.
+IDLE_BEGIN, IDLE_END = "lookup-bench-idle-begin", "lookup-bench-idle-end"
 SPAWNS = ("clone", "clone3", "fork", "vfork")
 
 
@@ -45,6 +52,8 @@ class Trace:
         self.leader = {}  # tid -> the thread that started its process
         self.names = {}  # tid -> name given by prctl(PR_SET_NAME)
         self.pending = {}  # tid -> the unfinished line of a clone, fork or vfork
+        self.idle = collections.Counter()  # tid -> calls between the idle marks
+        self.in_idle = False
 
     def feed(self, line):
         m = LINE.match(line)
@@ -62,7 +71,12 @@ class Trace:
         if not call:
             return
         name = call.group(1)
+        if IDLE_BEGIN in rest:
+            self.in_idle = True
+        elif IDLE_END in rest:
+            self.in_idle = False
         self.calls[tid] += 1
+        self.idle[tid] += self.in_idle
         self.kinds[tid][name] += 1
         if name in SPAWNS:
             if rest.endswith("<unfinished ...>"):
@@ -90,7 +104,7 @@ class Trace:
         return tid
 
     def processes(self):
-        """name -> list of (calls, threads, kinds) of each process of that name."""
+        """name -> list of (calls, threads, kinds, idle calls) of each process of that name."""
         members = collections.defaultdict(list)
         for tid in set(self.calls) | set(self.leader):
             members[self.process_of(tid)].append(tid)
@@ -103,7 +117,8 @@ class Trace:
             kinds = collections.Counter()
             for t in tids:
                 kinds.update(self.kinds[t])
-            result[name].append((sum(self.calls[t] for t in tids), len(tids), kinds))
+            result[name].append((sum(self.calls[t] for t in tids), len(tids), kinds,
+                                 sum(self.idle[t] for t in tids)))
         return result
 
 
@@ -116,7 +131,7 @@ def parse(path):
 
 
 def program_counts(path):
-    """(calls, threads, kinds) of the add-on and of the floor program in one trace."""
+    """(calls, threads, kinds, idle calls) of the add-on and of the floor program in a trace."""
     processes = parse(path)
     found = {}
     for label, name in PROGRAMS.items():
@@ -127,9 +142,9 @@ def program_counts(path):
     return found
 
 
-def run_bench(lookups, trace):
-    command = ["strace", "-f", "-qq", "-s", "16", "-o", trace, "wine", BENCH, "--count",
-               str(lookups)]
+def run_bench(bench, lookups, idle_ms, trace):
+    command = ["strace", "-f", "-qq", "-s", "16", "-o", trace, "wine", bench, "--count",
+               str(lookups), "--idle", str(idle_ms)]
     done = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                           stderr=subprocess.STDOUT, text=True, timeout=900)
     if done.returncode != 0:
@@ -161,14 +176,18 @@ def main():
     parser.add_argument("--quick", action="store_true", help="few look-ups, one repeat")
     parser.add_argument("--repeats", type=int)
     parser.add_argument("--lookups", type=int, nargs=2, metavar=("N", "M"))
+    parser.add_argument("--idle", type=float, metavar="SECONDS",
+                        help="how long the programs wait after their look-ups in each run, "
+                        "counted apart (0: not at all)")
     parser.add_argument("--kinds", action="store_true", help="calls per look-up by kind")
     parser.add_argument("--keep", metavar="DIR", help="keep the traces in DIR")
     parser.add_argument("--parse", metavar="TRACE", help="only count the processes of TRACE")
+    parser.add_argument("--bench", default=BENCH, help="lookup_bench.exe to run (%(default)s)")
     args = parser.parse_args()
 
     if args.parse:
         for name, runs in sorted(parse(args.parse).items()):
-            for calls, threads, kinds in runs:
+            for calls, threads, kinds, _ in runs:
                 print(f"{name:<16} {calls:8d} calls  {threads:3d} threads")
                 if args.kinds:
                     for k, n in kinds.most_common():
@@ -177,6 +196,9 @@ def main():
 
     few, many = args.lookups or ((2, 6) if args.quick else (20, 120))
     repeats = args.repeats or (1 if args.quick else 3)
+    idle = args.idle if args.idle is not None else (1.0 if args.quick else 5.0)
+    if idle < 0:
+        sys.exit("count_syscalls: the idle time cannot be negative")
     if not 1 <= few < many:
         sys.exit("count_syscalls: need 1 <= N < M (the first look-up of a process costs more)")
     if not shutil.which("strace"):
@@ -185,36 +207,48 @@ def main():
     os.makedirs(folder, exist_ok=True)
     span = many - few
     print(f"System calls per look-up under strace -f: ({many} look-ups - {few}) / {span}, "
-          f"each program's process with all its threads, {repeats} repeat(s)")
+          f"each program's process with all its threads, {repeats} repeat(s)"
+          + (f"; then {idle:g} s idle in each run" if idle > 0 else ""))
     results = {label: [] for label in PROGRAMS}
+    idle_rates = {label: [] for label in PROGRAMS}
     try:
         for r in range(1, repeats + 1):
             before = load()
             counts = {}
-            for n in (few, many):
-                trace = os.path.join(folder, f"run{r}-{n}.trace")
-                run_bench(n, trace)
-                counts[n] = program_counts(trace)
+            for key, n in (("few", few), ("many", many)):
+                trace = os.path.join(folder, f"run{r}-{key}.trace")
+                run_bench(args.bench, n, round(idle * 1000), trace)
+                counts[key] = program_counts(trace)
                 if not args.keep:
                     os.remove(trace)
             line = []
             for label in PROGRAMS:
-                per = (counts[many][label][0] - counts[few][label][0]) / span
+                per = (counts["many"][label][0] - counts["few"][label][0]) / span
                 results[label].append(per)
-                threads = counts[many][label][1]
+                threads = counts["many"][label][1]
                 line.append(f"{label} {per:7.1f} ({threads} threads)")
+                if idle > 0:
+                    rates = [counts[key][label][3] / idle for key in ("few", "many")]
+                    idle_rates[label] += rates
+                    line[-1] += ", idle " + " and ".join(f"{x:.1f}" for x in rates) + "/s"
             ratio = results["add-on"][-1] / results["floor"][-1]
             print(f"  repeat {r}: {'   '.join(line)}   ratio {ratio:.2f}   "
                   f"load {before} .. {load()}")
             if args.kinds:
-                print_kinds(counts[few], counts[many], span)
+                print_kinds(counts["few"], counts["many"], span)
     finally:
         if not args.keep:
             shutil.rmtree(folder, ignore_errors=True)
     a, f = results["add-on"], results["floor"]
-    print(f"  add-on: median {statistics.median(a):.1f} (range {min(a):.1f} .. {max(a):.1f})   "
-          f"floor: median {statistics.median(f):.1f} (range {min(f):.1f} .. {max(f):.1f})   "
-          f"ratio of medians {statistics.median(a) / statistics.median(f):.2f}")
+    print(f"  per look-up: add-on median {statistics.median(a):.1f} "
+          f"(range {min(a):.1f} .. {max(a):.1f}), floor median {statistics.median(f):.1f} "
+          f"(range {min(f):.1f} .. {max(f):.1f}), ratio of medians "
+          f"{statistics.median(a) / statistics.median(f):.2f}")
+    if idle > 0:
+        ia, fa = idle_rates["add-on"], idle_rates["floor"]
+        print(f"  idle, per second: add-on median {statistics.median(ia):.1f} "
+              f"(range {min(ia):.1f} .. {max(ia):.1f}), floor median {statistics.median(fa):.1f} "
+              f"(range {min(fa):.1f} .. {max(fa):.1f})")
 
 
 if __name__ == "__main__":

@@ -14,11 +14,12 @@ THREAD = ("clone3({flags=CLONE_VM|CLONE_FS|CLONE_FILES|CLONE_SIGHAND|CLONE_THREA
 FORK = "clone(child_stack=NULL, flags=CLONE_CHILD_CLEARTID|CLONE_CHILD_SETTID|SIGCHLD"
 
 
-def processes(lines):
+def processes(lines, idle=False):
     trace = count_syscalls.Trace()
     for line in lines:
         trace.feed(line)
-    return {name: [(calls, threads) for calls, threads, _ in runs]
+    return {name: [(idle_calls if idle else calls, threads)
+                   for calls, threads, _, idle_calls in runs]
             for name, runs in trace.processes().items()}
 
 
@@ -65,6 +66,25 @@ class Attribution(unittest.TestCase):
         ])
         self.assertEqual(got["QuendixInternet"], [(2, 1)])
         self.assertEqual(got["?"], [(1, 1)])
+
+    def test_idle_calls_are_those_between_the_bench_marks(self):
+        lines = [
+            '5 prctl(PR_SET_NAME, "QuendixInternet"...) = 0',
+            '6 prctl(PR_SET_NAME, "lookup_bench.ex"...) = 0',
+            "5 read(6,  <unfinished ...>",  # begun before the idle time: not idle
+            '6 newfstatat(AT_FDCWD, "/p/dosdevices/c:/lookup-bench-idle-begin", 0x1, 0) = -1 '
+            "ENOENT (No such file or directory)",
+            '5 <... read resumed>"\\f", 16) = 16',
+            "5 rt_sigprocmask(SIG_BLOCK, [HUP INT], [], 8) = 0",
+            "5 write(3, \"r\\0\", 64) = 64",
+            '6 newfstatat(AT_FDCWD, "/p/dosdevices/c:/lookup-bench-idle-end", 0x1, 0) = -1 '
+            "ENOENT (No such file or directory)",
+            "5 close(9) = 0",
+        ]
+        self.assertEqual(processes(lines, idle=True)["QuendixInternet"], [(2, 1)])
+        self.assertEqual(processes(lines)["QuendixInternet"], [(5, 1)])
+        # The bench's own marks count as its calls, the first one inside the idle time.
+        self.assertEqual(processes(lines, idle=True)["lookup_bench.ex"], [(1, 1)])
 
 
 if __name__ == "__main__":
