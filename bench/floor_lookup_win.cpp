@@ -44,7 +44,8 @@ std::string ReadAccountValue(const char* key) {
 
 std::string Get(const std::string& target) {
     std::string body;
-    HINTERNET session = InternetOpenA("vb wininet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET session =
+        InternetOpenA("vb wininet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     HINTERNET connection = session ? InternetConnectA(session, g.host.c_str(), g.port, nullptr,
                                                       nullptr, INTERNET_SERVICE_HTTP, 0, 0)
                                    : nullptr;

@@ -49,10 +49,10 @@ bool FloorProgram::Start(const std::string& folder, const std::string& settingsP
     si.hStdError = nul;
     PROCESS_INFORMATION pi = {};
     const std::string exe = e2e::JoinPath(e2e::OwnFolder(), kExe);
-    std::string commandLine = "\"" + exe + "\" \"" + settingsPath + "\" 127.0.0.1 " +
-                              std::to_string(port);
-    const BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                   nullptr, folder.c_str(), &si, &pi);
+    std::string commandLine =
+        "\"" + exe + "\" \"" + settingsPath + "\" 127.0.0.1 " + std::to_string(port);
+    const BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                   folder.c_str(), &si, &pi);
     CloseHandle(nul);
     if (!ok) {
         *error = "cannot start " + exe;
@@ -82,8 +82,8 @@ bool FloorProgram::Stop() {
     if (window_) {
         PostMessageA(window_, WM_CLOSE, 0, 0);
     }
-    const bool ended = e2e::WaitUntil(
-        [&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, 10000);
+    const bool ended =
+        e2e::WaitUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, 10000);
     if (!ended) {
         TerminateProcess(process_, 1);
         WaitForSingleObject(process_, 10000);

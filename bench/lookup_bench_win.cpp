@@ -64,7 +64,7 @@ struct Plan {
     int bigPairs = 20;
     int startWarmups = 2;
     int startPairs = 20;
-    int count = 0;   // --count: only this many look-ups each, no figures
+    int count = 0;     // --count: only this many look-ups each, no figures
     DWORD idleMs = 0;  // --idle: then this long with nothing asked of either program
 };
 
@@ -251,7 +251,7 @@ bool WaitFor(const double& mark, DWORD timeoutMs) {
 struct Target {
     HWND window = nullptr;
     std::string replyPath;
-    std::string expected;  // the reply file starts with this
+    std::string expected;          // the reply file starts with this
     const AddOn* addon = nullptr;  // the add-on, whose boxes a failure names; null for the floor
 };
 
@@ -292,8 +292,8 @@ bool OneLookup(const Target& target, LookupResult& out, std::string* error) {
     out.notifiedMs = end - g_marks.extended;
     // A figure only counts for a real answer: the reply line and the extended line are there.
     const std::string reply = ReadFileBytes(target.replyPath);
-    if (reply.compare(0, target.expected.size(), target.expected) != 0 ||
-        g_marks.extended == 0 || g_marks.extendedBytes == 0) {
+    if (reply.compare(0, target.expected.size(), target.expected) != 0 || g_marks.extended == 0 ||
+        g_marks.extendedBytes == 0) {
         *error = "the answer was not written: " + Visible(reply.substr(0, 80));
         return false;
     }
@@ -438,8 +438,8 @@ int Run(const Plan& plan, bool steps) {
         return Fail("cannot create the logger's windows");
     }
 
-    std::vector<double> lookups, floorLookups, gets, bigLookups, bigGets, programStarts,
-        bareStarts, bareButtonStarts, bareImportStarts, roundTrips;
+    std::vector<double> lookups, floorLookups, gets, bigLookups, bigGets, programStarts, bareStarts,
+        bareButtonStarts, bareImportStarts, roundTrips;
     std::vector<LookupResult> details, floorDetails, firstLookups;
     std::vector<GetResult> getDetails;
     {
@@ -634,9 +634,10 @@ int Run(const Plan& plan, bool steps) {
         }
     }
 
-    std::printf("Look-up of %s (%zu-byte answer): the add-on, the floor program and a bare GET, "
-                "%d interleaved rounds after %d warm-ups\n",
-                kCallsign, body.size(), plan.pairs, plan.warmups);
+    std::printf(
+        "Look-up of %s (%zu-byte answer): the add-on, the floor program and a bare GET, "
+        "%d interleaved rounds after %d warm-ups\n",
+        kCallsign, body.size(), plan.pairs, plan.warmups);
     PrintRow("add-on (6 x command 1, command 2)", lookups);
     PrintRow("floor program (the same)", floorLookups);
     PrintRow("bare GET", gets);
