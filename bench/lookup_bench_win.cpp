@@ -1,28 +1,36 @@
 // Prints how long the program's work takes against the least the same work can cost:
 //   - a look-up as the logger makes it (6 x command 1, command 2, until "Logger32 1"), with the
-//     extended window present and a reply window named, against a bare WinINet GET of the same
-//     URL from this process (own session each time, 265-byte reads, no worker thread);
-//   - the same with a 1,000,000-byte answer;
+//     extended window present and a reply window named, against the same look-up by the floor
+//     program (bench/floor_lookup_win.cpp: the least program that answers the same messages
+//     the same way) and against a bare WinINet GET of the same URL from this process (own
+//     session each time, 265-byte reads, no worker thread), in interleaved rounds of the three;
+//   - the add-on's look-up with a 1,000,000-byte answer against the bare GET;
 //   - start-up to a findable, minimised main window against a program that shows one window.
-// The two sides of each figure run in interleaved pairs, so both see the same machine.
+// The sides of each figure run interleaved, so all see the same machine.
 // It prints figures and judges none of them.
 //
-// Usage: lookup_bench [--quick] [--steps]
-//   --quick  a few pairs of each kind, to show that every part works
+// Usage: lookup_bench [--quick] [--steps] | --count N [--idle MS]
+//   --quick  a few rounds of each kind, to show that every part works
 //   --steps  also where a look-up's time goes, step by step, as seen from outside the program,
 //            and the bare GET against the stand-in service beside the same GET against a server
 //            that does the least (bench/minimal_server_win.h), to show what the stand-in adds
+//   --count  starts the add-on and the floor program, has each look up N times (interleaved),
+//            ends both and prints no figure: scripts/count_syscalls.py runs it under strace;
+//            --idle MS leaves both programs waiting that long before they are ended, with the
+//            time marked for the count
 #include <windows.h>
 #include <wininet.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "bench/clock_win.h"
+#include "bench/floor_program_win.h"
 #include "bench/minimal_server_win.h"
 #include "bench/step_costs_win.h"
 #include "tests/e2e/addon_win.h"
@@ -43,6 +51,7 @@ constexpr const char* kAgent = "vb wininet";
 constexpr DWORD kReadChunk = 265;
 constexpr size_t kBigAnswerBytes = 1000000;
 constexpr DWORD kRunTimeoutMs = 40000;
+constexpr DWORD kSettleMs = 500;  // after the last counted look-up, before the idle time
 constexpr const char* kBareExe = "bench_bare_window.exe";
 constexpr const char* kBareButtonExe = "bench_bare_button.exe";
 constexpr const char* kBareImportsExe = "bench_bare_imports.exe";
@@ -55,6 +64,8 @@ struct Plan {
     int bigPairs = 20;
     int startWarmups = 2;
     int startPairs = 20;
+    int count = 0;     // --count: only this many look-ups each, no figures
+    DWORD idleMs = 0;  // --idle: then this long with nothing asked of either program
 };
 
 // The service's tagged answer for N0CALL; `size` pads its last (ignored) field.
@@ -95,6 +106,19 @@ void PrintRow(const char* what, const std::vector<double>& v) {
     const Stats s = Summarise(v);
     std::printf("  %-34s median %9.3f ms   IQR %9.3f ms (%.3f .. %.3f)   n=%zu\n", what, s.median,
                 s.q3 - s.q1, s.q1, s.q3, v.size());
+}
+
+// The ratio of the medians, and the median of each round's own ratio beside it.
+void PrintRatio(const char* what, const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> own;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (b[i] > 0) {
+            own.push_back(a[i] / b[i]);
+        }
+    }
+    const double mb = Summarise(b).median;
+    std::printf("  %-34s ratio of medians %5.2f   median of the rounds' ratios %5.2f\n", what,
+                mb > 0 ? Summarise(a).median / mb : 0.0, Summarise(own).median);
 }
 
 void PrintFigure(const char* ours, const std::vector<double>& a, const char* base,
@@ -223,21 +247,39 @@ bool WaitFor(const double& mark, DWORD timeoutMs) {
     }
 }
 
-bool OneLookup(AddOn& addon, const AddOnFolder& folder, LookupResult& out, std::string* error) {
+// What a look-up is sent to and what it must leave in the reply file.
+struct Target {
+    HWND window = nullptr;
+    std::string replyPath;
+    std::string expected;          // the reply file starts with this
+    const AddOn* addon = nullptr;  // the add-on, whose boxes a failure names; null for the floor
+};
+
+Target AddOnTarget(const AddOn& addon, const AddOnFolder& folder) {
+    return Target{addon.MainWindow(), folder.ReplyPath(), kWorkedLineStart, &addon};
+}
+
+// The callsign one character at a time (command 1, each answered), then command 2 posted, the
+// logger's way; until the notification.
+bool OneLookup(const Target& target, LookupResult& out, std::string* error) {
     g_marks = Marks();
     g_requestAt = 0;
     const double start = NowMs();
-    if (!addon.Type(kCallsign)) {
-        *error = "command 1 was not taken";
-        return false;
+    for (const char* c = kCallsign; *c; ++c) {
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutA(target.window, LookupMessage(), kCmdChar,
+                                 static_cast<unsigned char>(*c), SMTO_NORMAL, 5000, &ignored)) {
+            *error = "command 1 was not taken";
+            return false;
+        }
     }
     const double typed = NowMs();
-    if (!addon.Post(kCmdLookup, 0)) {
+    if (!PostMessageA(target.window, LookupMessage(), kCmdLookup, 0)) {
         *error = "command 2 was not taken";
         return false;
     }
     if (!WaitFor(g_marks.notified, kRunTimeoutMs)) {
-        HWND box = addon.FindDialog("");
+        HWND box = target.addon ? target.addon->FindDialog("") : nullptr;
         *error = box ? "the program showed a box: " + MessageBoxText(box)
                      : std::string("no notification");
         return false;
@@ -249,9 +291,9 @@ bool OneLookup(AddOn& addon, const AddOnFolder& folder, LookupResult& out, std::
     out.extendedMs = g_marks.extended - g_requestAt.load();
     out.notifiedMs = end - g_marks.extended;
     // A figure only counts for a real answer: the reply line and the extended line are there.
-    const std::string reply = ReadFileBytes(folder.ReplyPath());
-    if (reply.compare(0, std::strlen(kWorkedLineStart), kWorkedLineStart) != 0 ||
-        g_marks.extended == 0 || g_marks.extendedBytes == 0) {
+    const std::string reply = ReadFileBytes(target.replyPath);
+    if (reply.compare(0, target.expected.size(), target.expected) != 0 || g_marks.extended == 0 ||
+        g_marks.extendedBytes == 0) {
         *error = "the answer was not written: " + Visible(reply.substr(0, 80));
         return false;
     }
@@ -341,7 +383,7 @@ bool StartProgram(const AddOnFolder& folder, double& ms, std::string* error, HWN
         start, [&] { return addon.MainWindow(); }, 15000);
     if (first && ms >= 0) {
         addon.Send(kCmdReplyWindow, reinterpret_cast<LPARAM>(reply));
-        if (!OneLookup(addon, folder, *first, error)) {
+        if (!OneLookup(AddOnTarget(addon, folder), *first, error)) {
             *error = "first look-up: " + *error;
             addon.Terminate();
             return false;
@@ -396,9 +438,9 @@ int Run(const Plan& plan, bool steps) {
         return Fail("cannot create the logger's windows");
     }
 
-    std::vector<double> lookups, gets, bigLookups, bigGets, programStarts, bareStarts,
+    std::vector<double> lookups, floorLookups, gets, bigLookups, bigGets, programStarts, bareStarts,
         bareButtonStarts, bareImportStarts, roundTrips;
-    std::vector<LookupResult> details, firstLookups;
+    std::vector<LookupResult> details, floorDetails, firstLookups;
     std::vector<GetResult> getDetails;
     {
         AddOn addon(folder);
@@ -409,8 +451,85 @@ int Run(const Plan& plan, bool steps) {
             return Fail("the program did not announce itself to the extended window");
         }
         addon.Send(kCmdReplyWindow, reinterpret_cast<LPARAM>(reply));
+        // The floor program: the same settings file, the same service and answer, the same
+        // folder for its reply file.
+        FloorProgram floor;
+        if (!floor.Start(folder.Path(), folder.SettingsPath(), server.Port(), &error)) {
+            return Fail(error);
+        }
+        if (!WaitUntil([&] { return extended->Count(kExtendedMessageName) >= 2; }, 5000)) {
+            return Fail("the floor program did not announce itself to the extended window");
+        }
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(floor.Window(), LookupMessage(), kCmdReplyWindow,
+                            reinterpret_cast<LPARAM>(reply), SMTO_NORMAL, 5000, &ignored);
+        const Target ours = AddOnTarget(addon, folder);
+        const Target least{floor.Window(), folder.ReplyPath(), body + "\r\n", nullptr};
 
-        auto pairs = [&](bool bigAnswer, int warmups, int count, std::vector<double>& ours,
+        if (plan.count > 0) {
+            // Only the look-ups, for a count of the programs' system calls from outside.
+            for (int i = 0; i < plan.count; ++i) {
+                LookupResult l, f;
+                const bool addOnFirst = i % 2 == 0;
+                if (!OneLookup(addOnFirst ? ours : least, addOnFirst ? l : f, &error) ||
+                    !OneLookup(addOnFirst ? least : ours, addOnFirst ? f : l, &error)) {
+                    return Fail("counted look-ups: " + error);
+                }
+            }
+            if (plan.idleMs > 0) {
+                // The idle time, marked for scripts/count_syscalls.py: strace shows the names
+                // of these files that do not exist. It begins once the add-on has had time to
+                // finish what it does after telling the logger (keeping the answer).
+                PumpFor(kSettleMs);
+                GetFileAttributesA("C:\\lookup-bench-idle-begin");
+                PumpFor(plan.idleMs);
+                GetFileAttributesA("C:\\lookup-bench-idle-end");
+            }
+            const bool floorEnded = floor.Stop();
+            if (HWND main = addon.MainWindow()) {
+                PostMessageA(main, WM_CLOSE, 0, 0);
+            }
+            if (!addon.WaitForExit(10000) || !floorEnded) {
+                return Fail("a program did not end when its window was closed");
+            }
+            std::printf("%d look-ups each by the add-on and the floor program\n", plan.count);
+            std::fflush(stdout);
+            server.Stop();
+            return 0;
+        }
+
+        // Rounds of the add-on's look-up, the floor program's and a bare GET, each of the six
+        // orders as often as the others, so that all three see the same machine.
+        static const int kOrders[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1},
+                                          {0, 2, 1}, {2, 1, 0}, {1, 0, 2}};
+        big = false;
+        for (int i = 0; i < plan.warmups + plan.pairs; ++i) {
+            LookupResult l, f;
+            GetResult g;
+            for (int side : kOrders[i % 6]) {
+                if (side == 0 && !OneLookup(ours, l, &error)) {
+                    return Fail("add-on look-up: " + error);
+                }
+                if (side == 1 && !OneLookup(least, f, &error)) {
+                    return Fail("floor program look-up: " + error);
+                }
+                if (side == 2 &&
+                    (!BareGet("127.0.0.1", server.Port(), target, g) || g.bytes != body.size())) {
+                    return Fail("the bare GET read " + std::to_string(g.bytes) + " bytes of " +
+                                std::to_string(body.size()));
+                }
+            }
+            if (i >= plan.warmups) {
+                lookups.push_back(l.ms);
+                floorLookups.push_back(f.ms);
+                gets.push_back(g.ms);
+                details.push_back(l);
+                floorDetails.push_back(f);
+                getDetails.push_back(g);
+            }
+        }
+
+        auto pairs = [&](bool bigAnswer, int warmups, int count, std::vector<double>& mine,
                          std::vector<double>& bare) -> bool {
             big = bigAnswer;
             const size_t expected = bigAnswer ? bigBody.size() : body.size();
@@ -420,7 +539,7 @@ int Run(const Plan& plan, bool steps) {
                 // Alternate which side goes first.
                 for (int side = 0; side < 2; ++side) {
                     if ((side == 0) == (i % 2 == 0)) {
-                        if (!OneLookup(addon, folder, l, &error)) {
+                        if (!OneLookup(ours, l, &error)) {
                             return false;
                         }
                     } else if (!BareGet("127.0.0.1", server.Port(), target, g) ||
@@ -431,19 +550,12 @@ int Run(const Plan& plan, bool steps) {
                     }
                 }
                 if (i >= warmups) {
-                    ours.push_back(l.ms);
+                    mine.push_back(l.ms);
                     bare.push_back(g.ms);
-                    if (!bigAnswer) {
-                        details.push_back(l);
-                        getDetails.push_back(g);
-                    }
                 }
             }
             return true;
         };
-        if (!pairs(false, plan.warmups, plan.pairs, lookups, gets)) {
-            return Fail("look-up pairs: " + error);
-        }
         if (!pairs(true, plan.bigWarmups, plan.bigPairs, bigLookups, bigGets)) {
             return Fail("1,000,000-byte pairs: " + error);
         }
@@ -454,6 +566,9 @@ int Run(const Plan& plan, bool steps) {
             const double start = NowMs();
             SendMessageTimeoutA(addon.MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
             roundTrips.push_back(NowMs() - start);
+        }
+        if (!floor.Stop()) {
+            return Fail("the floor program did not end when its window was closed");
         }
         if (HWND main = addon.MainWindow()) {
             PostMessageA(main, WM_CLOSE, 0, 0);
@@ -519,9 +634,17 @@ int Run(const Plan& plan, bool steps) {
         }
     }
 
-    std::printf("Look-up of %s (%zu-byte answer), %d pairs after %d warm-ups\n", kCallsign,
-                body.size(), plan.pairs, plan.warmups);
-    PrintFigure("look-up (6 x command 1, command 2)", lookups, "bare GET", gets);
+    std::printf(
+        "Look-up of %s (%zu-byte answer): the add-on, the floor program and a bare GET, "
+        "%d interleaved rounds after %d warm-ups\n",
+        kCallsign, body.size(), plan.pairs, plan.warmups);
+    PrintRow("add-on (6 x command 1, command 2)", lookups);
+    PrintRow("floor program (the same)", floorLookups);
+    PrintRow("bare GET", gets);
+    PrintRatio("add-on / floor program", lookups, floorLookups);
+    PrintRatio("add-on / bare GET", lookups, gets);
+    PrintRatio("floor program / bare GET", floorLookups, gets);
+    std::printf("\n");
     std::printf("Look-up with a %zu-byte answer, %d pairs after %d warm-ups\n", bigBody.size(),
                 plan.bigPairs, plan.bigWarmups);
     PrintFigure("look-up", bigLookups, "bare GET", bigGets);
@@ -538,6 +661,8 @@ int Run(const Plan& plan, bool steps) {
         std::printf("Where a look-up's time goes (medians of the %zu look-ups above)\n",
                     details.size());
         PrintLookupSteps(details);
+        std::printf("The same steps of the floor program\n");
+        PrintLookupSteps(floorDetails);
         PrintRow("one sent message, answered", roundTrips);
         std::printf("The bare GET, for comparison\n");
         PrintRow("start .. request at service", getRequest);
@@ -576,8 +701,12 @@ int main(int argc, char** argv) {
             plan = {1, 5, 1, 2, 1, 2};
         } else if (arg == "--steps") {
             steps = true;
+        } else if (arg == "--count" && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
+            plan.count = std::atoi(argv[++i]);
+        } else if (arg == "--idle" && i + 1 < argc && std::atoi(argv[i + 1]) >= 0) {
+            plan.idleMs = static_cast<DWORD>(std::atoi(argv[++i]));
         } else {
-            std::printf("usage: lookup_bench [--quick] [--steps]\n");
+            std::printf("usage: lookup_bench [--quick] [--steps] | --count N [--idle MS]\n");
             return 2;
         }
     }

@@ -13,9 +13,9 @@ need=()
 # openssl and python3 run the TLS service of the https tests; Wine does TLS through libgnutls30
 # (named with its architecture: with the i386 one installed too, the bare name is ambiguous).
 # clang-14 and libclang-rt-14-dev (libFuzzer, the sanitizer runtimes) build the fuzz and
-# sanitizer trees.
+# sanitizer trees. strace counts the system calls of the bench (scripts/count_syscalls.py).
 for pkg in cmake g++ make googletest g++-mingw-w64-x86-64 wine wine64 openssl python3 libgnutls30:amd64 \
-           clang-14 libclang-rt-14-dev "$@"; do
+           clang-14 libclang-rt-14-dev strace "$@"; do
     dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

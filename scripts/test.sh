@@ -37,6 +37,9 @@ run_windows_tests() {
 echo "== Win32 tests under Wine: 64-bit program"
 run_windows_tests win64
 echo "== look-up bench, a few iterations (proves it runs; no figure is judged)" && wine build/win64/bin/lookup_bench.exe --quick --steps </dev/null
+echo "== system calls per look-up, a few look-ups (proves the count runs; no figure is judged)"
+python3 scripts/count_syscalls_test.py
+python3 scripts/count_syscalls.py --quick
 thirty_two="== 32-bit tests under Wine: NOT RUN: this machine cannot run 32-bit programs"
 if [ "$WINE32_USABLE" = 1 ]; then
     echo "== Win32 tests under Wine: 32-bit program"
