@@ -122,14 +122,22 @@ std::string NowAsText(const AutomationFunctions& ole) {
     return common::ToAnsi(std::wstring_view(text.get(), ole.SysStringLen(text.get()))).text;
 }
 
-bool CheckIsDue(const AutomationFunctions& ole) {
+bool CheckIsDue(const AutomationFunctions& ole, UpdateCheckMemory& memory) {
+    SYSTEMTIME local = {};
+    GetLocalTime(&local);
+    const CivilTime now = ToCivil(local);
+    const long long hoursSince = HourIndex(now) - memory.lastCheckHour;
+    if (memory.known && hoursSince >= 0 && hoursSince <= 24) {
+        return false;  // known to be within the day; a clock set back reads the store again
+    }
     CivilTime lastCheck = {};
     if (!ParseLocalTime(ole, ReadLastCheck(), lastCheck)) {
+        memory.known = false;
         return true;  // a value that is no date counts as long past
     }
-    SYSTEMTIME now = {};
-    GetLocalTime(&now);
-    return UpdateCheckDue(lastCheck, ToCivil(now));
+    memory.known = true;
+    memory.lastCheckHour = HourIndex(lastCheck);
+    return UpdateCheckDue(lastCheck, now);
 }
 
 // The fetch's line: "found" when the version file came, "not found" when the server answered
@@ -156,9 +164,10 @@ void LogFetch(const diag::DiagLog& log, const std::string& url,
 }  // namespace
 
 void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
-                    const common::ProxyChoice& proxy, const std::function<void()>& onNewerVersion) {
+                    const common::ProxyChoice& proxy, UpdateCheckMemory& memory,
+                    const std::function<void()>& onNewerVersion) {
     const AutomationFunctions* ole = Automation();
-    if (!ole || !CheckIsDue(*ole)) {
+    if (!ole || !CheckIsDue(*ole, memory)) {
         return;
     }
     // A fetch that fails counts as no update: the time is written all the same, so an offline
@@ -180,6 +189,7 @@ void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
     if (!now.empty()) {
         WriteLastCheck(now);
     }
+    memory.known = false;  // the next run reads the time just stored, as the store has it
 }
 
 }  // namespace about

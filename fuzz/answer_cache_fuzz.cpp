@@ -70,7 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             candidates.push_back(entry);
         }
     }
-    const KeptAnswer answer{key, now, reply, extended};
+    // The same answer kept within the hour keeps its stamp.
+    std::int64_t stamp = now;
+    for (const KeptAnswer& entry : parsed.entries) {
+        if (found && entry.key == key && entry.reply == reply && entry.extended == extended &&
+            entry.stamp >= 0 && entry.stamp <= now &&
+            now - entry.stamp < kept::kRestampAfterSeconds) {
+            stamp = entry.stamp;
+        }
+    }
+    const KeptAnswer answer{key, stamp, reply, extended};
     const bool answerFits =
         found && !key.empty() && now >= 0 && days > 0 && WithinBounds({answer}, limits);
     if (answerFits) {
@@ -99,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(hit.has_value() == answerKept);
     if (hit) {
         FUZZ_REQUIRE(hit->reply == reply && hit->extended == extended && hit->ageDays == 0);
+        FUZZ_REQUIRE(stamp <= now && now - stamp < kept::kRestampAfterSeconds);
     }
     const kept::ParsedCache stored = kept::ParseCache(kept::SerializeCache(entries));
     FUZZ_REQUIRE(stored.readable && stored.entries == entries);

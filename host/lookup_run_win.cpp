@@ -52,10 +52,11 @@ void Prepare(MainWindow& window, Prepared& run) {
     if (account.userName != settings::kNotSet) {
         window.EnsureLoaded();
         const std::string& updateBase = run.options.updateBase;
-        about::CheckForUpdate(run.log, updateBase, run.options.proxy, [&window, &updateBase] {
-            window.RestoreAndActivate();
-            window.ShowAboutModal(updateBase);
-        });
+        about::CheckForUpdate(run.log, updateBase, run.options.proxy, window.UpdateMemory(),
+                              [&window, &updateBase] {
+                                  window.RestoreAndActivate();
+                                  window.ShowAboutModal(updateBase);
+                              });
         window.ArmWatchdog();
     }
 }

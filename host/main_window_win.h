@@ -10,6 +10,7 @@
 #include <string>
 
 #include "about/about_win.h"
+#include "about/update_check_win.h"
 #include "common/handles_win.h"
 #include "host/logger_link_win.h"
 
@@ -36,6 +37,8 @@ class MainWindow {
 
     bool IsLoaded() const { return hwnd_ != nullptr; }
     LoggerLink& Link() { return link_; }
+    // What the program knows of the last update check, from one run to the next.
+    about::UpdateCheckMemory& UpdateMemory() { return updateMemory_; }
 
     // The watchdog: arming restarts the 45-second count. Both load the window again when it
     // was closed, as every step of a look-up run that uses the window does.
@@ -74,6 +77,7 @@ class MainWindow {
     common::UniqueFont font_;
     LoggerLink link_;
     about::AboutWindow about_;
+    about::UpdateCheckMemory updateMemory_;
 };
 
 }  // namespace host

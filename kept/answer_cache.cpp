@@ -374,6 +374,15 @@ AnswerChange AnswerChange::NotFound(std::string callsign) {
 void ApplyChange(std::vector<KeptAnswer>& entries, const AnswerChange& change, std::int64_t now,
                  int days, const CacheLimits& limits) {
     const std::string key = CacheKey(change.callsign);
+    // The same answer kept less than kRestampAfterSeconds ago keeps its stamp.
+    std::int64_t stamp = now;
+    for (const KeptAnswer& entry : entries) {
+        if (change.found && entry.key == key && entry.reply == change.reply &&
+            entry.extended == change.extended && entry.stamp >= 0 && entry.stamp <= now &&
+            now - entry.stamp < kRestampAfterSeconds) {
+            stamp = entry.stamp;
+        }
+    }
     entries.erase(std::remove_if(entries.begin(), entries.end(),
                                  [&](const KeptAnswer& entry) {
                                      return entry.key == key || entry.stamp < 0 ||
@@ -381,7 +390,7 @@ void ApplyChange(std::vector<KeptAnswer>& entries, const AnswerChange& change, s
                                  }),
                   entries.end());
     if (change.found && !key.empty() && now >= 0 && days > 0) {
-        KeptAnswer added{key, now, change.reply, change.extended};
+        KeptAnswer added{key, stamp, change.reply, change.extended};
         if (limits.maxEntries >= 1 && kHeader.size() <= limits.maxFileBytes &&
             SerializedSize(added) <= limits.maxFileBytes - kHeader.size()) {
             entries.push_back(std::move(added));

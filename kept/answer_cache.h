@@ -131,10 +131,17 @@ struct AnswerChange {
     static AnswerChange NotFound(std::string callsign);
 };
 
+// An answer found again, unchanged, within this time of being kept keeps its stamp, so that
+// looking up the same callsign again and again does not rewrite the file each time. Ages are
+// told in whole days, and an hour is well within one.
+inline constexpr std::int64_t kRestampAfterSeconds = 3600;
+
 // Applies `change` to `entries` and leaves them ready to be written:
 //   - every entry with the change's key is removed; when found, the new answer is added,
 //     stamped `now` (not when `now` is negative, `days` is 0 or less, or the key is empty, nor
-//     when the answer alone could not fit within `limits`);
+//     when the answer alone could not fit within `limits`) or, when the removed entry held the
+//     same two lines and was stamped less than kRestampAfterSeconds before `now`, with that
+//     entry's stamp;
 //   - entries that have expired at `now` are removed, and so is any stamped before 1970 (the
 //     file cannot hold it); entries stamped after `now` stay (a clock set back must not wipe the
 //     file; they are used again once the clock has caught up), as do all when `days` is 0 or

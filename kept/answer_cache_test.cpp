@@ -227,6 +227,27 @@ TEST(AnswerCacheChange, ExpiredEntriesGoFutureOnesWait) {
     EXPECT_TRUE(entries.empty());
 }
 
+// Found again unchanged within the hour, an answer keeps its stamp and the file stays as it was;
+// a changed answer, or one kept an hour ago or more, is stamped anew.
+TEST(AnswerCacheChange, TheSameAnswerWithinTheHourKeepsItsStamp) {
+    const std::vector<KeptAnswer> before = {{"N0CALL", kNow - 3599, "r", "e"},
+                                            {"K1ABC", kNow - 10, "k", ""}};
+    std::vector<KeptAnswer> entries = before;
+    kept::ApplyChange(entries, AnswerChange::Found("n0call", "r", "e"), kNow, 30);
+    EXPECT_EQ(kept::SerializeCache(entries), kept::SerializeCache(before));
+
+    entries = before;
+    kept::ApplyChange(entries, AnswerChange::Found("N0CALL", "r2", "e"), kNow, 30);
+    EXPECT_EQ(entries.back(), (KeptAnswer{"N0CALL", kNow, "r2", "e"}));
+    entries = before;
+    kept::ApplyChange(entries, AnswerChange::Found("N0CALL", "r", "e"), kNow + 1, 30);
+    EXPECT_EQ(entries.back(), (KeptAnswer{"N0CALL", kNow + 1, "r", "e"}));
+    // One from the future is no recent answer: the found one is stamped now.
+    entries = {{"N0CALL", kNow + 60, "r", "e"}};
+    kept::ApplyChange(entries, AnswerChange::Found("N0CALL", "r", "e"), kNow, 30);
+    EXPECT_EQ(entries, (std::vector<KeptAnswer>{{"N0CALL", kNow, "r", "e"}}));
+}
+
 TEST(AnswerCacheChange, OldestGoFirstWhenOverTheBounds) {
     std::vector<KeptAnswer> entries;
     for (int i = 0; i < 5; ++i) {

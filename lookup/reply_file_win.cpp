@@ -32,11 +32,13 @@ ReplyFailure Classify(DWORD error) {
 // which step failed; `deleted` becomes true once the old file's delete succeeds.
 DWORD TryReplace(const std::string& content, bool& deleted, ReplyStep& step) {
     step = ReplyStep::Delete;
-    if (GetFileAttributesA(common::messages::kReplyFileName) != INVALID_FILE_ATTRIBUTES) {
-        if (!DeleteFileA(common::messages::kReplyFileName)) {
-            return GetLastError();
-        }
+    if (DeleteFileA(common::messages::kReplyFileName)) {
         deleted = true;
+    } else {
+        const DWORD error = common::LastErrorOr(ERROR_ACCESS_DENIED);
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+            return error;  // (a missing file has nothing to delete)
+        }
     }
     step = ReplyStep::Create;
     return common::WriteWholeFile(common::messages::kReplyFileName, content, CREATE_NEW, false);

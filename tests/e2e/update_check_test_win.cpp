@@ -259,5 +259,24 @@ INSTANTIATE_TEST_SUITE_P(Moments, UpdateCheckGate,
                              return std::string(info.param.name);
                          });
 
+// Once the program knows when the last check was, it does not read the stored time again until
+// a day's hours may have passed: a value written meanwhile from outside is not seen, and the
+// program's own next check stores the time anew.
+TEST_F(UpdateCheck, TheProgramRemembersTheLastCheckForADay) {
+    server_.SetAnswer(kUpdatePath, Answer("1.2.4"));
+    ASSERT_NO_FATAL_FAILURE(StartStandard());
+    const std::string recent = DateText(NowAsDate() - 2.0 / 24);
+    ASSERT_TRUE(SetLastCheckText(recent));
+    ASSERT_NO_FATAL_FAILURE(StartLookup());
+    ASSERT_NO_FATAL_FAILURE(ExpectRunEndsWithoutBox(1));
+    EXPECT_EQ(UpdateRequests(), 0u);
+
+    ASSERT_TRUE(SetLastCheckText(kLongAgo));
+    ASSERT_NO_FATAL_FAILURE(StartLookup());
+    ASSERT_NO_FATAL_FAILURE(ExpectRunEndsWithoutBox(2));
+    EXPECT_EQ(UpdateRequests(), 0u) << "the stored time was read again within the day";
+    EXPECT_EQ(LastCheck(), kLongAgo);
+}
+
 }  // namespace
 }  // namespace e2e
