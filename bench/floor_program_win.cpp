@@ -1,5 +1,6 @@
 #include "bench/floor_program_win.h"
 
+#include "tests/e2e/addon_win.h"
 #include "tests/e2e/files_win.h"
 #include "tests/e2e/wait_win.h"
 
@@ -27,38 +28,13 @@ FloorProgram::~FloorProgram() {
 
 bool FloorProgram::Start(const std::string& folder, const std::string& settingsPath,
                          unsigned short port, std::string* error) {
-    for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-        HANDLE h = GetStdHandle(which);
-        if (h && h != INVALID_HANDLE_VALUE) {
-            SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
-        }
-    }
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE nul =
-        CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    &inherit, OPEN_EXISTING, 0, nullptr);
-    if (nul == INVALID_HANDLE_VALUE) {
-        *error = "cannot open NUL";
-        return false;
-    }
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = nul;
-    si.hStdOutput = nul;
-    si.hStdError = nul;
     PROCESS_INFORMATION pi = {};
     const std::string exe = e2e::JoinPath(e2e::OwnFolder(), kExe);
-    std::string commandLine =
-        "\"" + exe + "\" \"" + settingsPath + "\" 127.0.0.1 " + std::to_string(port);
-    const BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                   folder.c_str(), &si, &pi);
-    CloseHandle(nul);
-    if (!ok) {
-        *error = "cannot start " + exe;
+    if (!e2e::StartQuietProcess(
+            exe, "\"" + exe + "\" \"" + settingsPath + "\" 127.0.0.1 " + std::to_string(port), folder,
+            &pi, error)) {
         return false;
     }
-    CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
     const bool shown = e2e::WaitUntil(

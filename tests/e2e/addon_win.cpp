@@ -16,6 +16,49 @@ std::string ScrambledPassword(const std::string& clear) {
     return out;
 }
 
+bool StartQuietProcess(const std::string& exe, std::string commandLine, const std::string& folder,
+                       PROCESS_INFORMATION* started, std::string* error) {
+    static const bool stdNotInherited = [] {
+        for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+            HANDLE h = GetStdHandle(which);
+            if (h && h != INVALID_HANDLE_VALUE) {
+                SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
+            }
+        }
+        return true;
+    }();
+    (void)stdNotInherited;
+
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE nul =
+        CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherit, OPEN_EXISTING, 0, nullptr);
+    if (nul == INVALID_HANDLE_VALUE) {
+        *error = "cannot open NUL";
+        return false;
+    }
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nul;
+    si.hStdOutput = nul;
+    si.hStdError = nul;
+    PROCESS_INFORMATION pi = {};
+    const BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                   folder.c_str(), &si, &pi);
+    const DWORD lastError = GetLastError();
+    CloseHandle(nul);
+    if (!ok) {
+        *error = "cannot start " + exe + ": CreateProcess failed, error " +
+                 std::to_string(lastError);
+        return false;
+    }
+    CloseHandle(pi.hThread);
+    pi.hThread = nullptr;
+    *started = pi;
+    return true;
+}
+
 std::string SettingsText(const std::string& user, const std::string& clearPassword,
                          const std::string& lookupUrl, const std::string& updateUrl) {
     const std::string stored =
@@ -46,45 +89,12 @@ AddOn::~AddOn() {
 }
 
 bool AddOn::Start(std::string* error) {
-    // The program gets NUL for its standard handles: it must not hold the test's output open.
-    static const bool stdNotInherited = [] {
-        for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-            HANDLE h = GetStdHandle(which);
-            if (h && h != INVALID_HANDLE_VALUE) {
-                SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
-            }
-        }
-        return true;
-    }();
-    (void)stdNotInherited;
-
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE nul =
-        CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    &inherit, OPEN_EXISTING, 0, nullptr);
-    if (nul == INVALID_HANDLE_VALUE) {
-        *error = "cannot open NUL";
-        return false;
-    }
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = nul;
-    si.hStdOutput = nul;
-    si.hStdError = nul;
     PROCESS_INFORMATION pi = {};
     const std::string exe = folder_.Exe();
-    std::string commandLine = "\"" + exe + "\"";
     const std::string& current = currentFolder_.empty() ? folder_.Path() : currentFolder_;
-    const BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                   current.c_str(), &si, &pi);
-    const DWORD lastError = GetLastError();
-    CloseHandle(nul);
-    if (!ok) {
-        *error = "CreateProcess failed, error " + std::to_string(lastError);
+    if (!StartQuietProcess(exe, "\"" + exe + "\"", current, &pi, error)) {
         return false;
     }
-    CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
     startTick_ = GetTickCount64();

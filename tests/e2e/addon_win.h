@@ -15,6 +15,11 @@ namespace e2e {
 std::string ScrambledPassword(const std::string& clear);
 // A settings file with an account (password stored scrambled, "Not Set" kept as it is) and the
 // two service addresses.
+// Starts `exe` with `commandLine` in `folder`, its standard handles NUL, so that it never holds
+// the test's output open. False, with `error` saying why, when it could not be started.
+bool StartQuietProcess(const std::string& exe, std::string commandLine, const std::string& folder,
+                       PROCESS_INFORMATION* started, std::string* error);
+
 std::string SettingsText(const std::string& user, const std::string& clearPassword,
                          const std::string& lookupUrl, const std::string& updateUrl);
 
