@@ -175,8 +175,8 @@ void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
     std::string body;
     const std::string url = UpdateDescriptionUrl(updateBase);
     net::BoundedHttpGet::Report report;
-    const bool fetched = net::BoundedHttpGet::FetchText(
-        url, kAgent, kUpdateFetchBudgetMs, body, kMaxDescriptionBytes, &report, proxy);
+    const bool fetched = net::BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body,
+                                                        kMaxDescriptionBytes, &report, proxy);
     LogFetch(log, url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,

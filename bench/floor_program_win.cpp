@@ -31,8 +31,8 @@ bool FloorProgram::Start(const std::string& folder, const std::string& settingsP
     PROCESS_INFORMATION pi = {};
     const std::string exe = e2e::JoinPath(e2e::OwnFolder(), kExe);
     if (!e2e::StartQuietProcess(
-            exe, "\"" + exe + "\" \"" + settingsPath + "\" 127.0.0.1 " + std::to_string(port), folder,
-            &pi, error)) {
+            exe, "\"" + exe + "\" \"" + settingsPath + "\" 127.0.0.1 " + std::to_string(port),
+            folder, &pi, error)) {
         return false;
     }
     process_ = pi.hProcess;

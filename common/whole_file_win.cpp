@@ -11,8 +11,8 @@ DWORD LastErrorOr(DWORD fallback) {
     return error != ERROR_SUCCESS ? error : fallback;
 }
 
-DWORD WriteWholeFile(const std::string& path, std::string_view content, DWORD creation,
-                     bool flush, bool* created) {
+DWORD WriteWholeFile(const std::string& path, std::string_view content, DWORD creation, bool flush,
+                     bool* created) {
     if (created) {
         *created = false;
     }

@@ -15,8 +15,8 @@ namespace common {
 // and closes it. ERROR_SUCCESS, or the system's error of the first step that failed (never
 // ERROR_SUCCESS for a failure). A file created and then not written whole is left as it is:
 // `created` (when given) tells the caller that there is one, to remove or to keep.
-DWORD WriteWholeFile(const std::string& path, std::string_view content, DWORD creation,
-                     bool flush, bool* created = nullptr);
+DWORD WriteWholeFile(const std::string& path, std::string_view content, DWORD creation, bool flush,
+                     bool* created = nullptr);
 
 // The error of the call that just failed; `fallback` when the system gave none, so that a
 // failure stays one.

@@ -24,8 +24,8 @@ std::string MaskUserInfo(const std::string& url) {
     }
     const auto authority = scheme + 3;
     const auto authorityEnd = url.find_first_of("/?#", authority);
-    const auto at = url.rfind('@', authorityEnd == std::string::npos ? url.size() - 1
-                                                                       : authorityEnd - 1);
+    const auto at =
+        url.rfind('@', authorityEnd == std::string::npos ? url.size() - 1 : authorityEnd - 1);
     if (at == std::string::npos || at < authority) {
         return url;
     }

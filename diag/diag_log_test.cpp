@@ -14,8 +14,9 @@ LogEntry LookupEntry() {
     e.localTime = IsoLocalTime(2026, 12, 7, 9, 5, 3, 42);
     e.event = kLookupEvent;
     e.callsign = "N0CALL/P";
-    e.url = "http://127.0.0.1:8080/call?username=K1TEST&password=secret&rawlookup=1&callsign="
-            "N0CALL%2FP&program=Logger32";
+    e.url =
+        "http://127.0.0.1:8080/call?username=K1TEST&password=secret&rawlookup=1&callsign="
+        "N0CALL%2FP&program=Logger32";
     e.status = 200;
     e.bytes = 9;
     e.outcome = kOutcomeBaseCallRetry;

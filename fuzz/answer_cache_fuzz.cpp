@@ -60,8 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The entries a change may keep, oldest first: the unexpired ones of other keys and the
     // answer, which comes after those of its stamp.
-    const kept::AnswerChange change = found
-                                            ? kept::AnswerChange::Found(callsign, reply, extended)
+    const kept::AnswerChange change = found ? kept::AnswerChange::Found(callsign, reply, extended)
                                             : kept::AnswerChange::NotFound(callsign);
     const std::string key = kept::CacheKey(callsign);
     std::vector<KeptAnswer> candidates;

@@ -43,8 +43,8 @@ bool IsOneWord(std::string_view text) {
         return false;
     }
     for (const char c : text) {
-        const bool word = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                          (c >= '0' && c <= '9') || c == '/';
+        const bool word =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/';
         if (!word) {
             return false;
         }

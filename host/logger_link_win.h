@@ -59,8 +59,8 @@ class LoggerLink {
   private:
     UINT msgLookup_ = 0;          // registered "InternetCallsignLookup"
     UINT msgExtended_ = 0;        // registered "Extended Lookup Information"
-    UINT msgLogger_ = 0;            // registered "Logger32 1"
-    HWND loggerWnd_ = nullptr;      // the logger's window found at load, or null
+    UINT msgLogger_ = 0;          // registered "Logger32 1"
+    HWND loggerWnd_ = nullptr;    // the logger's window found at load, or null
     HWND extendedWnd_ = nullptr;  // the extended-information window found at load, or null
     bool extendedPresent_ = false;
     HWND replyWnd_ = nullptr;  // receives the extended text (command 10)

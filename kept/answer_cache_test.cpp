@@ -134,7 +134,8 @@ TEST(AnswerCacheParse, ALaterVersionIsNeitherOursNorDamage) {
          {std::string("QuendixLookup cache 2\n"), std::string("QuendixLookup cache 2\r\nx"),
           std::string("QuendixLookup cache 17\nwhatever\x01\x02"),
           std::string("QuendixLookup cache 0003\n"), std::string("QuendixLookup cache 2"),
-          "QuendixLookup cache 99999999999999999999999999\n" + std::string(kept::kMaxFileBytes, 'x')}) {
+          "QuendixLookup cache 99999999999999999999999999\n" +
+              std::string(kept::kMaxFileBytes, 'x')}) {
         const kept::ParsedCache parsed = kept::ParseCache(bytes);
         EXPECT_FALSE(parsed.readable) << bytes.substr(0, 30);
         EXPECT_TRUE(parsed.newerVersion) << bytes.substr(0, 30);
@@ -274,7 +275,7 @@ TEST(AnswerCacheChange, OldestGoFirstWhenOverTheBounds) {
     // An answer that could never fit is not kept, and the stale one for its key goes too.
     limits.maxFileBytes = 200;
     kept::ApplyChange(entries, AnswerChange::Found("K1", std::string(300, 'x'), ""), kNow, 1,
-                        limits);
+                      limits);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].key, "NEW");
 
