@@ -53,7 +53,7 @@ class AnswerCacheFile : public ::testing::Test {
     std::string CachePath() const { return Path(kept::kCacheFileName); }
 
     kept::CacheReport Store(const AnswerChange& change, std::int64_t now = kNow,
-                              const kept::CacheFileOptions& options = {}) const {
+                            const kept::CacheFileOptions& options = {}) const {
         return kept::StoreKeptAnswer(folder_, change, now, kDays, options);
     }
 
@@ -131,8 +131,7 @@ TEST_F(AnswerCacheFile, StoresAndFindsAnswers) {
     EXPECT_EQ(
         kept::StoreKeptAnswer(folder_, AnswerChange::Found("Q3TEST", "q", ""), kNow, 0).outcome,
         CacheOutcome::Off);
-    EXPECT_EQ(kept::LookUpKeptAnswer(folder_, "K1ABC", kNow, 0).report.outcome,
-              CacheOutcome::Off);
+    EXPECT_EQ(kept::LookUpKeptAnswer(folder_, "K1ABC", kNow, 0).report.outcome, CacheOutcome::Off);
     EXPECT_EQ(ReadBytes(CachePath()), before);
 
     const std::int64_t crt = static_cast<std::int64_t>(std::time(nullptr));

@@ -62,7 +62,8 @@ bool LooksLikeServiceAnswer(std::string_view body) {
         return false;
     }
     std::size_t headEnd = 0;
-    while (headEnd < body.size() && record::IsValueByte(static_cast<unsigned char>(body[headEnd]))) {
+    while (headEnd < body.size() &&
+           record::IsValueByte(static_cast<unsigned char>(body[headEnd]))) {
         ++headEnd;
     }
     const std::string head(body.substr(0, headEnd));

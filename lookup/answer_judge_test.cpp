@@ -38,7 +38,10 @@ TEST(ServiceAnswerShape, TheServiceAnswersAndItsNotices) {
     // after ones it skips.
     EXPECT_TRUE(LooksLikeServiceAnswer(" \r\nN0CALL\t\r\n\xB8JANE"));
     EXPECT_TRUE(LooksLikeServiceAnswer("DL/N0CALL/P\xB8JANE"));
-    EXPECT_TRUE(LooksLikeServiceAnswer(std::string("N0CALL") + '\0' + "\xBB" "x" "\xD3Y"));
+    EXPECT_TRUE(LooksLikeServiceAnswer(std::string("N0CALL") + '\0' +
+                                       "\xBB"
+                                       "x"
+                                       "\xD3Y"));
 }
 
 TEST(ServiceAnswerShape, PagesAndTextAreNot) {
@@ -48,18 +51,22 @@ TEST(ServiceAnswerShape, PagesAndTextAreNot) {
         "ERROR: The request could not be satisfied</TITLE></HEAD></HTML>"));
     EXPECT_FALSE(LooksLikeServiceAnswer("\r\n  <html><body>404 NOT FOUND</body></html>"));
     // A captive portal's sign-in page in Windows-1252 and in UTF-8.
-    EXPECT_FALSE(LooksLikeServiceAnswer(
-        "<html><head><title>Hotel W\xEF" "Fi</title></head><body>Willkommen! Bitte "
-        "anmelden: Zimmernummer \xBB Nachname</body></html>"));
+    EXPECT_FALSE(
+        LooksLikeServiceAnswer("<html><head><title>Hotel W\xEF"
+                               "Fi</title></head><body>Willkommen! Bitte "
+                               "anmelden: Zimmernummer \xBB Nachname</body></html>"));
     EXPECT_FALSE(LooksLikeServiceAnswer(
         "<!DOCTYPE html><html lang=\"de\"><title>Anmeldung</title><p>Gr\xC3\xBC\xC3\x9F"
         "e aus dem Zug \xE2\x80\x93 bitte anmelden</p></html>"));
     // Plain text lines: no word head, or a UTF-8 word whose bytes would read as tags.
     EXPECT_FALSE(LooksLikeServiceAnswer("Service Unavailable"));
     EXPECT_FALSE(LooksLikeServiceAnswer("Bad Gateway\r\n"));
-    EXPECT_FALSE(LooksLikeServiceAnswer("St\xC3\xB6rung"));       // "Störung": C3 is a tag byte
-    EXPECT_FALSE(LooksLikeServiceAnswer("\xC3\x89" "CHEC \xC3\x89" "RROR"));  // UTF-8 ERROR
-    EXPECT_FALSE(LooksLikeServiceAnswer("\xEF\xBB\xBFN0CALL"));   // a UTF-8 byte-order mark
+    EXPECT_FALSE(LooksLikeServiceAnswer("St\xC3\xB6rung"));  // "Störung": C3 is a tag byte
+    EXPECT_FALSE(
+        LooksLikeServiceAnswer("\xC3\x89"
+                               "CHEC \xC3\x89"
+                               "RROR"));                         // UTF-8 ERROR
+    EXPECT_FALSE(LooksLikeServiceAnswer("\xEF\xBB\xBFN0CALL"));  // a UTF-8 byte-order mark
     // Windows-1252 text: skipped tags only, or a head of more than a word.
     EXPECT_FALSE(LooksLikeServiceAnswer("St\xF6rung"));
     EXPECT_FALSE(LooksLikeServiceAnswer("Wartung bis 12:00 \xD0 danke"));

@@ -31,9 +31,8 @@ struct Attempt {
 // judges the exchange.
 void RequestAnswer(const ServiceQuestion& question, const std::string& callsign, DWORD budgetMs,
                    Attempt& attempt) {
-    const std::string url =
-        BuildLookupUrl(question.serviceBase, question.account.userName, question.account.password,
-                       callsign);
+    const std::string url = BuildLookupUrl(question.serviceBase, question.account.userName,
+                                           question.account.password, callsign);
     const ULONGLONG start = GetTickCount64();
     net::BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
     const bool opened = request.Open(url, kMaxAnswerBytes);
@@ -78,7 +77,8 @@ const char* Outcome(const NoticeResult& notices) {
 
 // The outcome of an attempt that brought no answer of the service, when nothing stood in.
 const char* NoAnswerOutcome(const Attempt& attempt) {
-    return attempt.verdict == Verdict::NotAnAnswer ? diag::kOutcomeNotAnAnswer : diag::kOutcomeNoSession;
+    return attempt.verdict == Verdict::NotAnAnswer ? diag::kOutcomeNotAnAnswer
+                                                   : diag::kOutcomeNoSession;
 }
 
 void LogAttempt(const diag::DiagLog& log, Attempt& attempt, const char* outcome) {
@@ -87,7 +87,8 @@ void LogAttempt(const diag::DiagLog& log, Attempt& attempt, const char* outcome)
 }
 
 // A line of its own for the kept-answers file when its state was not plain.
-void LogKeptState(const diag::DiagLog& log, const std::string& callsign, const kept::CacheReport& report) {
+void LogKeptState(const diag::DiagLog& log, const std::string& callsign,
+                  const kept::CacheReport& report) {
     const auto line = [&](const char* outcome, DWORD error) {
         diag::LogEntry entry;
         entry.event = diag::kKeptAnswersEvent;
@@ -165,8 +166,8 @@ enum class BaseCallResult {
 // found so is taken under the callsign as sent; an account error in the second answer takes
 // the account-error path; anything else leaves the first answer's "not found". `mayChangeKept`
 // stays true only when the second answer, if there is one, was whole and of a 2xx status too.
-BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog& log, Attempt& first,
-                           record::CallRecord& found, NoticeResult& notices,
+BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog& log,
+                           Attempt& first, record::CallRecord& found, NoticeResult& notices,
                            ServiceAnswer& answer, bool& mayChangeKept) {
     const std::string& callsign = question.callsign;
     const std::string base = question.baseCallFallback ? BaseCall(callsign) : std::string();

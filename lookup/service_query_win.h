@@ -20,7 +20,7 @@ inline constexpr DWORD kRequestBudgetMs = 20000;
 
 // What a run asks the service, with what the run read of the settings at its start.
 struct ServiceQuestion {
-    std::string callsign;  // as the logger sent it
+    std::string callsign;     // as the logger sent it
     std::string serviceBase;  // the service's base URL
     settings::Account account;
     bool baseCallFallback = true;  // ask again with the base call when the callsign is not found
@@ -66,6 +66,7 @@ ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& l
 // Keeps or drops the answer in the kept-answers file as `answer.keep` says. Call it after the
 // logger has been told, so that the look-up does not wait for the file. A file that cannot be
 // written changes nothing else; its state, when not plain, goes to `log`.
-void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer, const diag::DiagLog& log);
+void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer,
+                const diag::DiagLog& log);
 
 }  // namespace lookup

@@ -72,8 +72,8 @@ std::string DigitsAndExponent(const std::string& text) {
     while (digits.size() > 1 && digits.back() == '0') {
         digits.pop_back();
     }
-    int exponent = first < point ? static_cast<int>(point - first) - 1
-                                 : -static_cast<int>(first - point);
+    int exponent =
+        first < point ? static_cast<int>(point - first) - 1 : -static_cast<int>(first - point);
     if (e != std::string::npos) {
         exponent += std::atoi(text.c_str() + e + 1);
     }

@@ -30,8 +30,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 bool IsHostByte(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '-' ||
-           c == '.' || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '-' || c == '.' ||
+           c == '_';
 }
 
 bool IsPort(std::string_view digits) {

@@ -42,10 +42,10 @@ struct Options {
 // The keys' texts as the profile functions give them (empty when missing).
 struct OptionTexts {
     std::string userName;
-    std::string password;                  // as stored: scrambled, or the placeholder
+    std::string password;  // as stored: scrambled, or the placeholder
     std::string lookupUrl;
     std::string updateUrl;
-    std::optional<std::string> proxy;      // none: too long to read whole
+    std::optional<std::string> proxy;  // none: too long to read whole
     std::string keepAnswers;
     std::string baseCallFallback;
     std::string log;

@@ -32,8 +32,8 @@ constexpr DWORD kLongValueBufferSize = 1024;
 std::optional<std::string> ReadWholeIniValue(const std::string& path, const char* section,
                                              const char* key) {
     char buffer[kLongValueBufferSize] = {};
-    const DWORD n = GetPrivateProfileStringA(section, key, "", buffer, kLongValueBufferSize,
-                                             path.c_str());
+    const DWORD n =
+        GetPrivateProfileStringA(section, key, "", buffer, kLongValueBufferSize, path.c_str());
     if (n >= kLongValueBufferSize - 1) {
         return std::nullopt;
     }

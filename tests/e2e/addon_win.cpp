@@ -49,8 +49,8 @@ bool StartQuietProcess(const std::string& exe, std::string commandLine, const st
     const DWORD lastError = GetLastError();
     CloseHandle(nul);
     if (!ok) {
-        *error = "cannot start " + exe + ": CreateProcess failed, error " +
-                 std::to_string(lastError);
+        *error =
+            "cannot start " + exe + ": CreateProcess failed, error " + std::to_string(lastError);
         return false;
     }
     CloseHandle(pi.hThread);

@@ -13,7 +13,8 @@ namespace {
 const std::string kSignInPage =
     "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Welcome aboard"
     "</title></head>\n<body><form action=\"/login\" method=\"post\"><p>Please sign in to use "
-    "the Wi\xE2\x80\x91" "Fi \xE2\x80\x94 Caf\xC3\xA9 car</p><input name=\"room\"></form></body></html>\n";
+    "the Wi\xE2\x80\x91"
+    "Fi \xE2\x80\x94 Caf\xC3\xA9 car</p><input name=\"room\"></form></body></html>\n";
 // A CDN's page for a refused request: markup that says ERROR.
 const std::string kCdnErrorPage =
     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
@@ -238,8 +239,8 @@ TEST_F(JudgedAnswers, AnAnswerFromTheFutureIsKept) {
         return Answer(body);
     });
     ASSERT_NO_FATAL_FAILURE(LookUp("K2NEW", 1));
-    ASSERT_TRUE(WaitUntil(
-        [&] { return kept::ParseCache(ReadKeptFile()).entries.size() == 2; }, 5000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return kept::ParseCache(ReadKeptFile()).entries.size() == 2; }, 5000))
         << "the new answer was not kept beside the other; the log:\n"
         << ReadFileBytes(JoinPath(folder_.Path(), kLogName));
     const kept::ParsedCache stored = kept::ParseCache(ReadKeptFile());

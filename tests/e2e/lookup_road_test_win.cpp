@@ -269,7 +269,8 @@ TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
     EXPECT_EQ(Notifications(), 0u) << "the logger was told before the box was closed";
     ASSERT_TRUE(PressButton(box, IDOK));
 
-    ASSERT_TRUE(WaitForNotifications(1)) << "the logger was not told after the box" << ProcessNote();
+    ASSERT_TRUE(WaitForNotifications(1))
+        << "the logger was not told after the box" << ProcessNote();
     const std::string expected = "AB1CD not found in lookup database|\r\n";
     EXPECT_EQ(Visible(LookupDat()), Visible(expected));
     EXPECT_EQ(Visible(logger_->Messages(kLoggerMessageName)[0].fileBytes), Visible(expected));

@@ -108,8 +108,8 @@ TEST_F(Network, NotFoundWinsAndDropsTheKeptAnswer) {
     EXPECT_EQ(Visible(LookupDat()), Visible("N0CALL not found in lookup database|\r\n"));
 
     ASSERT_NO_FATAL_FAILURE(PointAt(closed));
-    ASSERT_TRUE(WaitUntil(
-        [&] { return ReadKeptFile().find("N0CALL|") == std::string::npos; }, 5000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return ReadKeptFile().find("N0CALL|") == std::string::npos; }, 5000))
         << "the kept answer stayed";
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 4));
     EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));
@@ -160,8 +160,8 @@ TEST_F(Network, CorruptFileIsSetAside) {
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
     ASSERT_TRUE(WaitUntil([&] { return FileExists(BadCachePath()); }, 5000)) << "not set aside";
     EXPECT_EQ(ReadFileBytes(BadCachePath()), junk);
-    ASSERT_TRUE(WaitUntil(
-        [&] { return kept::ParseCache(ReadKeptFile()).entries.size() == 1; }, 5000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return kept::ParseCache(ReadKeptFile()).entries.size() == 1; }, 5000));
     server_.SetAnswer("/call", Answer("", 502));
     ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 2));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));

@@ -24,8 +24,7 @@ TEST_F(RunSettings, ARunUsesWhatItReadAtItsStart) {
     ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
     ASSERT_TRUE(WaitUntil([&] { return Calls().size() == 1; }, 10000)) << "no first request";
 
-    const std::string closed =
-        "http://127.0.0.1:" + std::to_string(StandInServer::ClosedPort());
+    const std::string closed = "http://127.0.0.1:" + std::to_string(StandInServer::ClosedPort());
     const std::string changed = SettingsText("K2OTHER", "other", closed, closed) +
                                 "Proxy=nowhere.invalid:1\r\n[Lookup]\r\nLog=0\r\n"
                                 "BaseCallFallback=0\r\nKeepAnswers=0\r\n";

@@ -207,7 +207,8 @@ bool StandInServer::AnswerOne(SOCKET s, const RecordedRequest& request, ULONGLON
                           AsciiLower(request.Header("Connection")) != "close";
     std::string response = AnswerHead(answer, keepAlive_, keepOpen);
     std::string body = stall ? answer.body.substr(0, answer.stallAfter)
-                             : cut ? answer.body.substr(0, answer.closeAfter) : answer.body;
+                       : cut ? answer.body.substr(0, answer.closeAfter)
+                             : answer.body;
     bool sent = true;
     if (answer.trickleMs > 0 && !stall) {
         sent = SendAll(s, response);
