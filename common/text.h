@@ -39,6 +39,10 @@ inline std::string_view TrimBlanks(std::string_view s) {
 // go, any other line break or "|" becomes a space.
 std::string OneLineField(std::string_view value);
 
+// ASCII letters compared without regard to case; every other byte as it is.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view s, std::string_view prefix);
+
 // True when `needle` occurs anywhere in `haystack` (exact, case-sensitive).
 inline bool Contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;

@@ -24,4 +24,13 @@ TEST(TrimBlanks, RemovesSpaceTabAndLineBreaksAtBothEndsOnly) {
     }
 }
 
+TEST(NoCase, OnlyAsciiLettersIgnoreCase) {
+    EXPECT_TRUE(text::EqualsNoCase("DiReCt", "direct"));
+    EXPECT_FALSE(text::EqualsNoCase("direct ", "direct"));
+    EXPECT_FALSE(text::EqualsNoCase("\xC9", "\xE9"));  // not ASCII letters
+    EXPECT_TRUE(text::StartsWithNoCase("HTTPS://x", "https://"));
+    EXPECT_FALSE(text::StartsWithNoCase("http:/", "http://"));
+    EXPECT_TRUE(text::StartsWithNoCase("x", ""));
+}
+
 }  // namespace common

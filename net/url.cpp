@@ -1,7 +1,10 @@
 #include "net/url.h"
 
-#include <cctype>
 #include <cstddef>
+#include <optional>
+
+#include "common/host_port.h"
+#include "common/text.h"
 
 namespace net {
 
@@ -10,24 +13,6 @@ namespace {
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.' || c == '_' || c == '~';
-}
-
-bool IsHostChar(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '.' || c == '_';
-}
-
-// Case-insensitive test that `s` begins with the lower-case ASCII `prefix`.
-bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
-    if (s.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -52,9 +37,9 @@ std::string PercentEncode(const std::string& value) {
 bool SplitUrl(const std::string& url, UrlParts& out) {
     bool secure = false;
     std::size_t pos = 0;
-    if (StartsWithNoCase(url, "http://")) {
+    if (common::text::StartsWithNoCase(url, "http://")) {
         pos = 7;
-    } else if (StartsWithNoCase(url, "https://")) {
+    } else if (common::text::StartsWithNoCase(url, "https://")) {
         secure = true;
         pos = 8;
     } else {
@@ -77,32 +62,23 @@ bool SplitUrl(const std::string& url, UrlParts& out) {
         return false;
     }
     for (const char c : host) {
-        if (!IsHostChar(static_cast<unsigned char>(c))) {
+        if (!common::IsHostNameByte(c)) {
             return false;
         }
     }
 
-    unsigned long port = secure ? 443 : 80;
+    unsigned short port = secure ? 443 : 80;
     if (colon != std::string::npos) {
-        const std::string digits = authority.substr(colon + 1);
-        if (digits.empty() || digits.size() > 5) {
+        const std::optional<unsigned short> given = common::ParsePort(authority.substr(colon + 1));
+        if (!given) {
             return false;
         }
-        port = 0;
-        for (const char c : digits) {
-            if (c < '0' || c > '9') {
-                return false;
-            }
-            port = port * 10 + static_cast<unsigned long>(c - '0');
-        }
-        if (port < 1 || port > 65535) {
-            return false;
-        }
+        port = *given;
     }
 
     out.secure = secure;
     out.host = host;
-    out.port = static_cast<unsigned short>(port);
+    out.port = port;
     out.pathAndQuery = pathAndQuery;
     return true;
 }

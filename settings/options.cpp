@@ -1,5 +1,6 @@
 #include "settings/options.h"
 
+#include "common/host_port.h"
 #include "common/text.h"
 #include "settings/scramble.h"
 
@@ -12,40 +13,6 @@ bool IsDigit(char c) {
 
 std::string_view Trimmed(std::string_view s) {
     return common::text::TrimWhere(s, [](char c) { return c == ' '; });
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool IsHostByte(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '-' || c == '.' ||
-           c == '_';
-}
-
-bool IsPort(std::string_view digits) {
-    if (digits.empty() || digits.size() > 5) {
-        return false;
-    }
-    unsigned long port = 0;
-    for (const char c : digits) {
-        if (!IsDigit(c)) {
-            return false;
-        }
-        port = port * 10 + static_cast<unsigned long>(c - '0');
-    }
-    return port >= 1 && port <= 65535;
 }
 
 std::string DropOneTrailingSlash(std::string s) {
@@ -97,12 +64,12 @@ common::ProxyChoice ParseProxySetting(std::optional<std::string_view> value) {
     if (v.empty()) {
         return choice;
     }
-    if (EqualsNoCase(v, "direct")) {
+    if (common::text::EqualsNoCase(v, "direct")) {
         choice.route = common::ProxyChoice::Route::Direct;
         return choice;
     }
     constexpr std::string_view kScheme = "http://";
-    if (v.size() >= kScheme.size() && EqualsNoCase(v.substr(0, kScheme.size()), kScheme)) {
+    if (common::text::StartsWithNoCase(v, kScheme)) {
         v.remove_prefix(kScheme.size());
     }
     if (!v.empty() && v.back() == '/') {
@@ -113,11 +80,11 @@ common::ProxyChoice ParseProxySetting(std::optional<std::string_view> value) {
         return NotUnderstood();
     }
     for (const char c : v.substr(0, colon)) {
-        if (!IsHostByte(c)) {
+        if (!common::IsHostNameByte(c)) {
             return NotUnderstood();
         }
     }
-    if (!IsPort(v.substr(colon + 1))) {
+    if (!common::ParsePort(v.substr(colon + 1))) {
         return NotUnderstood();
     }
     choice.route = common::ProxyChoice::Route::Named;
