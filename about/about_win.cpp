@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "about/shell_open_win.h"
+#include "about/update_server.h"
 #include "about/version.h"
 #include "common/dpi_win.h"
 #include "common/lifetime_win.h"
@@ -14,7 +15,6 @@
 #include "common/twips.h"
 #include "common/window_class_win.h"
 #include "common/window_object_win.h"
-#include "about/update_server.h"
 #include "settings/settings_win.h"
 #include "res/resource.h"
 

@@ -126,16 +126,17 @@ bool CheckIsDue(const AutomationFunctions& ole, UpdateCheckMemory& memory) {
     SYSTEMTIME local = {};
     GetLocalTime(&local);
     const CivilTime now = ToCivil(local);
-    const long long hoursSince = HourIndex(now) - memory.lastCheckHour;
-    if (memory.known && hoursSince >= 0 && hoursSince <= 24) {
-        return false;  // known to be within the day; a clock set back reads the store again
+    if (memory.lastCheckHour) {
+        const long long hoursSince = HourIndex(now) - *memory.lastCheckHour;
+        if (hoursSince >= 0 && hoursSince <= 24) {
+            return false;  // known to be within the day; a clock set back reads the store again
+        }
     }
     CivilTime lastCheck = {};
     if (!ParseLocalTime(ole, ReadLastCheck(), lastCheck)) {
-        memory.known = false;
+        memory.lastCheckHour.reset();
         return true;  // a value that is no date counts as long past
     }
-    memory.known = true;
     memory.lastCheckHour = HourIndex(lastCheck);
     return UpdateCheckDue(lastCheck, now);
 }
@@ -189,7 +190,7 @@ void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
     if (!now.empty()) {
         WriteLastCheck(now);
     }
-    memory.known = false;  // the next run reads the time just stored, as the store has it
+    memory.lastCheckHour.reset();  // the next run reads the time just stored, as the store has it
 }
 
 }  // namespace about

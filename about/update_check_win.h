@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/proxy_choice.h"
@@ -18,8 +19,7 @@ inline constexpr DWORD kUpdateFetchBudgetMs = 8000;
 // from the per-user store or wrote there. While less than a day's hours have passed since, no
 // check is due and the store is not read again. The program's main window holds it.
 struct UpdateCheckMemory {
-    bool known = false;
-    long long lastCheckHour = 0;  // HourIndex of the last check
+    std::optional<long long> lastCheckHour;  // HourIndex of the last check; none: not known
 };
 
 // Runs the check when it is due and returns when it is done: asks the update server at
