@@ -41,6 +41,8 @@ inline constexpr char kDownloadCaption[] = "Download Update";
       "Before continuing you need to enter your Username and Password for Quendix\r"              \
       " Click OK to Continue.")                                                                   \
     X(kCannotStorePassword, "This password cannot be stored. Please enter a different password.") \
+    X(kCannotStoreUserName,                                                                       \
+      "This user name cannot be stored. Please enter a different user name.")                     \
     X(kAccountError, "Error with User Name or Password\r\nDelete " QUENDIX_SETTINGS_PATH          \
                      "\r\nAnd re-enter your information.")                                        \
     X(kCouldNotWriteReply, "Could not write " QUENDIX_REPLY_PATH "\r\n<system message>")          \

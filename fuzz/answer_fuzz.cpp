@@ -1,7 +1,8 @@
-// The answer parser, both reply lines and the judgement of what is the service's answer, on any
-// bytes a network might send. Whatever the answer holds, the reply line keeps its 17 fields and
-// the extended line its 7, each on one line; what is judged the service's answer is never
-// markup and reaches the parser as a notice or a one-word callsign.
+// The answer parser, both reply lines, the judgement of what is the service's answer and the
+// test for an answer cut short, on any bytes a network might send. Whatever the answer holds,
+// the reply line keeps its 17 fields and the extended line its 7, each on one line; what is
+// judged the service's answer is never markup, JSON or XML, and reaches the parser as a notice
+// or a callsign.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,6 +10,7 @@
 #include "common/text.h"
 #include "fuzz/check.h"
 #include "lookup/answer_judge.h"
+#include "lookup/cut_answer.h"
 #include "lookup/request.h"
 #include "record/call_record.h"
 
@@ -38,33 +40,20 @@ void ParseAndCheck(record::CallRecord& record, const std::string& answer,
     CheckLines(record, separator);
 }
 
-bool IsOneWord(std::string_view text) {
-    if (text.empty()) {
-        return false;
-    }
-    for (const char c : text) {
-        const bool word =
-            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/';
-        if (!word) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The judgement agrees with the parser: an answer is never markup, and its callsign field is a
-// notice or one word.
+// The judgement agrees with the parser: an answer is never markup, JSON or XML, and its callsign
+// field is a notice or a callsign.
 void JudgeAndCheck(const std::string& answer, const record::CallRecord& record) {
     const bool looks = lookup::LooksLikeServiceAnswer(answer);
     const std::string_view trimmed = common::text::TrimBlanks(answer);
-    if (!trimmed.empty() && trimmed.front() == '<') {
+    if (!trimmed.empty() &&
+        (trimmed.front() == '<' || trimmed.front() == '{' || trimmed.front() == '[')) {
         FUZZ_REQUIRE(!looks);
     }
     // A later callsign field may replace the head; without one the head is the field.
     if (looks && answer.find('\xB5') == std::string::npos) {
         const lookup::NoticeResult notices = lookup::ClassifyNotices(record.callsign);
         FUZZ_REQUIRE(notices.notFound || common::text::Contains(record.callsign, "ERROR") ||
-                     IsOneWord(common::text::TrimBlanks(record.callsign)));
+                     lookup::ReadsAsCallsign(common::text::TrimBlanks(record.callsign)));
         FUZZ_REQUIRE(!(notices.notFound && notices.accountError));
     }
     lookup::Exchange exchange;
@@ -94,6 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ParseAndCheck(comma, answer, ",");
     FUZZ_REQUIRE(record::ExtendedLine(comma) == record::ExtendedLine(point));
     FUZZ_REQUIRE(comma.callsign == point.callsign && comma.address == point.address);
+
+    // An answer is never a beginning of itself; any part of it may be weighed against it.
+    const std::string message = lookup::ExtendedMessage(record::ReplyLine(point), point);
+    FUZZ_REQUIRE(!lookup::SeemsCutShortOf(answer, message, message));
+    const std::string part = answer.substr(0, size / 2);
+    const record::CallRecord partRecord = record::ParseAnswer(part);
+    lookup::SeemsCutShortOf(
+        part, lookup::ExtendedMessage(record::ReplyLine(partRecord), partRecord), message);
 
     // A second answer into the same record, as when one record serves two look-ups.
     ParseAndCheck(comma, answer.substr(size / 2), ",");

@@ -94,6 +94,15 @@ SEEDS = {
         "sign_in_page": "<!DOCTYPE html><html><title>Anmeldung</title><p>Gr\u00fc\u00dfe "
                         "\u2013 bitte anmelden</p></html>".encode("utf-8"),
         "text_line": b"Service Unavailable\r\n",
+        "plain_text_403": b"ERROR: Access Denied\r\n\r\nThe requested URL is blocked.\r\n",
+        "json_error": b'{"status":"ERROR","message":"rate limit exceeded"}',
+        "json_not_found": b'{"error":"NOT FOUND","code":404}',
+        "accented_maintenance": "ATENCI\u00d3N: servicio en mantenimiento".encode("cp1252"),
+        "gif": b"GIF89a\xc8\x00\x64\x00\xf7\x00\x00",
+        "utf16_text": "ERROR: NOT FOUND".encode("utf-16-le"),
+        "empty_fields_as_utf8": b"N0CALL" + field(0xC2, "") + field(0xB8, "JANE") +
+                                field(0xC6, "") + field(0xBA, "SAMPLE"),
+        "cut_after_address": WORKED[:30],
     },
     # Separator bytes first, then the field strings; the two coordinates come from the end.
     "record_lines": {

@@ -374,6 +374,12 @@ AnswerChange AnswerChange::NotFound(std::string callsign) {
 void ApplyChange(std::vector<KeptAnswer>& entries, const AnswerChange& change, std::int64_t now,
                  int days, const CacheLimits& limits) {
     const std::string key = CacheKey(change.callsign);
+    if (change.found && change.yieldsTo) {
+        const std::optional<KeptHit> hit = FindAnswer(entries, key, now, days);
+        if (hit && change.yieldsTo(*hit)) {
+            return;
+        }
+    }
     // The same answer kept less than kRestampAfterSeconds ago keeps its stamp.
     std::int64_t stamp = now;
     for (const KeptAnswer& entry : entries) {

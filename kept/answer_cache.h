@@ -38,6 +38,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -126,6 +127,10 @@ struct AnswerChange {
                            // know the callsign, so any kept answer for it goes
     std::string reply;     // the reply line, when found
     std::string extended;  // the extended line, when found
+    // When set, a found answer yields to the fresh answer kept for its key (the one FindAnswer
+    // gives) for which this is true: that one stays and nothing changes. For an answer whose
+    // end could not be checked, which may be only a beginning of the kept one.
+    std::function<bool(const KeptHit& kept)> yieldsTo;
 
     static AnswerChange Found(std::string callsign, std::string reply, std::string extended);
     static AnswerChange NotFound(std::string callsign);
@@ -136,7 +141,8 @@ struct AnswerChange {
 // told in whole days, and an hour is well within one.
 inline constexpr std::int64_t kRestampAfterSeconds = 3600;
 
-// Applies `change` to `entries` and leaves them ready to be written:
+// Applies `change` to `entries` and leaves them ready to be written (when the change yields to
+// the kept answer, see AnswerChange::yieldsTo, the entries are left as they are):
 //   - every entry with the change's key is removed; when found, the new answer is added,
 //     stamped `now` (not when `now` is negative, `days` is 0 or less, or the key is empty, nor
 //     when the answer alone could not fit within `limits`) or, when the removed entry held the

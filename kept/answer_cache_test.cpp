@@ -11,6 +11,7 @@ namespace {
 
 using kept::AnswerChange;
 using kept::KeptAnswer;
+using kept::KeptHit;
 
 constexpr std::int64_t kDay = kept::kSecondsPerDay;
 constexpr std::int64_t kNow = 1800000000;  // 2027-01-15
@@ -226,6 +227,35 @@ TEST(AnswerCacheChange, ExpiredEntriesGoFutureOnesWait) {
     // The clock set ahead by a year: everything is past its days.
     kept::ApplyChange(entries, AnswerChange::NotFound("NOBODY"), kNow + 800 * kDay, 2);
     EXPECT_TRUE(entries.empty());
+}
+
+// A found answer that yields to the fresh kept one leaves the entries as they were, expired ones
+// included; one that does not yield, or finds no fresh answer to weigh, is kept as usual.
+TEST(AnswerCacheChange, AnAnswerThatYieldsLeavesTheKeptOne) {
+    const std::vector<KeptAnswer> before = {{"OLD", kNow - 5 * kDay, "o", ""},
+                                            {"N0CALL", kNow - 100, "whole", "ext"}};
+    std::vector<std::string> weighed;
+    AnswerChange change = AnswerChange::Found("n0call", "part", "p");
+    change.yieldsTo = [&](const KeptHit& kept) {
+        weighed.push_back(kept.reply);
+        return kept.reply == "whole";
+    };
+    std::vector<KeptAnswer> entries = before;
+    kept::ApplyChange(entries, change, kNow, 2);
+    EXPECT_EQ(entries, before);
+    EXPECT_EQ(weighed, std::vector<std::string>{"whole"});
+
+    entries = {{"N0CALL", kNow - 100, "other", "ext"}};
+    kept::ApplyChange(entries, change, kNow, 2);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].reply, "part");
+    // An answer past its days is not weighed.
+    entries = {{"N0CALL", kNow - 3 * kDay, "whole", "ext"}};
+    weighed.clear();
+    kept::ApplyChange(entries, change, kNow, 2);
+    EXPECT_TRUE(weighed.empty());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].reply, "part");
 }
 
 // Found again unchanged within the hour, an answer keeps its stamp and the file stays as it was;

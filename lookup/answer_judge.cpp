@@ -1,89 +1,93 @@
 #include "lookup/answer_judge.h"
 
+#include <string>
+
 #include "common/text.h"
 #include "record/call_record.h"
 
 namespace lookup {
 namespace {
 
-bool IsWordByte(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/';
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 bool OnlyBlanks(std::string_view body) {
     return common::text::TrimBlanks(body).empty();
 }
 
-// True when `body` is well-formed UTF-8 holding at least one character beyond ASCII.
-bool IsUtf8BeyondAscii(std::string_view body) {
-    bool beyondAscii = false;
-    for (std::size_t i = 0; i < body.size();) {
-        const unsigned char lead = static_cast<unsigned char>(body[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        unsigned char low = 0x80;  // the first continuation byte's range, as the lead allows
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
-            high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return false;
-        }
-        if (body.size() - i < length) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char c = static_cast<unsigned char>(body[i + k]);
-            const bool ok = k == 1 ? (c >= low && c <= high) : (c >= 0x80 && c <= 0xBF);
-            if (!ok) {
-                return false;
-            }
-        }
-        beyondAscii = true;
-        i += length;
+// The untagged head: the bytes before the first tag byte.
+std::string_view HeadOf(std::string_view body) {
+    std::size_t end = 0;
+    while (end < body.size() && record::IsValueByte(static_cast<unsigned char>(body[end]))) {
+        ++end;
     }
-    return beyondAscii;
+    return body.substr(0, end);
 }
 
-}  // namespace
+bool HoldsNotice(std::string_view head) {
+    return head.find("NOT FOUND") != std::string_view::npos ||
+           head.find("ERROR") != std::string_view::npos;
+}
 
-bool LooksLikeServiceAnswer(std::string_view body) {
-    if (IsUtf8BeyondAscii(body)) {
-        return false;
-    }
-    std::size_t headEnd = 0;
-    while (headEnd < body.size() &&
-           record::IsValueByte(static_cast<unsigned char>(body[headEnd]))) {
-        ++headEnd;
-    }
-    const std::string head(body.substr(0, headEnd));
-    const std::string_view word = common::text::TrimBlanks(head);
-    if (!word.empty() && word.front() == '<') {
-        return false;  // markup, whatever it says
-    }
-    if (common::text::Contains(head, "NOT FOUND") || common::text::Contains(head, "ERROR")) {
-        return true;
-    }
-    if (word.empty()) {
-        return false;
-    }
-    for (const char c : word) {
-        if (!IsWordByte(c)) {
-            return false;
+// `text` without one CR LF or LF at its end.
+std::string_view WithoutLineEnd(std::string_view text) {
+    if (!text.empty() && text.back() == '\n') {
+        text.remove_suffix(1);
+        if (!text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
         }
     }
-    // Each tag byte after the head opens a field; one the record keeps must be among them.
-    for (std::size_t i = headEnd; i < body.size(); ++i) {
+    return text;
+}
+
+bool HoldsLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// '<' followed by a letter, '/', '!' or '?': a tag, a closing tag, a declaration or comment,
+// a processing instruction.
+bool HoldsMarkup(std::string_view body) {
+    for (std::size_t i = body.find('<'); i != std::string_view::npos; i = body.find('<', i + 1)) {
+        if (i + 1 < body.size()) {
+            const char next = body[i + 1];
+            if (IsLetter(next) || next == '/' || next == '!' || next == '?') {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool IsJsonOrXml(std::string_view body) {
+    const std::string_view text = common::text::TrimWhere(body, common::text::IsBlank);
+    if (text.empty()) {
+        return false;
+    }
+    return text.front() == '{' || text.front() == '[' ||
+           common::text::StartsWithNoCase(text, "<?xml");
+}
+
+// A notice in the service's plain text: one short line, perhaps followed by fields, no markup.
+bool IsNotice(std::string_view body, std::string_view head) {
+    const std::string_view line = WithoutLineEnd(head);
+    if (!HoldsNotice(line) || line.size() > kMaxNoticeLine || HoldsLineBreak(line)) {
+        return false;
+    }
+    const std::string_view fields = WithoutLineEnd(body.substr(head.size()));
+    return !HoldsLineBreak(fields) && !HoldsMarkup(body);
+}
+
+// A found record: a callsign for a head, then at least one field the record keeps.
+bool IsFoundRecord(std::string_view body, std::string_view head) {
+    if (!ReadsAsCallsign(common::text::TrimBlanks(head))) {
+        return false;
+    }
+    for (std::size_t i = head.size(); i < body.size(); ++i) {
         if (record::IsFieldTag(static_cast<unsigned char>(body[i]))) {
             return true;
         }
@@ -91,17 +95,68 @@ bool LooksLikeServiceAnswer(std::string_view body) {
     return false;
 }
 
+bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() &&
+           common::text::EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
+}
+
+}  // namespace
+
+bool ReadsAsCallsign(std::string_view word) {
+    if (word.empty() || word.size() > kMaxCallsignLength) {
+        return false;
+    }
+    bool letter = false;
+    bool digit = false;
+    for (const char c : word) {
+        letter = letter || IsLetter(c);
+        digit = digit || IsDigit(c);
+        if (!IsLetter(c) && !IsDigit(c) && c != '/') {
+            return false;
+        }
+    }
+    return letter && digit;
+}
+
+bool LooksLikeServiceAnswer(std::string_view body) {
+    if (IsJsonOrXml(body)) {
+        return false;
+    }
+    const std::string_view head = HeadOf(body);
+    return IsNotice(body, head) || IsFoundRecord(body, head);
+}
+
+bool LabelledAsNoAnswer(std::string_view contentType) {
+    std::string_view type = contentType.substr(0, contentType.find(';'));
+    type = common::text::TrimBlanks(type);
+    for (const char* family : {"image/", "audio/", "video/"}) {
+        if (common::text::StartsWithNoCase(type, family)) {
+            return true;
+        }
+    }
+    for (const char* exact : {"application/json", "text/json", "application/xml", "text/xml"}) {
+        if (common::text::EqualsNoCase(type, exact)) {
+            return true;
+        }
+    }
+    return EndsWithNoCase(type, "+json") || EndsWithNoCase(type, "+xml");
+}
+
 Verdict JudgeExchange(const Exchange& exchange) {
     if (!exchange.opened || exchange.status >= 500 || exchange.status == 407 ||
         OnlyBlanks(exchange.body)) {
         return Verdict::NotReached;
     }
-    if (!LooksLikeServiceAnswer(exchange.body)) {
+    if (LabelledAsNoAnswer(exchange.contentType) || !LooksLikeServiceAnswer(exchange.body)) {
         return Verdict::NotAnAnswer;
     }
     const bool shortOfAnnounced = exchange.announcedLength && !exchange.capped &&
                                   exchange.body.size() < *exchange.announcedLength;
     return exchange.readFailed || shortOfAnnounced ? Verdict::CutOff : Verdict::Answered;
+}
+
+bool EndCheckable(const Exchange& exchange) {
+    return exchange.announcedLength.has_value() || exchange.capped;
 }
 
 bool MayChangeKept(Verdict verdict, unsigned long status) {

@@ -31,4 +31,14 @@ std::string NoSessionReply(const std::string& callsign) {
                                   {{common::messages::kCallsign, record::CleanField(callsign)}});
 }
 
+std::string ExtendedMessage(const std::string& replyText, const record::CallRecord& record) {
+    return "CTTP|" + replyText + record::ExtendedLine(record);
+}
+
+std::size_t MessageFieldIndex(record::LinePlace place) {
+    const std::size_t reply = 1 + static_cast<std::size_t>(place.index);
+    return place.line == record::LinePlace::Line::Extended ? reply + record::kReplyLineFields
+                                                           : reply;
+}
+
 }  // namespace lookup

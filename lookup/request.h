@@ -2,7 +2,10 @@
 // field of its answer.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+#include "record/call_record.h"
 
 namespace lookup {
 
@@ -29,5 +32,12 @@ std::string NotFoundReply(
     const std::string& callsign);  // callsign + " not found in lookup database|"
 std::string NoSessionReply(
     const std::string& callsign);  // callsign + "No Internet session in progress."
+
+// What the extended window is sent: "CTTP|", the reply text and the record's extended line.
+std::string ExtendedMessage(const std::string& replyText, const record::CallRecord& record);
+
+// The index of a field's place among the '|'-separated fields of an extended message whose reply
+// text is a reply line: the reply line's fields follow "CTTP", the extended line's after them.
+std::size_t MessageFieldIndex(record::LinePlace place);
 
 }  // namespace lookup

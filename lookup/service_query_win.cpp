@@ -4,6 +4,7 @@
 #include "kept/answer_cache_win.h"
 #include "lookup/answer_judge.h"
 #include "lookup/base_call.h"
+#include "lookup/cut_answer.h"
 #include "lookup/request.h"
 #include "net/http_get_win.h"
 #include "record/call_record.h"
@@ -21,7 +22,8 @@ struct Attempt {
     diag::LogEntry log;
     DWORD spentMs = 0;  // time spent waiting on the service
     Verdict verdict = Verdict::NotReached;
-    std::string body;  // the answer as read
+    bool endCheckable = true;  // the server announced the body's length (EndCheckable)
+    std::string body;          // the answer as read
 
     // A whole answer with a 2xx status: what it says may change the kept answers.
     bool MayChangeKept() const { return lookup::MayChangeKept(verdict, log.status); }
@@ -62,10 +64,12 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     exchange.opened = opened;
     exchange.readFailed = request.Failed();
     exchange.status = request.Status();
+    exchange.contentType = request.ContentType();
     exchange.body = attempt.body;
     exchange.announcedLength = request.ContentLength();
     exchange.capped = attempt.body.size() >= kMaxAnswerBytes;
     attempt.verdict = JudgeExchange(exchange);
+    attempt.endCheckable = EndCheckable(exchange);
 }
 
 const char* Outcome(const NoticeResult& notices) {
@@ -125,32 +129,60 @@ std::string KeptKey(const ServiceQuestion& question) {
     return record::CleanField(question.callsign);
 }
 
+// The answer kept for the callsign, looked up when keeping is on.
+kept::KeptLookup LookUpKept(const ServiceQuestion& question) {
+    if (question.keepDays <= 0) {
+        return kept::KeptLookup();
+    }
+    return kept::LookUpKeptAnswer(question.keptFolder, KeptKey(question), kept::UtcSecondsNow(),
+                                  question.keepDays);
+}
+
+// Gives the kept answer `hit` in place of what `attempt` brought, and logs the attempt so.
+void GiveKept(const kept::KeptHit& hit, const diag::DiagLog& log, Attempt& attempt,
+              ServiceAnswer& answer) {
+    attempt.log.keptDays = static_cast<long>(hit.ageDays);
+    // A page that is no answer says so; anything else is the service not reached or cut off.
+    LogAttempt(log, attempt,
+               attempt.verdict == Verdict::NotAnAnswer ? diag::kOutcomeNotAnAnswer
+                                                       : diag::kOutcomeKeptAnswer);
+    answer = ServiceAnswer();
+    answer.replyText = hit.reply;
+    answer.extendedMessage = hit.extended;
+    answer.forExtendedWindow = true;
+}
+
 // `attempt` brought no whole answer of the service: gives the answer kept for the callsign
 // instead, when keeping is on and a fresh one is there, and logs the attempt. When none is
 // there, the attempt is logged with `outcomeIfNone` (not at all when that is null) and false is
 // returned. The kept file's state, when not plain, gets its line after the attempt's.
 bool GiveKeptAnswer(const ServiceQuestion& question, const diag::DiagLog& log, Attempt& attempt,
                     ServiceAnswer& answer, const char* outcomeIfNone) {
-    kept::KeptLookup stored;
-    if (question.keepDays > 0) {
-        stored = kept::LookUpKeptAnswer(question.keptFolder, KeptKey(question),
-                                        kept::UtcSecondsNow(), question.keepDays);
-    }
+    const kept::KeptLookup stored = LookUpKept(question);
     if (stored.hit) {
-        attempt.log.keptDays = static_cast<long>(stored.hit->ageDays);
-        // A page that is no answer says so; anything else is the service not reached.
-        LogAttempt(log, attempt,
-                   attempt.verdict == Verdict::NotAnAnswer ? diag::kOutcomeNotAnAnswer
-                                                           : diag::kOutcomeKeptAnswer);
-        answer = ServiceAnswer();
-        answer.replyText = stored.hit->reply;
-        answer.extendedMessage = stored.hit->extended;
-        answer.forExtendedWindow = true;
+        GiveKept(*stored.hit, log, attempt, answer);
     } else if (outcomeIfNone) {
         LogAttempt(log, attempt, outcomeIfNone);
     }
     LogKeptState(log, question.callsign, stored.report);
     return stored.hit.has_value();
+}
+
+// `attempt` found the callsign, but its end could not be checked (cut_answer.h): when it seems
+// only a beginning of the answer kept for the callsign, that one is given instead and true is
+// returned. Otherwise the attempt is logged as found. `message` is the extended message built
+// from the attempt's answer.
+bool GiveKeptForCutAnswer(const ServiceQuestion& question, const diag::DiagLog& log,
+                          Attempt& attempt, const std::string& message, ServiceAnswer& answer) {
+    const kept::KeptLookup stored = LookUpKept(question);
+    const bool cut = stored.hit && SeemsCutShortOf(attempt.body, message, stored.hit->extended);
+    if (cut) {
+        GiveKept(*stored.hit, log, attempt, answer);
+    } else {
+        LogAttempt(log, attempt, diag::kOutcomeFound);
+    }
+    LogKeptState(log, question.callsign, stored.report);
+    return cut;
 }
 
 // What the second request with the base call came to.
@@ -166,9 +198,10 @@ enum class BaseCallResult {
 // found so is taken under the callsign as sent; an account error in the second answer takes
 // the account-error path; anything else leaves the first answer's "not found". `mayChangeKept`
 // stays true only when the second answer, if there is one, was whole and of a 2xx status too.
+// The second request, when answered, is left in `second` for the caller to log.
 BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog& log,
-                           Attempt& first, record::CallRecord& found, NoticeResult& notices,
-                           ServiceAnswer& answer, bool& mayChangeKept) {
+                           Attempt& first, Attempt& second, record::CallRecord& found,
+                           NoticeResult& notices, ServiceAnswer& answer, bool& mayChangeKept) {
     const std::string& callsign = question.callsign;
     const std::string base = question.baseCallFallback ? BaseCall(callsign) : std::string();
     if (base.empty() || base == callsign || first.spentMs >= kRequestBudgetMs) {
@@ -176,7 +209,6 @@ BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog&
         return BaseCallResult::NotAsked;
     }
     LogAttempt(log, first, diag::kOutcomeBaseCallRetry);
-    Attempt second;
     RequestAnswer(question, base, kRequestBudgetMs - first.spentMs, second);
     if (second.verdict != Verdict::Answered) {
         if (GiveKeptAnswer(question, log, second, answer, NoAnswerOutcome(second))) {
@@ -189,7 +221,6 @@ BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog&
     const record::CallRecord baseRecord =
         record::ParseAnswer(second.body, question.decimalSeparator);
     const NoticeResult baseNotices = ClassifyNotices(baseRecord.callsign);
-    LogAttempt(log, second, Outcome(baseNotices));
     if (baseNotices.accountError) {
         notices = baseNotices;
     } else if (!baseNotices.notFound) {
@@ -225,13 +256,16 @@ ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& l
     record::CallRecord found = record::ParseAnswer(first.body, question.decimalSeparator);
     // The service's notices stand in the callsign field of the answer.
     NoticeResult notices = ClassifyNotices(found.callsign);
+    // The attempt whose answer the logger gets, logged once its answer is known.
+    Attempt* deciding = &first;
+    Attempt second;
     if (notices.notFound) {
-        if (TryBaseCall(question, log, first, found, notices, answer, mayChangeKept) ==
-            BaseCallResult::KeptAnswer) {
+        const BaseCallResult base =
+            TryBaseCall(question, log, first, second, found, notices, answer, mayChangeKept);
+        if (base == BaseCallResult::KeptAnswer) {
             return answer;
         }
-    } else {
-        LogAttempt(log, first, Outcome(notices));
+        deciding = base == BaseCallResult::Answered ? &second : nullptr;
     }
     answer.replyText = record::ReplyLine(found, question.decimalSeparator);
     answer.forExtendedWindow = !notices.notFound;
@@ -239,7 +273,19 @@ ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& l
     if (notices.notFound || notices.accountError) {
         answer.replyText = NotFoundReply(callsign);
     }
-    answer.extendedMessage = "CTTP|" + answer.replyText + record::ExtendedLine(found);
+    answer.extendedMessage = ExtendedMessage(answer.replyText, found);
+    // A found answer whose end cannot be checked may be only a beginning of the kept one.
+    const bool endUnchecked = deciding && deciding->verdict == Verdict::Answered &&
+                              !deciding->endCheckable && !notices.notFound &&
+                              !notices.accountError && question.keepDays > 0;
+    if (endUnchecked) {
+        if (GiveKeptForCutAnswer(question, log, *deciding, answer.extendedMessage, answer)) {
+            return answer;
+        }
+        answer.uncheckedBody = deciding->body;
+    } else if (deciding) {
+        LogAttempt(log, *deciding, Outcome(notices));
+    }
     if (mayChangeKept && !notices.accountError) {
         answer.keep = notices.notFound ? ServiceAnswer::Keep::Drop : ServiceAnswer::Keep::Store;
     }
@@ -252,10 +298,16 @@ void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer,
         return;
     }
     const std::string key = KeptKey(question);
-    const kept::AnswerChange change =
+    kept::AnswerChange change =
         answer.keep == ServiceAnswer::Keep::Store
             ? kept::AnswerChange::Found(key, answer.replyText, answer.extendedMessage)
             : kept::AnswerChange::NotFound(key);
+    if (!answer.uncheckedBody.empty()) {
+        // Compared again under the file's lock, with what is kept now.
+        change.yieldsTo = [&answer](const kept::KeptHit& kept) {
+            return SeemsCutShortOf(answer.uncheckedBody, answer.extendedMessage, kept.extended);
+        };
+    }
     LogKeptState(log, question.callsign,
                  kept::StoreKeptAnswer(question.keptFolder, change, kept::UtcSecondsNow(),
                                        question.keepDays));

@@ -50,6 +50,10 @@ struct ServiceAnswer {
         Drop,     // the service said it does not know the callsign: drop what is kept
     };
     Keep keep = Keep::Nothing;
+    // The found answer as it arrived, when its end could not be checked (a chunked body, or one
+    // the close of the connection ended): it is kept only if, under the kept file's lock, it
+    // does not seem a beginning of the answer kept for the callsign (cut_answer.h).
+    std::string uncheckedBody;
 };
 
 // Asks the service about the callsign, and once more with its base call when the callsign is

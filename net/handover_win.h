@@ -46,6 +46,7 @@ class Handover {
         bool ok = false;
         DWORD status = 0;
         std::optional<std::uint64_t> contentLength;  // as the server announced it
+        std::string contentType;                     // as the server sent it; may be empty
         DWORD error = 0;                             // of the WinINet call that failed
     };
 

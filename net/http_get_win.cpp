@@ -61,6 +61,7 @@ bool BoundedHttpGet::Open(const std::string& url, size_t maxBody) {
     }
     status_ = opened.status;
     contentLength_ = opened.contentLength;
+    contentType_ = opened.contentType;
     return opened.ok;
 }
 

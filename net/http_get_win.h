@@ -55,6 +55,9 @@ class BoundedHttpGet {
     // none. A body that ends short of it was cut off, whatever the reads said.
     const std::optional<std::uint64_t>& ContentLength() const { return contentLength_; }
 
+    // The answer's Content-Type as the server sent it (empty when it sent none).
+    const std::string& ContentType() const { return contentType_; }
+
     // True once a read failed or the budget ran out.
     bool Failed() const { return failed_; }
 
@@ -98,6 +101,7 @@ class BoundedHttpGet {
     bool failed_ = false;
     DWORD status_ = 0;
     std::optional<std::uint64_t> contentLength_;
+    std::string contentType_;
     DWORD error_ = 0;
     std::string proxyInForce_;
 };

@@ -53,6 +53,7 @@ bool Serve(Handover& handover) {
         outcome.ok = ok;
         outcome.status = request.Status();
         outcome.contentLength = request.ContentLength();
+        outcome.contentType = request.ContentType();
         outcome.error = request.Error();
         if (handover.OpenDone(outcome)) {
             ReadBody(handover, request);

@@ -62,6 +62,18 @@ std::optional<std::uint64_t> ContentLengthOf(const WinInetFunctions& api, HINTER
     return length;
 }
 
+// The answer's Content-Type header as the server sent it; empty when there is none, or when it
+// is longer than any real one.
+std::string ContentTypeOf(const WinInetFunctions& api, HINTERNET request) {
+    char text[256] = {};
+    DWORD size = sizeof text;
+    if (!api.HttpQueryInfoA(request, HTTP_QUERY_CONTENT_TYPE, text, &size, nullptr) ||
+        size >= sizeof text) {
+        return std::string();
+    }
+    return std::string(text, size);
+}
+
 }  // namespace
 
 // Keeps the error of the WinINet call that just failed.
@@ -127,6 +139,7 @@ bool WinInetRequest::Send() {
         status_ = code;
     }
     contentLength_ = ContentLengthOf(*api_, request_.get());
+    contentType_ = ContentTypeOf(*api_, request_.get());
     return true;
 }
 

@@ -30,7 +30,8 @@ class WinInetRequest {
     // when the Proxy setting was not understood; empty before a session is open.
     const std::string& ProxyInForce() const { return proxyInForce_; }
 
-    // Connects and sends the GET; once it is answered, its status and Content-Length are known.
+    // Connects and sends the GET; once it is answered, its status, Content-Length and
+    // Content-Type are known.
     // False, with Error(), when any of it fails.
     bool Send();
 
@@ -40,6 +41,7 @@ class WinInetRequest {
 
     DWORD Status() const { return status_; }
     const std::optional<std::uint64_t>& ContentLength() const { return contentLength_; }
+    const std::string& ContentType() const { return contentType_; }
     // The error of the WinINet call that failed last; 0 when none failed.
     DWORD Error() const { return error_; }
 
@@ -52,6 +54,7 @@ class WinInetRequest {
     std::string proxyInForce_;
     DWORD status_ = 0;
     std::optional<std::uint64_t> contentLength_;
+    std::string contentType_;
     DWORD error_ = 0;
     UniqueInternet session_;
     UniqueInternet connection_;

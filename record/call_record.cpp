@@ -8,7 +8,7 @@ namespace {
 
 // Tag bytes of the answer with a field of their own beyond the plain text fields below.
 enum : unsigned char {
-    kTagCallsign = 0xB5,
+    kTagCallsign = kCallsignTag,
     kTagLicenseClass = 0xB6,
     kTagLatitude = 0xC8,
     kTagLongitude = 0xC9,
@@ -88,6 +88,65 @@ bool IsFieldTag(unsigned char b) {
            b == kTagLongitude;
 }
 
+namespace {
+
+// Where ReplyLine and ExtendedLine show each tag's field (the middle and the last name share the
+// reply line's name field).
+struct TagPlace {
+    unsigned char tag;
+    LinePlace place;
+};
+constexpr LinePlace Reply(int index) {
+    return {LinePlace::Line::Reply, index};
+}
+constexpr LinePlace Extended(int index) {
+    return {LinePlace::Line::Extended, index};
+}
+constexpr TagPlace kPlaces[] = {
+    {kTagCallsign, Reply(0)},   {0xB8, Reply(1)},
+    {0xB9, Reply(2)},           {0xBA, Reply(2)},
+    {0xBC, Reply(3)},           {0xBF, Reply(4)},
+    {0xC0, Reply(5)},           {0xC1, Reply(6)},
+    {0xD1, Reply(7)},           {kTagLicenseClass, Reply(8)},
+    {0xCC, Reply(9)},           {0xC6, Reply(10)},
+    {0xCA, Reply(11)},          {kTagLatitude, Reply(12)},
+    {kTagLongitude, Reply(13)}, {0xCF, Reply(14)},
+    {0xD2, Reply(15)},          {0xD0, Reply(16)},
+    {0xC3, Extended(1)},        {0xC4, Extended(2)},
+    {0xB7, Extended(3)},        {0xC7, Extended(5)},
+    {0xC5, Extended(6)},
+};
+
+std::string_view WithoutTrailingSpaces(std::string_view answer) {
+    while (!answer.empty() && answer.back() == ' ') {
+        answer.remove_suffix(1);
+    }
+    return answer;
+}
+
+}  // namespace
+
+std::vector<unsigned char> FieldTagsOf(std::string_view answer) {
+    answer = WithoutTrailingSpaces(answer);
+    std::vector<unsigned char> tags{kTagCallsign};
+    for (const char c : answer) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (!IsValueByte(b)) {
+            tags.push_back(b);
+        }
+    }
+    return tags;
+}
+
+LinePlace PlaceInLines(unsigned char tag) {
+    for (const TagPlace& p : kPlaces) {
+        if (p.tag == tag) {
+            return p.place;
+        }
+    }
+    return LinePlace();
+}
+
 std::string CleanField(const std::string& value) {
     return common::text::OneLineField(value);
 }
@@ -123,9 +182,7 @@ void Apply(unsigned char tag, std::string_view rawValue, const std::string& deci
 
 void ReadAnswer(std::string_view answer, const std::string& decimalSeparator, CallRecord& record) {
     // Spaces at the end of the answer go; the untagged head of the answer is the callsign.
-    while (!answer.empty() && answer.back() == ' ') {
-        answer.remove_suffix(1);
-    }
+    answer = WithoutTrailingSpaces(answer);
     unsigned char tag = kTagCallsign;
     std::size_t begin = 0;
     for (;;) {
@@ -171,6 +228,7 @@ std::string ReplyLine(const CallRecord& r, const std::string& decimalSeparator) 
         r.url,
         r.qslManager,
     };
+    static_assert(sizeof fields / sizeof fields[0] == kReplyLineFields);
     std::string line;
     for (const std::string& field : fields) {
         line += CleanField(field);

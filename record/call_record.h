@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace record {
 
@@ -46,6 +47,28 @@ bool IsValueByte(unsigned char b);
 // other tag byte are skipped.
 bool IsFieldTag(unsigned char b);
 
+inline constexpr std::size_t kReplyLineFields = 17;
+
+// The tag the untagged head of an answer counts as: the callsign's.
+inline constexpr unsigned char kCallsignTag = 0xB5;
+
+// The tags of the fields `answer` carries, in the order ReadAnswer reads them: kCallsignTag for
+// the head, then the tag byte of each field, kept or skipped alike (spaces at the end of the
+// answer go first, as ReadAnswer takes them).
+std::vector<unsigned char> FieldTagsOf(std::string_view answer);
+
+// Where the value of a tag's field shows in the two lines.
+struct LinePlace {
+    enum class Line {
+        None,      // in neither (the birth date, the second code, a field the record skips)
+        Reply,     // in the reply line's field `index`
+        Extended,  // in the extended line's field `index`
+    };
+    Line line = Line::None;
+    int index = 0;
+};
+LinePlace PlaceInLines(unsigned char tag);
+
 // Makes a value safe for one field of a "|"-separated reply line: line breaks at its ends go,
 // any other line break or "|" becomes a space. Every text that goes into a reply line passes
 // through it.
@@ -59,7 +82,7 @@ void ReadAnswer(std::string_view answer, const std::string& decimalSeparator, Ca
 // The record of `answer` alone.
 CallRecord ParseAnswer(std::string_view answer, const std::string& decimalSeparator = ".");
 
-// The reply line: 17 fields, each followed by "|". The coordinates are written with
+// The reply line: kReplyLineFields fields, each followed by "|". The coordinates are written with
 // `decimalSeparator`.
 std::string ReplyLine(const CallRecord& record, const std::string& decimalSeparator = ".");
 

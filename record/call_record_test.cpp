@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace record {
 
@@ -310,6 +312,80 @@ TEST(ReplyLines, ParsedValuesWithBreaksStayOneLine) {
     const std::string reply = ReplyLine(r);
     EXPECT_EQ(reply, "K1||Q|1 MAIN ST|||||||||0|0|||A B|");
     EXPECT_EQ(ExtendedLine(r), "|||X|||");
+}
+
+}  // namespace record
+
+namespace record {
+namespace {
+
+// The fields of a line split at '|', the empty field after a trailing '|' included.
+std::vector<std::string> Split(const std::string& line) {
+    std::vector<std::string> fields(1);
+    for (const char c : line) {
+        if (c == '|') {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+}  // namespace
+
+// Every tag's field shows where PlaceInLines says, and nowhere else: a value given to one tag
+// changes exactly that field of the two lines (or none, for a place of neither line).
+TEST(FieldPlaces, EachTagShowsWherePlaceInLinesSays) {
+    const CallRecord base = Parsed("K1ABC");
+    const std::vector<std::string> baseReply = Split(ReplyLine(base));
+    const std::vector<std::string> baseExtended = Split(ExtendedLine(base));
+    int placed = 0;
+    for (int code = 0x00; code <= 0xFF; ++code) {
+        const unsigned char tag = static_cast<unsigned char>(code);
+        if (IsValueByte(tag)) {
+            continue;
+        }
+        std::vector<std::pair<int, int>> changed;  // (line, index): 0 reply, 1 extended
+        for (const char* value : {"E", "7"}) {     // a licence letter, a number
+            const CallRecord r = Parsed("K1ABC" + B(tag) + value);
+            const std::vector<std::string> reply = Split(ReplyLine(r));
+            const std::vector<std::string> extended = Split(ExtendedLine(r));
+            for (std::size_t i = 0; i < reply.size(); ++i) {
+                if (reply[i] != baseReply[i]) {
+                    changed.emplace_back(0, static_cast<int>(i));
+                }
+            }
+            for (std::size_t i = 0; i < extended.size(); ++i) {
+                if (extended[i] != baseExtended[i]) {
+                    changed.emplace_back(1, static_cast<int>(i));
+                }
+            }
+        }
+        const LinePlace place = PlaceInLines(tag);
+        SCOPED_TRACE(code);
+        if (place.line == LinePlace::Line::None) {
+            EXPECT_TRUE(changed.empty());
+            continue;
+        }
+        ++placed;
+        ASSERT_FALSE(changed.empty());
+        const int line = place.line == LinePlace::Line::Reply ? 0 : 1;
+        for (const auto& c : changed) {
+            EXPECT_EQ(c, std::make_pair(line, place.index));
+        }
+        EXPECT_TRUE(IsFieldTag(tag));
+    }
+    EXPECT_EQ(placed, 23) << "every kept tag but the birth date and the second code";
+}
+
+TEST(FieldPlaces, TagsOfAnAnswerInOrder) {
+    EXPECT_EQ(FieldTagsOf("N0CALL"), std::vector<unsigned char>{kCallsignTag});
+    EXPECT_EQ(FieldTagsOf("N0CALL" + B(0xB8) + "JANE" + B(0xBB) + "x" + B(0x00) + B(0xB8) + "  "),
+              (std::vector<unsigned char>{kCallsignTag, 0xB8, 0xBB, 0x00, 0xB8}));
+    // Spaces at the end go before the tags are read, as the parser takes them.
+    EXPECT_EQ(FieldTagsOf("N0CALL" + B(0xB8) + "JANE   "),
+              (std::vector<unsigned char>{kCallsignTag, 0xB8}));
 }
 
 }  // namespace record

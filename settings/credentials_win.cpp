@@ -36,9 +36,16 @@ InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std:
 }
 
 std::string AskForUserName(const std::string& defaultText) {
-    // Cancel leaves the answer's text empty, so that Cancel and an empty entry look alike.
-    return AskForText("Please Enter your User Name for Quendix:", "Enter UserName", defaultText)
-        .text;
+    for (;;) {
+        const InputBoxAnswer answer =
+            AskForText("Please Enter your User Name for Quendix:", "Enter UserName", defaultText);
+        // Cancel leaves the answer's text empty, so that Cancel and an empty entry look alike.
+        if (answer.exactInAnsi) {
+            return answer.text;
+        }
+        MessageBoxA(nullptr, common::messages::kCannotStoreUserName, common::messages::kAppTitle,
+                    MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 namespace {

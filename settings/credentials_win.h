@@ -8,7 +8,9 @@
 
 namespace settings {
 
-// The user name box. OK gives the entry, Cancel the empty string.
+// The user name box. OK gives the entry, Cancel the empty string. An entry holding a character
+// the ANSI code page cannot hold shows a box and brings the user name box back with the same
+// default.
 std::string AskForUserName(const std::string& defaultText);
 
 // The password box, asked again until the entry is empty, equals `stored` (the password held

@@ -19,6 +19,8 @@ inline constexpr const char* kPasswordTitle = "Enter Password";
 inline constexpr const char* kPasswordPrompt = "Please Enter your Password for Quendix:";
 inline constexpr const char* kRefusalText =
     "This password cannot be stored. Please enter a different password.";
+inline constexpr const char* kNameRefusalText =
+    "This user name cannot be stored. Please enter a different user name.";
 inline constexpr const char* kUpdatePath = "/files/QuendixInternetLookup.txt";
 inline constexpr DWORD kBoxWaitMs = 15000;
 

@@ -186,6 +186,28 @@ TEST_F(AccountMenu, PasswordThatCannotBeStoredIsRefused) {
     EXPECT_EQ(Setting("Password"), ScrambledPassword("good"));
 }
 
+// A user name the ANSI code page cannot hold is refused as in the first-use prompt, and the user
+// name box comes back with the stored name; nothing is written.
+TEST_F(AccountMenu, UserNameThatCannotBeStoredIsRefused) {
+    ASSERT_TRUE(ChooseAccount());
+    HWND name = Box(kNameTitle);
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(SetControlTextW(name, IDC_INPUT_TEXT, L"K1\x0416"));
+    ASSERT_TRUE(PressButton(name, IDOK));
+    HWND refusal = Box(kAppTitle, name);
+    ASSERT_NE(refusal, nullptr) << "not refused";
+    EXPECT_EQ(Visible(MessageBoxText(refusal)),
+              Visible("This user name cannot be stored. Please enter a different user name."));
+    ExpectSettingsUnchanged();
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(refusal, nullptr));
+    name = Box(kNameTitle, refusal);
+    ASSERT_NE(name, nullptr) << "the user name box did not come back";
+    EXPECT_EQ(ControlText(name, IDC_INPUT_TEXT), kUser);
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(name, nullptr, IDCANCEL));
+    PumpFor(300);
+    ExpectSettingsUnchanged();
+}
+
 // During a look-up run the entry does nothing, then or afterwards.
 TEST_F(AccountMenu, IgnoredDuringALookUpRun) {
     server_.SetResponder([](const RecordedRequest& r) {

@@ -301,5 +301,39 @@ TEST_F(AccountPrompt, PasswordThatCannotBeStoredIsRefused) {
     EXPECT_EQ(SentPassword(0), "good");
 }
 
+// A user name with a character the ANSI code page cannot hold is refused with a box of its own,
+// and the user name box comes back with its previous default; nothing is written meanwhile. (It
+// would otherwise be stored with '?' in its place.)
+TEST_F(AccountPrompt, UserNameThatCannotBeStoredIsRefused) {
+    ASSERT_NO_FATAL_FAILURE(StartWith("UserName=Not Set\r\nPassword=Not Set\r\n"));
+    ASSERT_NO_FATAL_FAILURE(StartLookup());
+    HWND notice = addon_->WaitForDialog(kAppTitle, kBoxWaitMs);
+    ASSERT_NE(notice, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Press(notice, IDOK));
+    HWND name = NextBox(kNameTitle, notice);
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(SetControlTextW(name, IDC_INPUT_TEXT, L"K1\x0416"));
+    ASSERT_NO_FATAL_FAILURE(Press(name, IDOK));
+    HWND refusal = NextBox(kAppTitle, name);
+    ASSERT_NE(refusal, nullptr) << "not refused";
+    EXPECT_EQ(Visible(MessageBoxText(refusal)), Visible(kNameRefusalText));
+    EXPECT_TRUE(HasButton(refusal, IDOK));
+    EXPECT_FALSE(HasButton(refusal, IDCANCEL));
+    EXPECT_TRUE(ShowsIcon(refusal));
+    EXPECT_EQ(Setting("UserName"), "Not Set");
+    ASSERT_NO_FATAL_FAILURE(Press(refusal, IDOK));
+    name = NextBox(kNameTitle, refusal);
+    ASSERT_NE(name, nullptr) << "the user name box did not come back";
+    EXPECT_EQ(ControlText(name, IDC_INPUT_TEXT), "Not Set");
+
+    ASSERT_NO_FATAL_FAILURE(Enter(name, "K1ABC"));
+    HWND password = NextBox(kPasswordTitle, name);
+    ASSERT_NE(password, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Enter(password, "good"));
+    ASSERT_NO_FATAL_FAILURE(ExpectRunEndsWithoutBox(1));
+    EXPECT_EQ(Setting("UserName"), "K1ABC");
+    EXPECT_EQ(SentUser(0), "K1ABC");
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,7 +1,8 @@
 // What reaches the logger and the kept answers when something other than the service answers: a
-// hotel's sign-in page, a CDN's error page, blanks, an answer cut short by an orderly close; a
-// kept-answers file of a newer version or with answers from the future; the file's troubles in
-// the log.
+// hotel's sign-in page, a CDN's or a web filter's error page, JSON, a maintenance line, an image,
+// blanks, an answer cut short by an orderly close (with its length announced, or in chunks);
+// answers that only look odd and are the service's all the same; a kept-answers file of a newer
+// version or with answers from the future; the file's troubles in the log.
 #include "tests/e2e/network_fixture_win.h"
 
 #include "common/handles_win.h"
@@ -23,15 +24,41 @@ const std::string kCdnErrorPage =
     "satisfied</TITLE>\n</HEAD><BODY>\n<H1>403 ERROR</H1>\n<H2>The request could not be "
     "satisfied.</H2>\n</BODY></HTML>\n";
 
+// A web filter's plain-text page for a refused request: several lines, the first says ERROR.
+const std::string kFilterPage =
+    "ERROR: Access Denied\r\n\r\nThe requested URL has been blocked by your organisation's "
+    "web filter.\r\nCategory: Uncategorised\r\nIf you believe this is wrong, contact your "
+    "administrator.\r\n";
+// A GIF's first bytes: "GIF89a" reads as a callsign, its width's low byte (C8) as a field tag.
+const std::string kGif = std::string(
+    "GIF89a\xC8\x00\x64\x00\xF7\x00\x00\x00\x00\x00\xFF\xFF\xFF"
+    "\x21\xF9\x04\x01\x00\x00\x00\x00\x2C",
+    29);
+
 CannedAnswer Page(const std::string& body, int status = 200) {
     CannedAnswer a = Answer(body, status);
     a.contentType = "text/html; charset=utf-8";
     return a;
 }
 
+CannedAnswer Labelled(const std::string& body, int status, const char* contentType) {
+    CannedAnswer a = Answer(body, status);
+    a.contentType = contentType;
+    return a;
+}
+
 // The worked example cut by an orderly close after 30 bytes, its Content-Length announcing all.
 CannedAnswer CutAnswer() {
     CannedAnswer a = Answer(WorkedBody());
+    a.closeAfter = 30;
+    return a;
+}
+
+// The worked example in chunks, cut by an orderly close inside the second one after 30 bytes:
+// no length to compare with, so only the kept answer tells.
+CannedAnswer CutChunkedAnswer() {
+    CannedAnswer a = Answer(WorkedBody());
+    a.chunks = {20, 40};
     a.closeAfter = 30;
     return a;
 }
@@ -73,11 +100,35 @@ Junk JunkOfKind(int kind) {
             return {"BodyOfBlanks", Answer(" \r\n"), "kept answer", "HTTP 200"};
         case 2:
             return {"CutByAnOrderlyClose", CutAnswer(), "kept answer", "HTTP 200"};
-        default:
+        case 3:
             return {"ForbiddenPageSayingError", Page(kCdnErrorPage, 403), "not an answer",
                     "HTTP 403"};
+        case 4:
+            return {"PlainTextForbiddenPageSayingError", Labelled(kFilterPage, 403, "text/plain"),
+                    "not an answer", "HTTP 403"};
+        case 5:
+            return {"JsonRateLimitSayingError",
+                    Labelled("{\"status\":\"ERROR\",\"message\":\"rate limit exceeded\"}", 429,
+                             "application/json"),
+                    "not an answer", "HTTP 429"};
+        case 6:  // labelled as plain text: the body alone tells
+            return {
+                "JsonSayingNotFound",
+                Labelled("{\"error\":\"NOT FOUND\",\"callsign\":\"N0CALL\"}\n", 200, "text/plain"),
+                "not an answer", "HTTP 200"};
+        case 7:
+            return {"MaintenanceLineWithAnAccentedCapital",
+                    Labelled("ATENCI\xD3N: servicio en mantenimiento", 200,
+                             "text/plain; charset=windows-1252"),
+                    "not an answer", "HTTP 200"};
+        case 8:
+            return {"GifImage", Labelled(kGif, 200, "image/gif"), "not an answer", "HTTP 200"};
+        default:
+            return {"ChunkedCutInsideAChunk", CutChunkedAnswer(), "kept answer", "HTTP 200"};
     }
 }
+
+constexpr int kJunkKinds = 10;
 
 class JunkWithAGoodAnswerKept : public JudgedAnswers, public ::testing::WithParamInterface<int> {};
 
@@ -112,10 +163,105 @@ TEST_P(JunkWithAGoodAnswerKept, NeverReachesTheLoggerNorTheKeptFile) {
     EXPECT_EQ(ReadKeptFile(), keptFile);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, JunkWithAGoodAnswerKept, ::testing::Range(0, 4),
+INSTANTIATE_TEST_SUITE_P(Kinds, JunkWithAGoodAnswerKept, ::testing::Range(0, kJunkKinds),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(JunkOfKind(info.param).name);
                          });
+
+// Answers that only look odd are the service's: whole in two chunks, ended by the close of the
+// connection without a Content-Length, or with empty fields whose tag bytes pair up as UTF-8.
+// Each reaches the logger exactly and is kept: with the service then gone, it is given again.
+TEST_F(JudgedAnswers, OddLookingAnswersReachTheLoggerAndAreKept) {
+    // Every tag byte followed at once by one that continues it in UTF-8: an empty birth date
+    // before the first name (C2 B8), an empty county before the last name (C6 BA), empty dates
+    // before the address (C3 BC) and the city (C4 BF). The whole body is valid UTF-8.
+    const std::string utf8Shaped = std::string("N0CALL") + "\xC2\xB8" + "JANE" + "\xC6\xBA" +
+                                   "SAMPLE" + "\xC3\xBC" + "12 ELM ST" + "\xC4\xBF" + "ANYTOWN";
+    const std::string utf8Line = "N0CALL|JANE|SAMPLE|12 ELM ST|ANYTOWN||||||||0|0||||";
+    CannedAnswer chunked = Answer(WorkedBody());
+    chunked.chunks = {40};
+    CannedAnswer closeDelimited = Answer(WorkedBody());
+    closeDelimited.contentLength = false;
+    const struct {
+        const char* what;
+        CannedAnswer answer;
+        std::string line;
+        std::string extended;
+    } cases[] = {
+        {"in two chunks", chunked, kWorkedLine, kWorkedExtended},
+        {"HTTP/1.0 without Content-Length", closeDelimited, kWorkedLine, kWorkedExtended},
+        {"empty fields forming UTF-8", Answer(utf8Shaped), utf8Line, "CTTP|" + utf8Line + "||||||"},
+    };
+    ASSERT_NO_FATAL_FAILURE(Start());
+    size_t n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(!FileExists(CachePath()) || DeleteFileA(CachePath().c_str()));
+        server_.SetAnswer("/call", c.answer);
+        ASSERT_NO_FATAL_FAILURE(PointAt(server_.BaseUrl()));
+        ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", ++n));
+        EXPECT_EQ(Visible(LookupDat()), Visible(c.line + "\r\n"));
+        ASSERT_FALSE(reply_->Texts().empty());
+        EXPECT_EQ(Visible(reply_->Texts().back()), Visible(c.extended));
+        EXPECT_EQ(LastLogLine().at(6), "found");
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const kept::ParsedCache kept = kept::ParseCache(ReadKeptFile());
+                return kept.entries.size() == 1 && kept.entries[0].reply == c.line;
+            },
+            5000))
+            << "not kept";
+        ASSERT_NO_FATAL_FAILURE(PointAt(ClosedBase()));
+        ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", ++n));
+        EXPECT_EQ(Visible(LookupDat()), Visible(c.line + "\r\n"));
+        EXPECT_EQ(LastLogLine().at(6), "kept answer");
+    }
+}
+
+// A chunked answer cut inside a chunk, with nothing kept, cannot be told from a whole one: it
+// reaches the logger as what arrived and is kept. A later whole answer replaces it, and the cut
+// one is then told by it.
+TEST_F(JudgedAnswers, ACutChunkedAnswerIsToldOnlyByAWholeOneKept) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::string cutLine = "N0CALL|JANE|Q SAMPLE|12 ELM ST|||||||||0|0||||";
+    server_.SetAnswer("/call", CutChunkedAnswer());
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
+    EXPECT_EQ(Visible(LookupDat()), Visible(cutLine + "\r\n"));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(CachePath()); }, 5000));
+
+    server_.SetAnswer("/call", Answer(WorkedBody()));
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 2));
+    EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const kept::ParsedCache kept = kept::ParseCache(ReadKeptFile());
+            return kept.entries.size() == 1 && kept.entries[0].reply == kWorkedLine;
+        },
+        5000))
+        << "the whole answer did not replace the cut one";
+
+    server_.SetAnswer("/call", CutChunkedAnswer());
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 3));
+    EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
+    EXPECT_EQ(LastLogLine().at(6), "kept answer");
+    // A changed record in chunks is the service's news: given and kept.
+    std::string moved = WorkedBody();
+    moved.replace(moved.find("12 ELM ST"), 9, "9 OAK AVE");
+    CannedAnswer changed = Answer(moved);
+    changed.chunks = {25};
+    server_.SetAnswer("/call", changed);
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 4));
+    std::string movedLine = kWorkedLine;
+    movedLine.replace(movedLine.find("12 ELM ST"), 9, "9 OAK AVE");
+    EXPECT_EQ(Visible(LookupDat()), Visible(movedLine + "\r\n"));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const kept::ParsedCache kept = kept::ParseCache(ReadKeptFile());
+            return kept.entries.size() == 1 && kept.entries[0].reply == movedLine;
+        },
+        5000))
+        << "the changed record was not kept";
+}
 
 // "ERROR: NOT FOUND" is a plain not-found: the not-found text, no box, the window stays, and
 // the good answer kept for another callsign stays the good one.

@@ -1,6 +1,7 @@
 #include "tests/e2e/standin_server_win.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "tests/e2e/socket_win.h"
@@ -42,7 +43,9 @@ std::string AnswerHead(const CannedAnswer& answer, bool http11, bool keepOpen) {
     if (!answer.contentType.empty()) {
         head += "Content-Type: " + answer.contentType + "\r\n";
     }
-    if (answer.contentLength) {
+    if (!answer.chunks.empty()) {
+        head += "Transfer-Encoding: chunked\r\n";
+    } else if (answer.contentLength) {
         head += "Content-Length: " + std::to_string(answer.body.size()) + "\r\n";
     }
     const std::string extra = AsciiLower(answer.extraHeaders);
@@ -56,6 +59,42 @@ std::string AnswerHead(const CannedAnswer& answer, bool http11, bool keepOpen) {
     head += keepOpen ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     return head;
 }
+
+namespace {
+
+// The body in chunked framing: the chunks of `sizes`, the rest in one more, then the last chunk;
+// cut after `closeAfter` body bytes (inside the chunk that holds the next one) when that is less
+// than the body.
+std::string ChunkedBody(const std::string& body, const std::vector<size_t>& sizes,
+                        size_t closeAfter) {
+    std::vector<size_t> pieces;
+    size_t total = 0;
+    for (size_t size : sizes) {
+        size = std::min(size, body.size() - total);
+        if (size > 0) {
+            pieces.push_back(size);
+            total += size;
+        }
+    }
+    if (total < body.size()) {
+        pieces.push_back(body.size() - total);
+    }
+    std::string out;
+    size_t at = 0;
+    for (const size_t size : pieces) {
+        char head[24];
+        snprintf(head, sizeof head, "%zx\r\n", size);
+        out += head;
+        if (closeAfter < at + size) {
+            return out + body.substr(at, closeAfter - at);
+        }
+        out += body.substr(at, size) + "\r\n";
+        at += size;
+    }
+    return out + "0\r\n\r\n";
+}
+
+}  // namespace
 
 StandInServer::~StandInServer() {
     Stop();
@@ -202,13 +241,15 @@ bool StandInServer::AnswerOne(SOCKET s, const RecordedRequest& request, ULONGLON
 
     const bool stall = answer.stallAfter < answer.body.size();
     const bool cut = answer.closeAfter < answer.body.size();
+    const bool chunked = !answer.chunks.empty();
     // Without a Content-Length only the end of the connection ends the body.
-    const bool keepOpen = keepAlive_ && answer.contentLength && !stall && !cut &&
+    const bool keepOpen = keepAlive_ && answer.contentLength && !chunked && !stall && !cut &&
                           AsciiLower(request.Header("Connection")) != "close";
-    std::string response = AnswerHead(answer, keepAlive_, keepOpen);
-    std::string body = stall ? answer.body.substr(0, answer.stallAfter)
-                       : cut ? answer.body.substr(0, answer.closeAfter)
-                             : answer.body;
+    std::string response = AnswerHead(answer, keepAlive_ || chunked, keepOpen);
+    std::string body = chunked ? ChunkedBody(answer.body, answer.chunks, answer.closeAfter)
+                       : stall ? answer.body.substr(0, answer.stallAfter)
+                       : cut   ? answer.body.substr(0, answer.closeAfter)
+                               : answer.body;
     bool sent = true;
     if (answer.trickleMs > 0 && !stall) {
         sent = SendAll(s, response);

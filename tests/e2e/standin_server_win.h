@@ -1,6 +1,7 @@
 // Stand-in look-up and update service on 127.0.0.1 (an ephemeral port). Answers are canned per
-// path or chosen per request, and can be slowed, stalled, withheld, cut off (by a reset or by
-// an orderly close short of the announced length) or reset. By default
+// path or chosen per request, sent with a Content-Length, ended by the close of the connection
+// or in chunks, and can be slowed, stalled, withheld, cut off (by a reset, or by an orderly
+// close short of the announced length or inside a chunk) or reset. By default
 // each connection carries one request and one HTTP/1.0 answer with "Connection: close"; in
 // keep-alive mode answers are HTTP/1.1 and the connection waits for the next request (unless
 // the client asked to close it, or the answer has no Content-Length). Each
@@ -38,10 +39,15 @@ struct CannedAnswer {
     // line gets `Proxy-Authenticate: Basic realm="stand-in"`, a 401 without WWW-Authenticate
     // `WWW-Authenticate: Basic realm="stand-in"`.
     std::string extraHeaders;
-    DWORD delayMs = 0;             // pause after the request before anything is sent
-    bool contentLength = true;     // send a Content-Length header (without it, close ends it)
+    DWORD delayMs = 0;          // pause after the request before anything is sent
+    bool contentLength = true;  // send a Content-Length header (without it, close ends it)
+    // When not empty, the body goes chunked (HTTP/1.1, "Transfer-Encoding: chunked", no
+    // Content-Length, the connection closed after it) in chunks of these sizes, the rest of the
+    // body in one more chunk, then the last, empty one.
+    std::vector<size_t> chunks;
     size_t stallAfter = SIZE_MAX;  // body bytes sent before the connection stalls for good
-    // Body bytes sent before an orderly close, while Content-Length announces the whole body.
+    // Body bytes sent before an orderly close, while Content-Length announces the whole body (or,
+    // chunked, inside the chunk that holds the next byte, its size announcing all of it).
     size_t closeAfter = SIZE_MAX;
     size_t pauseAfter = SIZE_MAX;  // body bytes sent before a pause of pauseMs, then the rest
     DWORD pauseMs = 0;

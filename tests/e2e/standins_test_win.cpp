@@ -143,6 +143,36 @@ TEST_F(StandIns, AnswerCutByAnOrderlyCloseShortOfItsLength) {
     EXPECT_EQ(fetched.body, "0123456789");
 }
 
+// A chunked answer: whole in its chunks, or cut by an orderly close inside one, which plain
+// WinINet reads as a clean end of a shorter body (no length to compare with).
+TEST_F(StandIns, ChunkedAnswersWholeAndCutInsideAChunk) {
+    CannedAnswer whole = Body("0123456789abcdefghijklmnopqrstuvwxyz");
+    whole.chunks = {10, 20};
+    server_.SetAnswer("/chunked", whole);
+    CannedAnswer cut = whole;
+    cut.closeAfter = 15;
+    server_.SetAnswer("/cut", cut);
+
+    int error = -1;
+    std::string raw = ExchangeOnLoopback(server_.Port(), Request("/chunked"), kTimeoutMs, &error);
+    EXPECT_EQ(error, 0);
+    EXPECT_NE(raw.find("HTTP/1.1 200 OK\r\n"), std::string::npos) << raw;
+    EXPECT_NE(raw.find("Transfer-Encoding: chunked\r\n"), std::string::npos) << raw;
+    EXPECT_EQ(raw.find("Content-Length"), std::string::npos) << raw;
+    EXPECT_EQ(raw.substr(raw.find("\r\n\r\n") + 4),
+              "a\r\n0123456789\r\n14\r\nabcdefghijklmnopqrst\r\n6\r\nuvwxyz\r\n0\r\n\r\n");
+    raw = ExchangeOnLoopback(server_.Port(), Request("/cut"), kTimeoutMs, &error);
+    EXPECT_EQ(error, 0) << "an orderly end was expected";
+    EXPECT_EQ(raw.substr(raw.find("\r\n\r\n") + 4), "a\r\n0123456789\r\n14\r\nabcde");
+
+    Fetched fetched = FetchOnce(server_.Port(), "/chunked");
+    EXPECT_TRUE(fetched.sent) << fetched.error;
+    EXPECT_EQ(fetched.body, whole.body);
+    fetched = FetchOnce(server_.Port(), "/cut");
+    EXPECT_TRUE(fetched.sent) << fetched.error;
+    EXPECT_EQ(fetched.body, "0123456789abcde");
+}
+
 // Any status goes out with its body, its content type and the header that goes with it.
 TEST_F(StandIns, StatusAnswersCarryTheirBodyAndHeaders) {
     CannedAnswer page = Body("<html><body>Internal error</body></html>", 500);
