@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/file_retry.h"
 #include "diag/diag_log_win.h"
 #include "net/proxy.h"
 #include "settings/options.h"
@@ -30,6 +31,8 @@ struct ServiceQuestion {
     // and the days an answer is kept (0: keeping off, the file is neither read nor written).
     std::string keptFolder;
     int keepDays = 0;
+    // The run's wait for files other programs hold (the run owns it); none: not waited for.
+    common::RetryBudget* retries = nullptr;
 };
 
 // What the service said, in the form the logger is to get it.
