@@ -96,6 +96,39 @@ TEST(DiagLog, LineHoldsEveryFieldInOrder) {
     EXPECT_EQ(FormatLogLine(kept), "T|kept answers|N0CALL||error 1460 Timeout.|0|lock not had|0||");
 }
 
+// A file that another program held: the outcome says after how many tries it was written, or
+// failed; a file written at the first try says nothing of tries.
+TEST(DiagLog, TriesOfAHeldFileFollowTheOutcome) {
+    LogEntry kept;
+    kept.localTime = "T";
+    kept.event = kKeptAnswersEvent;
+    kept.callsign = "N0CALL";
+    kept.outcome = kOutcomeWritten;
+    kept.tries = 7;
+    EXPECT_EQ(FormatLogLine(kept), "T|kept answers|N0CALL|||0|written after 7 tries|0||");
+    kept.outcome = kOutcomeNotWritten;
+    kept.error = 32;
+    kept.errorText = "Sharing violation.";
+    kept.tries = 9;
+    EXPECT_EQ(FormatLogLine(kept),
+              "T|kept answers|N0CALL||error 32 Sharing violation.|0|not written after 9 tries|0||");
+    kept.tries = 1;
+    EXPECT_EQ(FormatLogLine(kept),
+              "T|kept answers|N0CALL||error 32 Sharing violation.|0|not written|0||");
+
+    // The other files have no exchange either.
+    LogEntry reply = kept;
+    reply.event = kReplyFileEvent;
+    reply.error = 0;
+    reply.outcome = kOutcomeWritten;
+    reply.tries = 3;
+    EXPECT_EQ(FormatLogLine(reply), "T|reply file|N0CALL|||0|written after 3 tries|0||");
+    LogEntry settings = reply;
+    settings.event = kSettingsFileEvent;
+    settings.tries = 2;
+    EXPECT_EQ(FormatLogLine(settings), "T|settings file|N0CALL|||0|written after 2 tries|0||");
+}
+
 TEST(DiagLog, ProxyInForceAndTheAgeOfAKeptAnswer) {
     LogEntry kept = LookupEntry();
     kept.status = 0;

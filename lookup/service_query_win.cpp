@@ -93,19 +93,25 @@ void LogAttempt(const diag::DiagLog& log, Attempt& attempt, const char* outcome)
 // A line of its own for the kept-answers file when its state was not plain.
 void LogKeptState(const diag::DiagLog& log, const std::string& callsign,
                   const kept::CacheReport& report) {
-    const auto line = [&](const char* outcome, DWORD error) {
+    // A file held by another program: the line of the step that waited gives its tries.
+    const auto line = [&](const char* outcome, DWORD error, unsigned tries = 0) {
         diag::LogEntry entry;
         entry.event = diag::kKeptAnswersEvent;
         entry.callsign = callsign;
         entry.outcome = outcome;
         entry.error = error;
+        entry.tries = tries;
         log.Append(entry);
     };
     if (report.setAside) {
-        line(diag::kOutcomeSetAside, ERROR_SUCCESS);
+        line(diag::kOutcomeSetAside, ERROR_SUCCESS, report.setAsideTries);
     }
     switch (report.outcome) {
         case kept::CacheOutcome::Ok:
+            if (report.writeTries > 1) {
+                line(diag::kOutcomeWritten, ERROR_SUCCESS, report.writeTries);
+            }
+            break;
         case kept::CacheOutcome::Off:
             break;
         case kept::CacheOutcome::LockTimedOut:
@@ -113,15 +119,23 @@ void LogKeptState(const diag::DiagLog& log, const std::string& callsign,
             line(diag::kOutcomeLockNotHad, report.error);
             break;
         case kept::CacheOutcome::ReadFailed:
-            line(diag::kOutcomeNotRead, report.error);
+            // (an unreadable file that could not be set aside)
+            line(diag::kOutcomeNotRead, report.error, report.setAsideTries);
             break;
         case kept::CacheOutcome::WriteFailed:
-            line(diag::kOutcomeNotWritten, report.error);
+            line(diag::kOutcomeNotWritten, report.error, report.writeTries);
             break;
         case kept::CacheOutcome::NewerVersion:
             line(diag::kOutcomeNewerVersion, ERROR_SUCCESS);
             break;
     }
+}
+
+// The kept file's options of the run: held files are waited for from the run's budget.
+kept::CacheFileOptions KeptFileOptions(const ServiceQuestion& question) {
+    kept::CacheFileOptions options;
+    options.retries = question.retries;
+    return options;
 }
 
 // The key of the callsign as the logger asked for it, in its reply-line form.
@@ -135,7 +149,7 @@ kept::KeptLookup LookUpKept(const ServiceQuestion& question) {
         return kept::KeptLookup();
     }
     return kept::LookUpKeptAnswer(question.keptFolder, KeptKey(question), kept::UtcSecondsNow(),
-                                  question.keepDays);
+                                  question.keepDays, KeptFileOptions(question));
 }
 
 // Gives the kept answer `hit` in place of what `attempt` brought, and logs the attempt so.
@@ -310,7 +324,7 @@ void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer,
     }
     LogKeptState(log, question.callsign,
                  kept::StoreKeptAnswer(question.keptFolder, change, kept::UtcSecondsNow(),
-                                       question.keepDays));
+                                       question.keepDays, KeptFileOptions(question)));
 }
 
 }  // namespace lookup

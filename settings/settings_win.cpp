@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "common/file_retry_win.h"
 #include "common/whole_file_win.h"
 #include "common/messages.h"
 
@@ -56,6 +57,13 @@ bool AnyFileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// Tells `note` of a write that had to be tried again.
+void NoteRetries(const HeldWriteNote& note, const common::RetriedStep& step) {
+    if (note && step.tries > 1) {
+        note(step.tries, step.error);
+    }
+}
+
 }  // namespace
 
 std::string ProgramFolder() {
@@ -79,7 +87,7 @@ std::string SettingsFilePath() {
     return ProgramFolder() + "\\" + common::messages::kSettingsFileName;
 }
 
-bool CreateDefaultSettingsFile() {
+bool CreateDefaultSettingsFile(common::RetryBudget& retries, const HeldWriteNote& note) {
     const std::string path = SettingsFilePath();
     if (NormalFileExists(path)) {
         return true;
@@ -87,12 +95,16 @@ bool CreateDefaultSettingsFile() {
     // CREATE_NEW: an existing (hidden or system) file is never overwritten. A file created but
     // not written whole (a full disk) would read as empty for good, the account never asked
     // for: it goes, so that the user is told and the next look-up tries again.
-    bool created = false;
-    if (common::WriteWholeFile(path, DefaultSettings(), CREATE_NEW, false, &created) !=
-            ERROR_SUCCESS &&
-        created) {
-        DeleteFileA(path.c_str());
-    }
+    const common::RetriedStep step = common::RetryFileStep(retries, false, [&] {
+        bool created = false;
+        const DWORD error =
+            common::WriteWholeFile(path, DefaultSettings(), CREATE_NEW, false, &created);
+        if (error != ERROR_SUCCESS && created) {
+            DeleteFileA(path.c_str());
+        }
+        return error;
+    });
+    NoteRetries(note, step);
     return AnyFileExists(path);
 }
 
@@ -114,8 +126,17 @@ std::string ReadSetting(const std::string& key) {
     return ReadIniValue(SettingsFilePath(), kSettingsSection, key);
 }
 
-bool WriteSetting(const std::string& key, const std::string& value) {
-    return WriteIniValue(SettingsFilePath(), kSettingsSection, key, value);
+bool WriteSetting(const std::string& key, const std::string& value, common::RetryBudget& retries,
+                  const HeldWriteNote& note) {
+    const std::string path = SettingsFilePath();
+    // The file is rewritten whole; a denial is a read-only file or folder.
+    const common::RetriedStep step = common::RetryFileStep(retries, false, [&] {
+        return WriteIniValue(path, kSettingsSection, key, value)
+                   ? ERROR_SUCCESS
+                   : common::LastErrorOr(ERROR_WRITE_FAULT);
+    });
+    NoteRetries(note, step);
+    return step.error == ERROR_SUCCESS;
 }
 
 Options ReadOptions() {

@@ -2,8 +2,10 @@
 // and writes, all through the system's private-profile functions.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "common/file_retry.h"
 #include "settings/options.h"
 
 namespace settings {
@@ -17,10 +19,18 @@ std::string ProgramFolder();
 // Full path of the settings file, composed anew at every call.
 std::string SettingsFilePath();
 
+// A write of the settings file that another program's hold made try again: its tries, and the
+// system's error when it failed all the same (0 when it was written). For the run's log.
+using HeldWriteNote = std::function<void(unsigned tries, unsigned long error)>;
+
+// The writes below wait for a settings file that another program holds, as the retry rule says
+// (common/file_retry.h), from the caller's `retries`, and tell `note` (when given) when they had
+// to.
+
 // Writes the default file when no normal file of that name exists. True when a file of that
 // name is there afterwards (a hidden one counts); false when it could not be created, so that
 // every read gives the empty string.
-bool CreateDefaultSettingsFile();
+bool CreateDefaultSettingsFile(common::RetryBudget& retries, const HeldWriteNote& note = nullptr);
 
 std::string ReadIniValue(const std::string& path, const std::string& section,
                          const std::string& key);
@@ -28,7 +38,9 @@ std::string ReadIniValue(const std::string& path, const std::string& section,
 bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value);
 std::string ReadSetting(const std::string& key);
-bool WriteSetting(const std::string& key, const std::string& value);
+// True when the value was stored.
+bool WriteSetting(const std::string& key, const std::string& value, common::RetryBudget& retries,
+                  const HeldWriteNote& note = nullptr);
 
 // What a run takes from the settings file, every key read once, now.
 Options ReadOptions();

@@ -60,7 +60,8 @@ inline std::string CallTarget(const std::string& encodedUser, const std::string&
 
 class AddOnTest : public ::testing::Test {
   protected:
-    static constexpr DWORD kRunTimeoutMs = 40000;  // a run ends within 30 s; margin on top
+    // A run ends within 36 s (lookup/service_query_win.h); margin on top.
+    static constexpr DWORD kRunTimeoutMs = 40000;
     static constexpr const char* kUser = "K1TEST";
     static constexpr const char* kPassword = "secret";
 
