@@ -42,7 +42,7 @@ void Prepare(MainWindow& window, Prepared& run) {
     if (run.settingsFileMissing) {
         settings::ReportSettingsFileNotCreated();
     }
-    run.options = settings::ReadOptions();
+    run.options = settings::ReadOptions(window.SettingsMemory());
     run.log = diag::DiagLog(run.options.log, settings::ProgramFolder());
     settings::Account& account = run.options.account;
     if (account.userName == settings::kNotSet) {
