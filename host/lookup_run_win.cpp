@@ -66,7 +66,7 @@ void Prepare(MainWindow& window, const std::string& callsign, Prepared& run) {
     if (run.settingsFileMissing) {
         settings::ReportSettingsFileNotCreated();
     }
-    run.options = settings::ReadOptions();
+    run.options = settings::ReadOptions(window.SettingsMemory());
     run.log = diag::DiagLog(run.options.log, settings::ProgramFolder(), &run.logRetries);
     if (createTries > 1) {
         LogSettingsWrite(run.log, callsign, createTries, createError);

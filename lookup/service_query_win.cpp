@@ -16,6 +16,9 @@ constexpr DWORD kReadBufferSize = 265;
 // Reading stops here and the look-up goes on with what it has; real answers are well under a
 // kilobyte.
 constexpr size_t kMaxAnswerBytes = 1024 * 1024;
+// Between two reads of an answer, the waiting messages are dispatched after the first read and
+// then once this much time has passed since they last were.
+constexpr DWORD kMessageBreakMs = 50;
 
 // One request of a run, as the diagnostics log records it.
 struct Attempt {
@@ -39,11 +42,12 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     net::BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
     const bool opened = request.Open(url, kMaxAnswerBytes);
     if (opened) {
+        common::MessageBreaks breaks(kMessageBreakMs);
         char buffer[kReadBufferSize];
         DWORD got = request.Read(buffer, kReadBufferSize);
         attempt.body.assign(buffer, got);
         while (got != 0 && attempt.body.size() < kMaxAnswerBytes) {
-            common::DispatchPendingMessages();
+            breaks.Take();
             const size_t room = kMaxAnswerBytes - attempt.body.size();
             got = request.Read(buffer,
                                room < kReadBufferSize ? static_cast<DWORD>(room) : kReadBufferSize);

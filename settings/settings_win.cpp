@@ -2,43 +2,18 @@
 
 #include <windows.h>
 
-#include <optional>
-
 #include "common/file_retry_win.h"
 #include "common/whole_file_win.h"
 #include "common/messages.h"
+#include "settings/settings_read_win.h"
 
 namespace settings {
 namespace {
-
-constexpr const char* kSettingsSection = "Settings";
-constexpr const char* kServiceSection = "Service";
-constexpr const char* kLookupSection = "Lookup";
 
 // Section "Settings" with both keys unset, each line ended by CR LF.
 std::string DefaultSettings() {
     return std::string("[") + kSettingsSection + "]\r\n" + kUserNameKey + "=" + kNotSet + "\r\n" +
            kPasswordKey + "=" + kNotSet + "\r\n";
-}
-
-constexpr const char* kLookupUrlKey = "LookupURL";
-constexpr const char* kUpdateUrlKey = "UpdateURL";
-
-// Values come back through a buffer of 255 characters, terminator included.
-constexpr DWORD kValueBufferSize = 255;
-// A value that must be read whole or not at all (Proxy) has a larger one.
-constexpr DWORD kLongValueBufferSize = 1024;
-
-// The value, or none when it may have been cut: one that fills the larger buffer.
-std::optional<std::string> ReadWholeIniValue(const std::string& path, const char* section,
-                                             const char* key) {
-    char buffer[kLongValueBufferSize] = {};
-    const DWORD n =
-        GetPrivateProfileStringA(section, key, "", buffer, kLongValueBufferSize, path.c_str());
-    if (n >= kLongValueBufferSize - 1) {
-        return std::nullopt;
-    }
-    return std::string(buffer, n);
 }
 
 // A normal file: present, not a folder, not hidden, not a system file.
@@ -110,10 +85,7 @@ bool CreateDefaultSettingsFile(common::RetryBudget& retries, const HeldWriteNote
 
 std::string ReadIniValue(const std::string& path, const std::string& section,
                          const std::string& key) {
-    char buffer[kValueBufferSize] = {};
-    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer,
-                                             kValueBufferSize, path.c_str());
-    return std::string(buffer, n);
+    return ReadProfileString(path, section.c_str(), key.c_str(), kValueBufferSize);
 }
 
 bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
@@ -139,18 +111,8 @@ bool WriteSetting(const std::string& key, const std::string& value, common::Retr
     return step.error == ERROR_SUCCESS;
 }
 
-Options ReadOptions() {
-    const std::string path = SettingsFilePath();
-    OptionTexts texts;
-    texts.userName = ReadIniValue(path, kSettingsSection, kUserNameKey);
-    texts.password = ReadIniValue(path, kSettingsSection, kPasswordKey);
-    texts.lookupUrl = ReadIniValue(path, kServiceSection, kLookupUrlKey);
-    texts.updateUrl = ReadIniValue(path, kServiceSection, kUpdateUrlKey);
-    texts.proxy = ReadWholeIniValue(path, kServiceSection, "Proxy");
-    texts.keepAnswers = ReadIniValue(path, kLookupSection, "KeepAnswers");
-    texts.baseCallFallback = ReadIniValue(path, kLookupSection, "BaseCallFallback");
-    texts.log = ReadIniValue(path, kLookupSection, "Log");
-    return ParseOptions(texts);
+Options ReadOptions(SettingsMemory& memory) {
+    return ParseOptions(ReadOptionTexts(SettingsFilePath(), memory));
 }
 
 std::string ReadUpdateBase() {

@@ -7,12 +7,22 @@
 
 #include "common/file_retry.h"
 #include "settings/options.h"
+#include "settings/settings_memory.h"
 
 namespace settings {
 
-// The keys of the account in section "Settings".
+// The sections of the file and the keys of each.
+inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kUserNameKey = "UserName";
 inline constexpr const char* kPasswordKey = "Password";
+inline constexpr const char* kServiceSection = "Service";
+inline constexpr const char* kLookupUrlKey = "LookupURL";
+inline constexpr const char* kUpdateUrlKey = "UpdateURL";
+inline constexpr const char* kProxyKey = "Proxy";
+inline constexpr const char* kLookupSection = "Lookup";
+inline constexpr const char* kKeepAnswersKey = "KeepAnswers";
+inline constexpr const char* kBaseCallFallbackKey = "BaseCallFallback";
+inline constexpr const char* kLogKey = "Log";
 
 // Folder of the program file, without a trailing backslash.
 std::string ProgramFolder();
@@ -42,8 +52,9 @@ std::string ReadSetting(const std::string& key);
 bool WriteSetting(const std::string& key, const std::string& value, common::RetryBudget& retries,
                   const HeldWriteNote& note = nullptr);
 
-// What a run takes from the settings file, every key read once, now.
-Options ReadOptions();
+// What a run takes from the settings file, every key read once, now; the texts `memory` kept
+// when the file has not changed since (settings_read_win.h).
+Options ReadOptions(SettingsMemory& memory);
 
 // The update server's base URL as the settings file names it now (or the built-in one): for the
 // About window's download link outside a look-up.
