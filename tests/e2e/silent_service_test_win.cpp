@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/e2e/addon_win.h"
+#include "tests/e2e/full_listen_queue_win.h"
 #include "tests/e2e/registry_win.h"
 
 namespace e2e {
@@ -193,31 +194,55 @@ TEST_F(ShortWait, ASilentServiceCostsOneFullWaitThenShortOnesUntilItAnswers) {
     EXPECT_EQ(Visible(LookupDat()), Visible(LiveReply())) << "the live answer was not kept";
 }
 
-// A service that answers in 5 s, later than a short wait, after a time-out: short waits never
-// see its answer, but within about a minute a look-up gives it the full wait and gets its
-// answer; heard again, the look-up after that waits in full too.
-TEST_F(ShortWait, ASlowServiceHasTheFullWaitAgainWithinAMinute) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_NO_FATAL_FAILURE(FoundAndKept());
-    server_.SetAnswer("/call", Silent());
+// An update check that times out tells nothing: the first look-up, against a silent service,
+// waits in full. The service then answers in 5 s, later than a short wait: short waits never
+// see its answer, but within about a minute a look-up gives it the full wait and gets it; heard
+// again, the next look-up waits in full too. It falls silent once more, and short waits follow
+// again: twenty in all, each of which sends its request (none is refused for want of a worker),
+// gives the no-session text (keeping is off) and leaves no worker behind.
+TEST_F(ShortWait, ASlowServiceIsHeardAgainWithinAMinuteAndShortWaitsLeaveNoWorkerBehind) {
+    server_.SetResponder([](const RecordedRequest&) { return Silent(); });
+    ASSERT_TRUE(SetLastCheckText("01/04/2009 7:59:00 PM"));
+    ASSERT_NO_FATAL_FAILURE(Start("", "KeepAnswers=0\r\n"));
     Waited w;
-    size_t n = 1;
+    size_t n = 0;
     ASSERT_NO_FATAL_FAILURE(LookUpN0call(++n, w));
+    EXPECT_EQ(server_.RequestsFor(kUpdatePath).size(), 1u);
+    const Waited update = LastOf("update check");
+    EXPECT_TRUE(TimedOut(update.result)) << update.result;
     ExpectFullTimeOut(w);
+    EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));
     const ULONGLONG timedOut = GetTickCount64();
+    // The program's threads once that look-up is over: its worker waits for the next request.
+    PumpFor(300);
+    const int settled = ThreadCount(addon_->Pid());
+    ASSERT_GT(settled, 0);
+    int most = settled;
+
+    int shortWaits = 0;
+    // A look-up with the short wait: it asked, gave up in time and its worker is gone.
+    const auto expectShortNoSession = [&] {
+        SCOPED_TRACE("look-up " + std::to_string(n));
+        ++shortWaits;
+        EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));
+        EXPECT_EQ(w.outcome, "no session");
+        EXPECT_TRUE(TimedOut(w.result)) << w.result;
+        EXPECT_TRUE(w.shortWait);
+        EXPECT_LE(w.ms, kShortWaitAtMostMs);
+        most = std::max(most, ThreadCount(addon_->Pid()));
+        EXPECT_TRUE(WaitUntil([&] { return ThreadCount(addon_->Pid()) <= settled; }, 1000))
+            << ThreadCount(addon_->Pid()) << " threads, " << settled << " after the first";
+    };
 
     CannedAnswer slow = Answer(LiveBody());
     slow.delayMs = kSlowAnswerMs;
-    server_.SetAnswer("/call", slow);
-    int shortWaits = 0;
+    server_.SetResponder([slow](const RecordedRequest&) { return slow; });
     for (;;) {
         ASSERT_NO_FATAL_FAILURE(LookUpN0call(++n, w));
-        if (LookupDat() == LiveReply() || GetTickCount64() - timedOut > 90000) {
+        if (!w.shortWait || GetTickCount64() - timedOut > 90000) {
             break;
         }
-        SCOPED_TRACE("look-up " + std::to_string(n));
-        ExpectShortKept(w);
-        ++shortWaits;
+        expectShortNoSession();
     }
     const ULONGLONG answeredAfterMs = GetTickCount64() - timedOut;
     EXPECT_EQ(Visible(LookupDat()), Visible(LiveReply()));
@@ -230,64 +255,69 @@ TEST_F(ShortWait, ASlowServiceHasTheFullWaitAgainWithinAMinute) {
         "[ FIGURES  ] the slow service answered again %llu ms after the time-out, "
         "after %d short waits\n",
         static_cast<unsigned long long>(answeredAfterMs), shortWaits);
-
     ASSERT_NO_FATAL_FAILURE(LookUpN0call(++n, w));
     EXPECT_EQ(Visible(LookupDat()), Visible(LiveReply()));
     EXPECT_FALSE(w.shortWait);
     EXPECT_EQ(w.outcome, "found");
-}
 
-// An update check that times out tells nothing: the first look-up still waits in full. Then
-// twenty short waits against a silent service with nothing kept: each sends its request (none is
-// refused for want of a worker) and gives the no-session text, its worker ends with it, and the
-// look-up that gives the service the full wait after a minute still starts one.
-TEST_F(ShortWait, TwentyShortWaitsLeaveAWorkerForTheFullWait) {
     server_.SetResponder([](const RecordedRequest&) { return Silent(); });
-    ASSERT_TRUE(SetLastCheckText("01/04/2009 7:59:00 PM"));
-    ASSERT_NO_FATAL_FAILURE(Start());
-    Waited w;
-    size_t n = 0;
     ASSERT_NO_FATAL_FAILURE(LookUpN0call(++n, w));
-    EXPECT_EQ(server_.RequestsFor(kUpdatePath).size(), 1u);
-    const Waited update = LastOf("update check");
-    EXPECT_TRUE(TimedOut(update.result)) << update.result;
-    EXPECT_FALSE(update.shortWait);
     ExpectFullTimeOut(w);
     EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));
-
-    // The program's threads once the first look-up is over: its worker waits for the next
-    // request.
-    PumpFor(300);
-    const int settled = ThreadCount(addon_->Pid());
-    ASSERT_GT(settled, 0);
-    int most = settled;
-    int shortWaits = 0;
-    int fullAfterShort = 0;
-    while ((shortWaits < 20 || fullAfterShort == 0) && n < 40) {
+    while (shortWaits < 20) {
         ASSERT_NO_FATAL_FAILURE(LookUpN0call(++n, w));
-        SCOPED_TRACE("look-up " + std::to_string(n));
+        expectShortNoSession();
+    }
+    std::printf("[ WORKERS  ] %d short waits; threads %d after the first look-up, %d at most\n",
+                shortWaits, settled, most);
+    EXPECT_TRUE(addon_->Running());
+}
+
+// A service whose connection is never completed holds each request's worker for minutes, past
+// its look-up. Short waits take workers only while one more stays free: with the first look-up's
+// worker and two short waits' held, the next short waits are refused at once, and the look-up
+// that gives the service the full wait after a minute still starts the last worker.
+TEST_F(ShortWait, ShortWaitsNeverTakeTheLastWorker) {
+    FullListenQueue unreachable;
+    ASSERT_TRUE(unreachable.Ok()) << "could not fill the listen queue";
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(PointAt(unreachable.BaseUrl()));
+    const ULONGLONG began = GetTickCount64();
+    size_t n = 0;
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", ++n, 45000));
+    Waited w = LastOf("lookup");
+    EXPECT_TRUE(StartsWith(w.result, "error 12002 ")) << w.result;  // the program's own budget
+    EXPECT_GE(w.ms, 19000u);
+    EXPECT_FALSE(w.shortWait);
+
+    int took = 0;
+    int refused = 0;
+    bool full = false;
+    while (!full && GetTickCount64() - began < 100000) {
+        if (refused > 0) {
+            PumpFor(2000);  // the logger's next callsign
+        }
+        ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", ++n, 45000));
+        w = LastOf("lookup");
+        SCOPED_TRACE("look-up " + std::to_string(n) + ": " + w.result);
         EXPECT_EQ(Visible(LookupDat()), Visible(kNoSession));
-        EXPECT_EQ(w.outcome, "no session");
-        EXPECT_TRUE(TimedOut(w.result)) << w.result;
-        most = std::max(most, ThreadCount(addon_->Pid()));
-        if (w.shortWait) {
-            ++shortWaits;
-            EXPECT_LE(w.ms, kShortWaitAtMostMs);
-            // The worker given up on ends about when its look-up gave up.
-            EXPECT_TRUE(WaitUntil([&] { return ThreadCount(addon_->Pid()) <= settled; }, 1000))
-                << ThreadCount(addon_->Pid()) << " threads, " << settled << " after the first";
+        if (!w.shortWait) {
+            full = true;
+        } else if (StartsWith(w.result, "error 12002 ")) {
+            ASSERT_EQ(refused, 0) << "a short wait took a worker after one was refused";
+            ++took;
         } else {
-            ASSERT_GT(shortWaits, 10) << "a full wait before a minute had passed";
-            ++fullAfterShort;
-            ExpectFullTimeOut(w);
+            EXPECT_TRUE(StartsWith(w.result, "error 170 ")) << "not refused for want of a worker";
+            EXPECT_LE(w.ms, kAtOnceMs);
+            ++refused;
         }
     }
-    EXPECT_GE(shortWaits, 20);
-    EXPECT_GE(fullAfterShort, 1);
-    std::printf(
-        "[ WORKERS  ] %d short waits, %d full ones after them; threads %d after the first "
-        "look-up, %d at most\n",
-        shortWaits, fullAfterShort, settled, most);
+    std::printf("[ WORKERS  ] short waits that took a worker %d, refused %d\n", took, refused);
+    EXPECT_EQ(took, 2) << "the first look-up holds one worker; short waits leave the last free";
+    EXPECT_GE(refused, 1);
+    ASSERT_TRUE(full) << "no look-up had the full wait again";
+    EXPECT_TRUE(StartsWith(w.result, "error 12002 ")) << w.result << ": it had no worker";
+    EXPECT_GE(w.ms, 19000u);
     EXPECT_TRUE(addon_->Running());
 }
 
