@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/addon_win.h"
 #include "tests/e2e/full_listen_queue_win.h"
@@ -72,18 +73,24 @@ struct Waited {
 
 class ShortWait : public Network {
   protected:
-    // The log's last line of `event`.
-    Waited LastOf(const std::string& event) const {
-        Waited w;
+    // The log's lines of `event`, in order.
+    std::vector<Waited> LinesOf(const std::string& event) const {
+        std::vector<Waited> lines;
         for (const auto& line : LogLines()) {
             if (line.size() == 10 && line[1] == event) {
+                Waited w;
                 w.result = line[4];
                 w.outcome = line[6];
                 w.ms = std::strtoul(line[7].c_str(), nullptr, 10);
                 w.shortWait = EndsWith(line[7], kShortWaitNote);
+                lines.push_back(w);
             }
         }
-        return w;
+        return lines;
+    }
+    Waited LastOf(const std::string& event) const {
+        const std::vector<Waited> lines = LinesOf(event);
+        return lines.empty() ? Waited() : lines.back();
     }
 
     // A look-up of N0CALL that ends with notification `n`; `w` gets its log line. Each look-up
@@ -115,8 +122,9 @@ class ShortWait : public Network {
 // The stand-in accepts and never answers, with a good answer kept: the first look-up gives the
 // kept answer after the full wait, the next three within a short wait each. A reset, a close
 // without a byte and a refusal fail at once and change nothing: before the time-out a reset
-// starts no short wait, after it none of them ends it. Once the stand-in answers again, the next
-// look-up uses it, and the one after it waits in full again.
+// starts no short wait, after it none of them ends it. A portable call's base-call request gets
+// what is left of the short wait. Once the stand-in answers again, the next look-up uses it, and
+// the one after it waits in full again.
 TEST_F(ShortWait, ASilentServiceCostsOneFullWaitThenShortOnesUntilItAnswers) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(FoundAndKept());
@@ -168,6 +176,29 @@ TEST_F(ShortWait, ASilentServiceCostsOneFullWaitThenShortOnesUntilItAnswers) {
     ExpectShortKept(w);
     EXPECT_LE(w.ms, kAtOnceMs);
     ASSERT_NO_FATAL_FAILURE(PointAt(server_.BaseUrl()));
+
+    // A portable call: the service says at once that it does not know it, and its base call
+    // gets what is left of the short wait, in which the service says nothing. That time-out
+    // keeps the service silent, though the first request was answered.
+    server_.SetResponder([](const RecordedRequest& r) {
+        return QueryValue(r.target, "callsign") == "N0CALL/P" ? Answer("NOT FOUND") : Silent();
+    });
+    const size_t asked = Calls().size();
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL/P", ++n, 45000));
+    EXPECT_EQ(Calls().size(), asked + 2);
+    EXPECT_EQ(Visible(LookupDat()), Visible("N0CALL/P not found in lookup database|\r\n"));
+    const std::vector<Waited> lines = LinesOf("lookup");
+    ASSERT_GE(lines.size(), 2u);
+    const Waited& portable = lines[lines.size() - 2];
+    const Waited& base = lines.back();
+    EXPECT_EQ(portable.outcome, "base-call retry");
+    EXPECT_TRUE(portable.shortWait);
+    EXPECT_TRUE(base.shortWait);
+    EXPECT_TRUE(TimedOut(base.result)) << base.result;
+    EXPECT_LE(portable.ms + base.ms, kShortWaitAtMostMs);
+    std::printf("[ WAITED   ] look-up %zu: N0CALL/P in %lu ms, its base call %lu ms\n", n,
+                portable.ms, base.ms);
+    server_.SetResponder(nullptr);
     server_.SetAnswer("/call", Silent());
     ASSERT_NO_FATAL_FAILURE(LookUpN0call(++n, w));
     ExpectShortKept(w);
