@@ -80,7 +80,7 @@ std::string FormatLogLine(const LogEntry& entry) {
         entry.localTime, entry.event,
         entry.callsign,  MaskSecrets(entry.url),
         result,          std::to_string(entry.bytes),
-        outcome,         std::to_string(entry.ms),
+        outcome,         std::to_string(entry.ms) + (entry.shortWait ? kShortWaitNote : ""),
         entry.proxy,     entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),
     };
     std::string line;

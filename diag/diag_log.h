@@ -43,6 +43,10 @@ inline constexpr char kOutcomeNotRead[] = "not read";
 inline constexpr char kOutcomeNotWritten[] = "not written";
 inline constexpr char kOutcomeNewerVersion[] = "newer version left alone";
 
+// Follows the time taken of a request of a look-up that waited only the short wait, because the
+// service had been silent (lookup/service_wait.h).
+inline constexpr char kShortWaitNote[] = " (short wait)";
+
 struct LogEntry {
     std::string localTime;  // from IsoLocalTime
     std::string event;
@@ -59,6 +63,8 @@ struct LogEntry {
     // Tries of a file step that another program's hold made repeat (common/file_retry.h);
     // 0 or 1 for none.
     unsigned tries = 0;
+    // A request of a look-up that waited only the short wait: kShortWaitNote follows the time.
+    bool shortWait = false;
 };
 
 // "YYYY-MM-DDTHH:MM:SS.mmm", the local time as given.
@@ -76,8 +82,9 @@ std::string MaskSecrets(const std::string& url);
 // time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where result is
 // "error <number> <text>" when there is an error, else "HTTP <status>" (empty for an event of
 // a file: the reply file, the kept-answers file, the settings file, which have no exchange),
-// outcome is followed by " after <n> tries" when a held file was tried n > 1 times, and the
-// last field is empty unless a kept answer was given.
+// outcome is followed by " after <n> tries" when a held file was tried n > 1 times, ms by
+// kShortWaitNote for a request made with the short wait, and the last field is empty unless a
+// kept answer was given.
 std::string FormatLogLine(const LogEntry& entry);
 
 // True when a file of `currentSize` bytes must be renamed before `lineSize` more are added.

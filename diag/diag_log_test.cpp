@@ -152,6 +152,24 @@ TEST(DiagLog, ProxyInForceAndTheAgeOfAKeptAnswer) {
     EXPECT_EQ(std::count(odd.begin(), odd.end(), '|'), 9) << odd;
 }
 
+// A look-up made with the short wait says so after its time; every other field is as ever.
+TEST(DiagLog, TheShortWaitFollowsTheTimeTaken) {
+    LogEntry e = LookupEntry();
+    e.error = 12002;
+    e.errorText = "The operation timed out";
+    e.bytes = 0;
+    e.outcome = kOutcomeKeptAnswer;
+    e.ms = 3001;
+    e.proxy = "direct";
+    e.keptDays = 2;
+    const std::string full = FormatLogLine(e);
+    e.shortWait = true;
+    const std::string line = FormatLogLine(e);
+    EXPECT_EQ(line.substr(line.find("|error")),
+              "|error 12002 The operation timed out|0|kept answer|3001 (short wait)|direct|2");
+    EXPECT_EQ(line, full.substr(0, full.find("|3001|")) + "|3001 (short wait)|direct|2");
+}
+
 TEST(DiagLog, ValuesCannotSplitTheLineOrAddFields) {
     LogEntry e = LookupEntry();
     e.callsign = "A|B\r\nC";

@@ -120,7 +120,7 @@ lookup::ServiceQuestion Question(Prepared& run, const std::string& callsign) {
 // file must never be taken for this callsign's answer, so the logger is not told.
 bool AskAndAnswer(MainWindow& window, Prepared& run, const lookup::ServiceQuestion& question,
                   lookup::ServiceAnswer& answer) {
-    answer = lookup::AskService(question, run.log);
+    answer = lookup::AskService(question, run.log, window.ServiceWaitMemory());
     if (answer.accountError) {
         ShowAccountError(run);
         window.Unload();

@@ -13,6 +13,7 @@
 #include "about/update_check_win.h"
 #include "common/handles_win.h"
 #include "host/logger_link_win.h"
+#include "lookup/service_wait.h"
 #include "settings/settings_memory.h"
 
 namespace host {
@@ -42,6 +43,8 @@ class MainWindow {
     about::UpdateCheckMemory& UpdateMemory() { return updateMemory_; }
     // What the program keeps of the settings file, from one run to the next.
     settings::SettingsMemory& SettingsMemory() { return settingsMemory_; }
+    // What the program knows of the service's silence, from one look-up to the next.
+    lookup::ServiceWait& ServiceWaitMemory() { return serviceWait_; }
 
     // The watchdog: arming restarts the 45-second count. Both load the window again when it
     // was closed, as every step of a look-up run that uses the window does.
@@ -82,6 +85,7 @@ class MainWindow {
     about::AboutWindow about_;
     about::UpdateCheckMemory updateMemory_;
     settings::SettingsMemory settingsMemory_;
+    lookup::ServiceWait serviceWait_;
 };
 
 }  // namespace host

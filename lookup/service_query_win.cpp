@@ -6,6 +6,7 @@
 #include "lookup/base_call.h"
 #include "lookup/cut_answer.h"
 #include "lookup/request.h"
+#include "lookup/service_wait.h"
 #include "net/http_get_win.h"
 #include "record/call_record.h"
 
@@ -32,14 +33,28 @@ struct Attempt {
     bool MayChangeKept() const { return lookup::MayChangeKept(verdict, log.status); }
 };
 
-// Asks the service about `callsign` within `budgetMs`, leaves the answer in `attempt.body` and
-// judges the exchange.
+// How `request` ended, for the look-up's wait.
+RequestEnd EndOf(bool opened, const net::BoundedHttpGet& request,
+                 const net::RequestLimits& limits) {
+    RequestEnd end;
+    end.opened = opened;
+    end.status = request.Status();
+    end.readFailed = request.Failed();
+    end.error = request.Error();
+    end.spentMs = request.SpentMs();
+    end.callTimeoutMs = limits.callTimeoutMs;
+    return end;
+}
+
+// Asks the service about `callsign` within `budgetMs` of the look-up's wait, leaves the answer in
+// `attempt.body`, judges the exchange and tells `wait` what came of it.
 void RequestAnswer(const ServiceQuestion& question, const std::string& callsign, DWORD budgetMs,
-                   Attempt& attempt) {
+                   ServiceWait& wait, Attempt& attempt) {
     const std::string url = BuildLookupUrl(question.serviceBase, question.account.userName,
                                            question.account.password, callsign);
     const ULONGLONG start = GetTickCount64();
-    net::BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
+    const net::RequestLimits limits = wait.Limits(budgetMs);
+    net::BoundedHttpGet request("vb wininet", limits, question.proxy);
     const bool opened = request.Open(url, kMaxAnswerBytes);
     if (opened) {
         common::MessageBreaks breaks(kMessageBreakMs);
@@ -63,7 +78,9 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     attempt.log.bytes = attempt.body.size();
     attempt.log.ms = GetTickCount64() - start;
     attempt.log.proxy = request.ProxyInForce();
+    attempt.log.shortWait = wait.ShortWait();
     attempt.spentMs = request.SpentMs();
+    wait.Tell(HeardFrom(EndOf(opened, request, limits)));
     Exchange exchange;
     exchange.opened = opened;
     exchange.readFailed = request.Failed();
@@ -212,22 +229,23 @@ enum class BaseCallResult {
 };
 
 // The callbook knows only the home call: a portable or prefixed callsign that was not found is
-// asked for once more with its base call, within what is left of the run's budget. A record
+// asked for once more with its base call, within what is left of the look-up's wait. A record
 // found so is taken under the callsign as sent; an account error in the second answer takes
 // the account-error path; anything else leaves the first answer's "not found". `mayChangeKept`
 // stays true only when the second answer, if there is one, was whole and of a 2xx status too.
 // The second request, when answered, is left in `second` for the caller to log.
 BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog& log,
-                           Attempt& first, Attempt& second, record::CallRecord& found,
-                           NoticeResult& notices, ServiceAnswer& answer, bool& mayChangeKept) {
+                           ServiceWait& wait, Attempt& first, Attempt& second,
+                           record::CallRecord& found, NoticeResult& notices, ServiceAnswer& answer,
+                           bool& mayChangeKept) {
     const std::string& callsign = question.callsign;
     const std::string base = question.baseCallFallback ? BaseCall(callsign) : std::string();
-    if (base.empty() || base == callsign || first.spentMs >= kRequestBudgetMs) {
+    if (base.empty() || base == callsign || first.spentMs >= wait.BudgetMs()) {
         LogAttempt(log, first, diag::kOutcomeNotFound);
         return BaseCallResult::NotAsked;
     }
     LogAttempt(log, first, diag::kOutcomeBaseCallRetry);
-    RequestAnswer(question, base, kRequestBudgetMs - first.spentMs, second);
+    RequestAnswer(question, base, wait.BudgetMs() - first.spentMs, wait, second);
     if (second.verdict != Verdict::Answered) {
         if (GiveKeptAnswer(question, log, second, answer, NoAnswerOutcome(second))) {
             return BaseCallResult::KeptAnswer;
@@ -251,11 +269,13 @@ BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog&
 
 }  // namespace
 
-ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log) {
+ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log,
+                         ServiceWait& wait) {
     const std::string& callsign = question.callsign;
     ServiceAnswer answer;
     Attempt first;
-    RequestAnswer(question, callsign, kRequestBudgetMs, first);
+    wait.BeginLookup(GetTickCount64());
+    RequestAnswer(question, callsign, wait.BudgetMs(), wait, first);
     if (first.verdict != Verdict::Answered) {
         const bool cutOff = first.verdict == Verdict::CutOff;
         // A cut-off answer is logged once it has been read for what arrived.
@@ -279,7 +299,7 @@ ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& l
     Attempt second;
     if (notices.notFound) {
         const BaseCallResult base =
-            TryBaseCall(question, log, first, second, found, notices, answer, mayChangeKept);
+            TryBaseCall(question, log, wait, first, second, found, notices, answer, mayChangeKept);
         if (base == BaseCallResult::KeptAnswer) {
             return answer;
         }

@@ -9,19 +9,11 @@
 
 #include "common/file_retry.h"
 #include "diag/diag_log_win.h"
+#include "lookup/service_wait.h"
 #include "net/proxy.h"
 #include "settings/options.h"
 
 namespace lookup {
-
-// A look-up request, from opening to the last read, ends within this time whatever the server
-// does (both requests of a run together). A whole run, boxes aside, ends within 36 seconds and
-// the time of its file calls: the update check's fetch before it (about::kUpdateFetchBudgetMs,
-// 8 s), this budget (20 s), up to two look-ups in the kept file and one store, each waiting up to
-// kept::kCacheLockWaitMs for the folder's lock (6 s), and the run's wait for files other programs
-// hold (common::kRetryBudgetMs, 2 s, all files together). The watchdog, armed after the update
-// check, sees at most 28 s of it.
-inline constexpr DWORD kRequestBudgetMs = 20000;
 
 // What a run asks the service, with what the run read of the settings at its start.
 struct ServiceQuestion {
@@ -72,7 +64,10 @@ struct ServiceAnswer {
 // answer kept for the callsign, when there is a fresh one, is given instead (as it also is for
 // an answer cut off in the body), else the no-session text. A cut-off answer with nothing kept
 // is read for what arrived.
-ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log);
+// `wait` chooses how long the look-up waits (the full wait, or the short one while the service
+// is silent; service_wait.h) and is told what each request came to.
+ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log,
+                         ServiceWait& wait);
 
 // Keeps or drops the answer in the kept-answers file as `answer.keep` says. Call it after the
 // logger has been told, so that the look-up does not wait for the file. A file that cannot be
