@@ -11,10 +11,10 @@
 #include "common/dpi_win.h"
 #include "common/lifetime_win.h"
 #include "common/message_pump_win.h"
-#include "common/messages.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
 #include "common/window_object_win.h"
+#include "product/messages.h"
 #include "settings/settings_win.h"
 #include "res/resource.h"
 
@@ -232,7 +232,7 @@ void AboutWindow::OnSendEmail() {
 
 void AboutWindow::OnDownload() {
     const int answer =
-        MessageBoxA(hwnd_, common::messages::kDownloadConfirm, common::messages::kDownloadCaption,
+        MessageBoxA(hwnd_, product::messages::kDownloadConfirm, product::messages::kDownloadCaption,
                     MB_OKCANCEL | MB_ICONEXCLAMATION);
     if (answer != IDOK) {
         return;

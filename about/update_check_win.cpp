@@ -9,10 +9,10 @@
 #include "about/version.h"
 #include "common/ansi_win.h"
 #include "common/handles_win.h"
-#include "common/messages.h"
 #include "common/system_library_win.h"
 #include "about/update_server.h"
 #include "net/http_get_win.h"
+#include "product/messages.h"
 
 namespace about {
 namespace {
@@ -180,7 +180,7 @@ void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
                                                         kMaxDescriptionBytes, &report, proxy);
     LogFetch(log, url, report, fetched);
     if (fetched && IsNewerVersion(body)) {
-        MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,
+        MessageBoxA(nullptr, product::messages::kUpdateAvailable, product::messages::kUpdateCaption,
                     MB_OK);
         if (onNewerVersion) {
             onNewerVersion();

@@ -5,7 +5,7 @@
 // quotes. Indentation before the opening quote is free; spaces inside the quotes are the text's
 // own (leading spaces kept). A text breaks into lines at CR LF or at a lone CR; a line break at
 // the very end of a text shows no further line. Placeholders such as <callsign> stay as they are.
-#include "common/messages.h"
+#include "product/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +87,7 @@ TEST(UsersGuide, QuotesEveryMessageLineByLine) {
     const std::string guide = ReadGuide();
     ASSERT_FALSE(guide.empty()) << "cannot read " << QUENDIX_GUIDE_PATH;
     const std::set<std::string> quoted = QuotedGuideLines(guide);
-    for (const auto& message : common::messages::kAll) {
+    for (const auto& message : product::messages::kAll) {
         for (const std::string& line : ShownLines(message.text)) {
             EXPECT_EQ(quoted.count('"' + line + '"'), 1u)
                 << message.name << ": the guide has no line \"" << line << "\"";
@@ -99,8 +99,8 @@ TEST(UsersGuide, NamesTheTitleOfEveryBox) {
     const std::string guide = ReadGuide();
     ASSERT_FALSE(guide.empty()) << "cannot read " << QUENDIX_GUIDE_PATH;
     for (const char* caption :
-         {common::messages::kAppTitle, common::messages::kWatchdogCaption,
-          common::messages::kUpdateCaption, common::messages::kDownloadCaption}) {
+         {product::messages::kAppTitle, product::messages::kWatchdogCaption,
+          product::messages::kUpdateCaption, product::messages::kDownloadCaption}) {
         EXPECT_NE(guide.find(std::string("\"") + caption + "\""), std::string::npos) << caption;
     }
 }

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <string>
 
-#include "common/messages.h"
 #include "fuzz/check.h"
+#include "product/messages.h"
 
 namespace {
 
-const char* const kPlaceholders[] = {common::messages::kCallsign, common::messages::kFolder,
-                                     common::messages::kSystemMessage};
+const char* const kPlaceholders[] = {product::messages::kCallsign, product::messages::kFolder,
+                                     product::messages::kSystemMessage};
 
 // Occurrences of `placeholder` in `text`, counted left to right without overlap.
 std::size_t Occurrences(const std::string& text, const std::string& placeholder) {
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text;
     const bool fromTable = in.ConsumeBool();
     if (fromTable) {
-        text = in.PickValueInArray(common::messages::kAll).text;
+        text = in.PickValueInArray(product::messages::kAll).text;
     } else {
         text = in.ConsumeRandomLengthString(256);
     }
@@ -49,9 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                   in.ConsumeRandomLengthString(64),
                                   in.ConsumeRemainingBytesAsString()};
 
-    const std::string filled = common::messages::Fill(text, {{kPlaceholders[0], values[0]},
-                                                             {kPlaceholders[1], values[1]},
-                                                             {kPlaceholders[2], values[2]}});
+    const std::string filled = product::messages::Fill(text, {{kPlaceholders[0], values[0]},
+                                                              {kPlaceholders[1], values[1]},
+                                                              {kPlaceholders[2], values[2]}});
     std::size_t expectedSize = text.size();
     for (std::size_t i = 0; i < 3; ++i) {
         const std::string placeholder = kPlaceholders[i];
@@ -74,9 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(filled == replaced);
     }
 
-    const std::string same = common::messages::Fill(text, {{kPlaceholders[0], kPlaceholders[0]},
-                                                           {kPlaceholders[1], kPlaceholders[1]},
-                                                           {kPlaceholders[2], kPlaceholders[2]}});
+    const std::string same = product::messages::Fill(text, {{kPlaceholders[0], kPlaceholders[0]},
+                                                            {kPlaceholders[1], kPlaceholders[1]},
+                                                            {kPlaceholders[2], kPlaceholders[2]}});
     FUZZ_REQUIRE(same == text);
     return 0;
 }

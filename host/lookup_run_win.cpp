@@ -4,10 +4,10 @@
 
 #include "about/update_check_win.h"
 #include "common/lifetime_win.h"
-#include "common/messages.h"
 #include "diag/diag_log_win.h"
 #include "lookup/reply_file_win.h"
 #include "lookup/service_query_win.h"
+#include "product/messages.h"
 #include "settings/credentials_win.h"
 #include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
@@ -96,9 +96,9 @@ void ShowAccountError(const Prepared& run) {
         return;
     }
     const std::string text =
-        common::messages::Fill(common::messages::kAccountError,
-                               {{common::messages::kSettingsPath, settings::SettingsFilePath()}});
-    MessageBoxA(nullptr, text.c_str(), common::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        product::messages::Fill(product::messages::kAccountError,
+                                {{product::messages::kSettingsPath, settings::SettingsFilePath()}});
+    MessageBoxA(nullptr, text.c_str(), product::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 lookup::ServiceQuestion Question(Prepared& run, const std::string& callsign) {

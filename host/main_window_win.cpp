@@ -4,11 +4,11 @@
 
 #include "common/dpi_win.h"
 #include "common/lifetime_win.h"
-#include "common/messages.h"
 #include "common/twips.h"
 #include "common/window_class_win.h"
 #include "common/window_object_win.h"
 #include "host/lookup_run_win.h"
+#include "product/messages.h"
 #include "res/resource.h"
 #include "settings/account_menu_win.h"
 
@@ -158,7 +158,7 @@ void MainWindow::OnWatchdog() {
         return;
     }
     watchdogBoxOpen_ = true;
-    MessageBoxA(nullptr, common::messages::kWatchdog, common::messages::kWatchdogCaption,
+    MessageBoxA(nullptr, product::messages::kWatchdog, product::messages::kWatchdogCaption,
                 MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
     watchdogBoxOpen_ = false;
     Unload();

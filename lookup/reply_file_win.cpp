@@ -4,10 +4,10 @@
 
 #include "common/file_retry_win.h"
 #include "common/whole_file_win.h"
-#include "common/messages.h"
 #include "common/system_message_win.h"
 #include "diag/diag_log_win.h"
 #include "lookup/reply_retry.h"
+#include "product/messages.h"
 
 namespace lookup {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 DWORD TryReplace(const std::string& content, bool& deleted, bool& holdShown) {
     DWORD error = ERROR_SUCCESS;
     ReplyStep step = ReplyStep::Delete;
-    if (DeleteFileA(common::messages::kReplyFileName)) {
+    if (DeleteFileA(product::messages::kReplyFileName)) {
         deleted = true;
     } else {
         error = common::LastErrorOr(ERROR_ACCESS_DENIED);
@@ -29,7 +29,7 @@ DWORD TryReplace(const std::string& content, bool& deleted, bool& holdShown) {
     if (error == ERROR_SUCCESS) {
         step = ReplyStep::Create;
         error =
-            common::WriteWholeFile(common::messages::kReplyFileName, content, CREATE_NEW, false);
+            common::WriteWholeFile(product::messages::kReplyFileName, content, CREATE_NEW, false);
     }
     holdShown = ReplyHoldShown(step, common::ClassifyFileError(error), deleted);
     return error;
@@ -72,11 +72,12 @@ bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign
     if (error == ERROR_SUCCESS) {
         return true;
     }
-    const std::string message = common::messages::Fill(
-        common::messages::kCouldNotWriteReply,
-        {{common::messages::kReplyPath, CurrentFolder() + "\\" + common::messages::kReplyFileName},
-         {common::messages::kSystemMessage, common::SystemMessage(error)}});
-    MessageBoxA(nullptr, message.c_str(), common::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+    const std::string message = product::messages::Fill(
+        product::messages::kCouldNotWriteReply,
+        {{product::messages::kReplyPath,
+          CurrentFolder() + "\\" + product::messages::kReplyFileName},
+         {product::messages::kSystemMessage, common::SystemMessage(error)}});
+    MessageBoxA(nullptr, message.c_str(), product::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

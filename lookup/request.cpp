@@ -1,8 +1,8 @@
 #include "lookup/request.h"
 
-#include "common/messages.h"
 #include "common/text.h"
 #include "net/url.h"
+#include "product/messages.h"
 #include "record/call_record.h"
 
 namespace lookup {
@@ -22,13 +22,13 @@ NoticeResult ClassifyNotices(const std::string& callsignField) {
 }
 
 std::string NotFoundReply(const std::string& callsign) {
-    return common::messages::Fill(common::messages::kNotFoundReply,
-                                  {{common::messages::kCallsign, record::CleanField(callsign)}});
+    return product::messages::Fill(product::messages::kNotFoundReply,
+                                   {{product::messages::kCallsign, record::CleanField(callsign)}});
 }
 
 std::string NoSessionReply(const std::string& callsign) {
-    return common::messages::Fill(common::messages::kNoSessionReply,
-                                  {{common::messages::kCallsign, record::CleanField(callsign)}});
+    return product::messages::Fill(product::messages::kNoSessionReply,
+                                   {{product::messages::kCallsign, record::CleanField(callsign)}});
 }
 
 std::string ExtendedMessage(const std::string& replyText, const record::CallRecord& record) {

@@ -2,7 +2,7 @@
 // them, the password scrambled.
 #include <windows.h>
 
-#include "common/messages.h"
+#include "product/messages.h"
 #include "settings/credentials_win.h"
 #include "settings/input_box_win.h"
 #include "settings/scramble.h"
@@ -30,7 +30,7 @@ InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std:
         if (answer.exactInAnsi && CanStorePassword(answer.text, SingleByteAnsiCodePage())) {
             return answer;
         }
-        MessageBoxA(nullptr, common::messages::kCannotStorePassword, common::messages::kAppTitle,
+        MessageBoxA(nullptr, product::messages::kCannotStorePassword, product::messages::kAppTitle,
                     MB_OK | MB_ICONEXCLAMATION);
     }
 }
@@ -43,7 +43,7 @@ std::string AskForUserName(const std::string& defaultText) {
         if (answer.exactInAnsi) {
             return answer.text;
         }
-        MessageBoxA(nullptr, common::messages::kCannotStoreUserName, common::messages::kAppTitle,
+        MessageBoxA(nullptr, product::messages::kCannotStoreUserName, product::messages::kAppTitle,
                     MB_OK | MB_ICONEXCLAMATION);
     }
 }
@@ -56,7 +56,7 @@ bool AskAndStoreAccount(Account& account, common::RetryBudget& retries, const He
     const auto store = [&](const char* key, const std::string& value) {
         return WriteSetting(key, value, retries, note);
     };
-    if (MessageBoxA(nullptr, common::messages::kAccountNotice, common::messages::kAppTitle,
+    if (MessageBoxA(nullptr, product::messages::kAccountNotice, product::messages::kAppTitle,
                     MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
         store(kUserNameKey, kNotSet);
         return true;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "common/messages.h"
+#include "product/messages.h"
 #include "settings/settings_win.h"
 
 namespace settings {
@@ -15,8 +15,8 @@ void ShowOnce(bool& shown, const char* text) {
     }
     shown = true;
     const std::string message =
-        common::messages::Fill(text, {{common::messages::kSettingsPath, SettingsFilePath()}});
-    MessageBoxA(nullptr, message.c_str(), common::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        product::messages::Fill(text, {{product::messages::kSettingsPath, SettingsFilePath()}});
+    MessageBoxA(nullptr, message.c_str(), product::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool g_notCreatedShown = false;
@@ -25,11 +25,11 @@ bool g_notWrittenShown = false;
 }  // namespace
 
 void ReportSettingsFileNotCreated() {
-    ShowOnce(g_notCreatedShown, common::messages::kCouldNotCreateSettings);
+    ShowOnce(g_notCreatedShown, product::messages::kCouldNotCreateSettings);
 }
 
 void ReportSettingsFileNotWritten() {
-    ShowOnce(g_notWrittenShown, common::messages::kCouldNotWriteSettings);
+    ShowOnce(g_notWrittenShown, product::messages::kCouldNotWriteSettings);
 }
 
 }  // namespace settings

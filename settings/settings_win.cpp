@@ -4,7 +4,7 @@
 
 #include "common/file_retry_win.h"
 #include "common/whole_file_win.h"
-#include "common/messages.h"
+#include "product/messages.h"
 #include "settings/settings_read_win.h"
 
 namespace settings {
@@ -59,7 +59,7 @@ std::string ProgramFolder() {
 }
 
 std::string SettingsFilePath() {
-    return ProgramFolder() + "\\" + common::messages::kSettingsFileName;
+    return ProgramFolder() + "\\" + product::messages::kSettingsFileName;
 }
 
 bool CreateDefaultSettingsFile(common::RetryBudget& retries, const HeldWriteNote& note) {

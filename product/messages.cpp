@@ -1,8 +1,8 @@
-#include "common/messages.h"
+#include "product/messages.h"
 
 #include <cstring>
 
-namespace common::messages {
+namespace product::messages {
 
 std::string Fill(const std::string& text,
                  std::initializer_list<std::pair<const char*, std::string>> values) {
@@ -27,4 +27,4 @@ std::string Fill(const std::string& text,
     return out;
 }
 
-}  // namespace common::messages
+}  // namespace product::messages

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-namespace common::messages {
+namespace product::messages {
 
 // The two files the texts name, each name written here once. A text names a file by its whole
 // path, "<folder>\" and the name, and that whole placeholder is filled with the file's path.
@@ -79,4 +79,4 @@ inline constexpr NamedText kAll[] = {QUENDIX_MESSAGES(QUENDIX_NAME_MESSAGE)};
 std::string Fill(const std::string& text,
                  std::initializer_list<std::pair<const char*, std::string>> values);
 
-}  // namespace common::messages
+}  // namespace product::messages

@@ -1,11 +1,11 @@
-#include "common/messages.h"
+#include "product/messages.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
-namespace common {
+namespace product {
 
 TEST(MessagesFill, ReplacesEachPlaceholderOnceAndLeavesTheRest) {
     EXPECT_EQ(messages::Fill(messages::kNotFoundReply, {{messages::kCallsign, "AB1CD"}}),
@@ -49,4 +49,4 @@ TEST(MessagesFill, FilePathsAreFilledWhole) {
               "Could not write D:\\Log\\Lookup.dat\r\nAccess denied.");
 }
 
-}  // namespace common
+}  // namespace product
