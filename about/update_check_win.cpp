@@ -150,6 +150,7 @@ void LogFetch(const diag::DiagLog& log, const std::string& url,
     entry.url = url;
     entry.status = report.status;
     entry.error = report.error;
+    entry.errorText = net::ErrorText(report.error);
     entry.bytes = report.bytes;
     entry.ms = report.ms;
     entry.proxy = report.proxy;

@@ -1,7 +1,5 @@
 #include "common/system_message_win.h"
 
-#include <wininet.h>
-
 #include "common/handles_win.h"
 
 namespace common {
@@ -15,18 +13,13 @@ using UniqueLocalText = UniqueAny<char*, FreeLocalText>;
 
 }  // namespace
 
-std::string SystemMessage(DWORD error) {
-    // WinINet's own numbers are described by its module, the others by the system.
+std::string SystemMessage(DWORD error, HMODULE from) {
     DWORD flags =
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-    HMODULE wininet = nullptr;
-    if (error >= INTERNET_ERROR_BASE && error <= INTERNET_ERROR_LAST) {
-        wininet = GetModuleHandleA("wininet.dll");
-        flags |= wininet ? FORMAT_MESSAGE_FROM_HMODULE : 0;
-    }
+    flags |= from ? FORMAT_MESSAGE_FROM_HMODULE : 0;
     UniqueLocalText text;
     const DWORD n =
-        FormatMessageA(flags, wininet, error, 0, reinterpret_cast<char*>(text.put()), 0, nullptr);
+        FormatMessageA(flags, from, error, 0, reinterpret_cast<char*>(text.put()), 0, nullptr);
     std::string message = n ? std::string(text.get(), n) : "Error " + std::to_string(error);
     while (!message.empty() && (message.back() == '\r' || message.back() == '\n')) {
         message.pop_back();

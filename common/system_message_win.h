@@ -1,4 +1,4 @@
-// The system's own description of an error code, for the boxes that report one.
+// The system's own description of an error code, for the boxes and the log lines that report one.
 #pragma once
 
 #include <windows.h>
@@ -7,8 +7,9 @@
 
 namespace common {
 
-// The message text of `error` (a system or WinINet number) without its trailing line break, or
-// "Error N" when there is none.
-std::string SystemMessage(DWORD error);
+// The message text of `error` without its trailing line break, or "Error N" when there is none.
+// The text comes from the module `from` when one is given (a DLL that describes its own
+// numbers), else from the system.
+std::string SystemMessage(DWORD error, HMODULE from = nullptr);
 
 }  // namespace common

@@ -28,10 +28,11 @@ class DiagLog {
 
     bool On() const { return on_; }
 
-    // Stamps the entry with the present local time (and the error's text, when it has none)
-    // and appends its line; nothing when the log is off. A log file held by another program is
-    // waited for as the retry rule says (its rename to the older part too); a log that cannot be
-    // written is left as it is and never reported.
+    // Stamps the entry with the present local time (and the system's text of its error, when it
+    // has none: a request's error comes with WinINet's) and appends its line; nothing when the
+    // log is off. A log file held by another program is waited for as the retry rule says (its
+    // rename to the older part too); a log that cannot be written is left as it is and never
+    // reported.
     void Append(LogEntry entry) const;
 
   private:

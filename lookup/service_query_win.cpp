@@ -75,6 +75,7 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     attempt.log.url = url;
     attempt.log.status = request.Status();
     attempt.log.error = request.Error();
+    attempt.log.errorText = net::ErrorText(request.Error());
     attempt.log.bytes = attempt.body.size();
     attempt.log.ms = GetTickCount64() - start;
     attempt.log.proxy = request.ProxyInForce();

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "common/system_message_win.h"
 #include "net/request_worker_win.h"
 
 namespace net {
@@ -119,6 +120,14 @@ bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent,
         body.clear();
     }
     return ok;
+}
+
+std::string ErrorText(DWORD error) {
+    if (error == 0) {
+        return std::string();
+    }
+    const bool wininet = error >= INTERNET_ERROR_BASE && error <= INTERNET_ERROR_LAST;
+    return common::SystemMessage(error, wininet ? GetModuleHandleA("wininet.dll") : nullptr);
 }
 
 }  // namespace net

@@ -113,4 +113,8 @@ class BoundedHttpGet {
     std::string proxyInForce_;
 };
 
+// The text of a request's error (BoundedHttpGet::Error, Report::error) for the diagnostics log:
+// WinINet's own description of its numbers, the system's of the others; empty for 0.
+std::string ErrorText(DWORD error);
+
 }  // namespace net
