@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include "about/update_check_win.h"
+#include "account/credentials_win.h"
+#include "account/settings_alerts_win.h"
 #include "common/lifetime_win.h"
 #include "diag/diag_log_win.h"
 #include "lookup/reply_file_win.h"
 #include "lookup/service_query_win.h"
 #include "product/messages.h"
-#include "settings/credentials_win.h"
-#include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
 
 namespace host {
@@ -64,7 +64,7 @@ void Prepare(MainWindow& window, const std::string& callsign, Prepared& run) {
             createError = error;
         });
     if (run.settingsFileMissing) {
-        settings::ReportSettingsFileNotCreated();
+        account::ReportSettingsFileNotCreated();
     }
     run.options = settings::ReadOptions(window.SettingsMemory());
     run.log = diag::DiagLog(run.options.log, settings::ProgramFolder(), &run.logRetries);
@@ -75,7 +75,7 @@ void Prepare(MainWindow& window, const std::string& callsign, Prepared& run) {
     if (account.userName == settings::kNotSet) {
         window.EnsureLoaded();
         account =
-            settings::AskForAccount(account, run.retries, [&](unsigned tries, unsigned long error) {
+            account::AskForAccount(account, run.retries, [&](unsigned tries, unsigned long error) {
                 LogSettingsWrite(run.log, callsign, tries, error);
             });
     }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "account/account_menu_win.h"
 #include "common/dpi_win.h"
 #include "common/lifetime_win.h"
 #include "common/twips.h"
@@ -10,7 +11,6 @@
 #include "host/lookup_run_win.h"
 #include "product/messages.h"
 #include "res/resource.h"
-#include "settings/account_menu_win.h"
 
 namespace host {
 namespace {
@@ -198,7 +198,7 @@ void MainWindow::OnAccount() {
     common::KeepAlive keepAlive;
     LoggerLink::BusyScope busy(link_);
     common::RetryBudget retries(common::kRetryBudgetMs);
-    settings::ChangeAccount(retries);
+    account::ChangeAccount(retries);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

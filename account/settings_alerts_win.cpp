@@ -1,11 +1,11 @@
-#include "settings/settings_alerts_win.h"
+#include "account/settings_alerts_win.h"
 
 #include <windows.h>
 
 #include "product/messages.h"
 #include "settings/settings_win.h"
 
-namespace settings {
+namespace account {
 namespace {
 
 // Shows the box naming the settings file, unless `shown` says it was shown already.
@@ -14,8 +14,8 @@ void ShowOnce(bool& shown, const char* text) {
         return;
     }
     shown = true;
-    const std::string message =
-        product::messages::Fill(text, {{product::messages::kSettingsPath, SettingsFilePath()}});
+    const std::string message = product::messages::Fill(
+        text, {{product::messages::kSettingsPath, settings::SettingsFilePath()}});
     MessageBoxA(nullptr, message.c_str(), product::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -32,4 +32,4 @@ void ReportSettingsFileNotWritten() {
     ShowOnce(g_notWrittenShown, product::messages::kCouldNotWriteSettings);
 }
 
-}  // namespace settings
+}  // namespace account

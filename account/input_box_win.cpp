@@ -1,11 +1,11 @@
-#include "settings/input_box_win.h"
+#include "account/input_box_win.h"
 
 #include <windows.h>
 
 #include "common/ansi_win.h"
 #include "res/resource.h"
 
-namespace settings {
+namespace account {
 namespace {
 
 struct InputBoxState {
@@ -89,4 +89,4 @@ InputBoxAnswer AskForText(const std::string& prompt, const std::string& title,
     return AnswerOf(state.entry);
 }
 
-}  // namespace settings
+}  // namespace account

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "settings/input_box_win.h"
+#include "account/input_box_win.h"
 #include "settings/settings_win.h"
 
-namespace settings {
+namespace account {
 
 // The user name box. OK gives the entry, Cancel the empty string. An entry holding a character
 // the ANSI code page cannot hold shows a box and brings the user name box back with the same
@@ -25,7 +25,7 @@ InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std:
 // account that cannot be stored is used all the same, and the user is told once per process.
 // A settings file held by another program is waited for from the run's `retries` (`note` is
 // told when it was).
-Account AskForAccount(Account current, common::RetryBudget& retries,
-                      const HeldWriteNote& note = nullptr);
+settings::Account AskForAccount(settings::Account current, common::RetryBudget& retries,
+                                const settings::HeldWriteNote& note = nullptr);
 
-}  // namespace settings
+}  // namespace account

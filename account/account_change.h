@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace settings {
+namespace account {
 
 struct AccountWrites {
     bool userName = false;  // write `newUserName`
@@ -21,4 +21,4 @@ AccountWrites DecideAccountWrites(const std::string& storedUserName,
                                   const std::string& enteredUserName,
                                   const std::string& enteredPassword);
 
-}  // namespace settings
+}  // namespace account

@@ -3,7 +3,7 @@
 // be in the way.
 #pragma once
 
-namespace settings {
+namespace account {
 
 // The settings file is still missing after the attempt to create it.
 void ReportSettingsFileNotCreated();
@@ -11,4 +11,4 @@ void ReportSettingsFileNotCreated();
 // The account typed into the prompt could not be stored in the settings file.
 void ReportSettingsFileNotWritten();
 
-}  // namespace settings
+}  // namespace account

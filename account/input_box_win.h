@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace settings {
+namespace account {
 
 struct InputBoxAnswer {
     bool ok = false;          // closed with OK
@@ -16,4 +16,4 @@ struct InputBoxAnswer {
 InputBoxAnswer AskForText(const std::string& prompt, const std::string& title,
                           const std::string& defaultText);
 
-}  // namespace settings
+}  // namespace account

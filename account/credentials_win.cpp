@@ -2,14 +2,14 @@
 // them, the password scrambled.
 #include <windows.h>
 
+#include "account/credentials_win.h"
+#include "account/input_box_win.h"
+#include "account/settings_alerts_win.h"
 #include "product/messages.h"
-#include "settings/credentials_win.h"
-#include "settings/input_box_win.h"
 #include "settings/scramble.h"
-#include "settings/settings_alerts_win.h"
 #include "settings/settings_win.h"
 
-namespace settings {
+namespace account {
 namespace {
 
 bool SingleByteAnsiCodePage() {
@@ -27,7 +27,8 @@ InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std:
         if (answer.exactInAnsi && (answer.text.empty() || unchanged)) {
             return answer;
         }
-        if (answer.exactInAnsi && CanStorePassword(answer.text, SingleByteAnsiCodePage())) {
+        if (answer.exactInAnsi &&
+            settings::CanStorePassword(answer.text, SingleByteAnsiCodePage())) {
             return answer;
         }
         MessageBoxA(nullptr, product::messages::kCannotStorePassword, product::messages::kAppTitle,
@@ -52,46 +53,48 @@ namespace {
 
 // The prompt sequence, changing `account` to what was typed. False when a user name or password
 // that was typed could not be stored (the run still goes on with it).
-bool AskAndStoreAccount(Account& account, common::RetryBudget& retries, const HeldWriteNote& note) {
+bool AskAndStoreAccount(settings::Account& account, common::RetryBudget& retries,
+                        const settings::HeldWriteNote& note) {
     const auto store = [&](const char* key, const std::string& value) {
-        return WriteSetting(key, value, retries, note);
+        return settings::WriteSetting(key, value, retries, note);
     };
     if (MessageBoxA(nullptr, product::messages::kAccountNotice, product::messages::kAppTitle,
                     MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
-        store(kUserNameKey, kNotSet);
+        store(settings::kUserNameKey, settings::kNotSet);
         return true;
     }
 
     const std::string name = AskForUserName(account.userName);
     if (name.empty()) {
-        store(kUserNameKey, kNotSet);
+        store(settings::kUserNameKey, settings::kNotSet);
         return true;
     }
     bool stored = true;
     if (name != account.userName) {
         account.userName = name;
-        stored = store(kUserNameKey, account.userName);
+        stored = store(settings::kUserNameKey, account.userName);
     }
 
     const InputBoxAnswer password = AskForStorablePassword(account.password, account.password);
     if (password.text.empty()) {
-        store(kPasswordKey, kNotSet);
+        store(settings::kPasswordKey, settings::kNotSet);
         return stored;
     }
     if (password.text != account.password) {
         account.password = password.text;
-        stored = store(kPasswordKey, EncodeText(account.password)) && stored;
+        stored = store(settings::kPasswordKey, settings::EncodeText(account.password)) && stored;
     }
     return stored;
 }
 
 }  // namespace
 
-Account AskForAccount(Account current, common::RetryBudget& retries, const HeldWriteNote& note) {
+settings::Account AskForAccount(settings::Account current, common::RetryBudget& retries,
+                                const settings::HeldWriteNote& note) {
     if (!AskAndStoreAccount(current, retries, note)) {
         ReportSettingsFileNotWritten();
     }
     return current;
 }
 
-}  // namespace settings
+}  // namespace account

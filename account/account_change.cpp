@@ -1,6 +1,6 @@
-#include "settings/account_change.h"
+#include "account/account_change.h"
 
-namespace settings {
+namespace account {
 
 AccountWrites DecideAccountWrites(const std::string& storedUserName,
                                   const std::string& storedPassword,
@@ -21,4 +21,4 @@ AccountWrites DecideAccountWrites(const std::string& storedUserName,
     return writes;
 }
 
-}  // namespace settings
+}  // namespace account

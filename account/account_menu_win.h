@@ -3,7 +3,7 @@
 
 #include "common/file_retry.h"
 
-namespace settings {
+namespace account {
 
 // Shows the user name box pre-filled with the stored name, then the password box pre-filled
 // with nothing, and writes what changed once both were confirmed, waiting for a settings file
@@ -11,4 +11,4 @@ namespace settings {
 // boxes are open.
 void ChangeAccount(common::RetryBudget& retries);
 
-}  // namespace settings
+}  // namespace account

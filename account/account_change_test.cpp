@@ -1,8 +1,8 @@
-#include "settings/account_change.h"
+#include "account/account_change.h"
 
 #include <gtest/gtest.h>
 
-namespace settings {
+namespace account {
 
 TEST(AccountChange, WritesOnlyWhatChanged) {
     AccountWrites w = DecideAccountWrites("K1OLD", "oldpw", "K1NEW", "newpw");
@@ -47,4 +47,4 @@ TEST(AccountChange, PlaceholderAccountIsReplaced) {
     EXPECT_EQ(w.newPassword, "pw");
 }
 
-}  // namespace settings
+}  // namespace account
