@@ -143,7 +143,7 @@ bool CheckIsDue(const AutomationFunctions& ole, UpdateCheckMemory& memory) {
 
 // The fetch's line: "found" when the version file came, "not found" when the server answered
 // with another status, "no session" when no answer came.
-void LogFetch(const diag::DiagLog& log, const std::string& url,
+void LogFetch(const diag::DiagLog& log, const std::string& url, const common::ProxyChoice& proxy,
               const net::BoundedHttpGet::Report& report, bool fetched) {
     diag::LogEntry entry;
     entry.event = diag::kUpdateCheckEvent;
@@ -154,6 +154,7 @@ void LogFetch(const diag::DiagLog& log, const std::string& url,
     entry.bytes = report.bytes;
     entry.ms = report.ms;
     entry.proxy = report.proxy;
+    entry.proxyNotUnderstood = proxy.unreadable;
     if (fetched) {
         entry.outcome = diag::kOutcomeFound;
     } else {
@@ -179,7 +180,7 @@ void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
     net::BoundedHttpGet::Report report;
     const bool fetched = net::BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body,
                                                         kMaxDescriptionBytes, &report, proxy);
-    LogFetch(log, url, report, fetched);
+    LogFetch(log, url, proxy, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, product::messages::kUpdateAvailable, product::messages::kUpdateCaption,
                     MB_OK);

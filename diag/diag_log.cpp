@@ -76,12 +76,16 @@ std::string FormatLogLine(const LogEntry& entry) {
     if (entry.tries > 1) {
         outcome += " after " + std::to_string(entry.tries) + " tries";
     }
+    std::string proxy = entry.proxy;
+    if (entry.proxyNotUnderstood && !proxy.empty()) {
+        proxy += kProxyNotUnderstoodNote;
+    }
     const std::string fields[] = {
         entry.localTime, entry.event,
         entry.callsign,  MaskSecrets(entry.url),
         result,          std::to_string(entry.bytes),
         outcome,         std::to_string(entry.ms) + (entry.shortWait ? kShortWaitNote : ""),
-        entry.proxy,     entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),
+        proxy,           entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),
     };
     std::string line;
     for (const std::string& field : fields) {

@@ -46,6 +46,9 @@ inline constexpr char kOutcomeNewerVersion[] = "newer version left alone";
 // Follows the time taken of a request of a look-up that waited only the short wait, because the
 // service had been silent (lookup/service_wait.h).
 inline constexpr char kShortWaitNote[] = " (short wait)";
+// Follows the proxy of a request made while the Proxy setting was given but not understood (the
+// system's setting was used instead).
+inline constexpr char kProxyNotUnderstoodNote[] = " (Proxy setting not understood)";
 
 struct LogEntry {
     std::string localTime;  // from IsoLocalTime
@@ -65,6 +68,9 @@ struct LogEntry {
     unsigned tries = 0;
     // A request of a look-up that waited only the short wait: kShortWaitNote follows the time.
     bool shortWait = false;
+    // The Proxy setting was given but not understood: kProxyNotUnderstoodNote follows the proxy
+    // (not an empty one).
+    bool proxyNotUnderstood = false;
 };
 
 // "YYYY-MM-DDTHH:MM:SS.mmm", the local time as given.
@@ -83,8 +89,9 @@ std::string MaskSecrets(const std::string& url);
 // "error <number> <text>" when there is an error, else "HTTP <status>" (empty for an event of
 // a file: the reply file, the kept-answers file, the settings file, which have no exchange),
 // outcome is followed by " after <n> tries" when a held file was tried n > 1 times, ms by
-// kShortWaitNote for a request made with the short wait, and the last field is empty unless a
-// kept answer was given.
+// kShortWaitNote for a request made with the short wait, proxy by kProxyNotUnderstoodNote when
+// the Proxy setting was not understood, and the last field is empty unless a kept answer was
+// given.
 std::string FormatLogLine(const LogEntry& entry);
 
 // True when a file of `currentSize` bytes must be renamed before `lineSize` more are added.

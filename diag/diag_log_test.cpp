@@ -152,6 +152,20 @@ TEST(DiagLog, ProxyInForceAndTheAgeOfAKeptAnswer) {
     EXPECT_EQ(std::count(odd.begin(), odd.end(), '|'), 9) << odd;
 }
 
+// A request made while the Proxy setting was not understood says so after the proxy it took.
+TEST(DiagLog, TheProxyNoteFollowsTheProxy) {
+    LogEntry e = LookupEntry();
+    e.proxy = "sys:3128";
+    const std::string plain = FormatLogLine(e);
+    EXPECT_EQ(plain.substr(plain.rfind("|sys")), "|sys:3128|");
+    e.proxyNotUnderstood = true;
+    const std::string noted = FormatLogLine(e);
+    EXPECT_EQ(noted.substr(noted.rfind("|sys")), "|sys:3128 (Proxy setting not understood)|");
+    // No session, no proxy: nothing to note.
+    e.proxy = "";
+    EXPECT_EQ(FormatLogLine(e), plain.substr(0, plain.rfind("|sys")) + "||");
+}
+
 // A look-up made with the short wait says so after its time; every other field is as ever.
 TEST(DiagLog, TheShortWaitFollowsTheTimeTaken) {
     LogEntry e = LookupEntry();

@@ -79,6 +79,7 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     attempt.log.bytes = attempt.body.size();
     attempt.log.ms = GetTickCount64() - start;
     attempt.log.proxy = request.ProxyInForce();
+    attempt.log.proxyNotUnderstood = question.proxy.unreadable;
     attempt.log.shortWait = wait.ShortWait();
     attempt.spentMs = request.SpentMs();
     wait.Tell(HeardFrom(EndOf(opened, request, limits)));

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "common/file_retry.h"
+#include "common/proxy_choice.h"
 #include "diag/diag_log_win.h"
 #include "lookup/service_wait.h"
-#include "net/proxy.h"
 #include "settings/options.h"
 
 namespace lookup {
@@ -22,7 +22,7 @@ struct ServiceQuestion {
     settings::Account account;
     bool baseCallFallback = true;  // ask again with the base call when the callsign is not found
     std::string decimalSeparator = ".";  // the user's: coordinates are read and written with it
-    net::ProxyChoice proxy;              // the route of the requests
+    common::ProxyChoice proxy;           // the route of the requests
     // Answers kept for when the service cannot be reached: the folder of the kept-answers file
     // and the days an answer is kept (0: keeping off, the file is neither read nor written).
     std::string keptFolder;

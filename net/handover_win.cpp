@@ -5,7 +5,7 @@
 
 namespace net {
 
-Handover::Handover(std::string agent, ProxyChoice proxy, DWORD timeoutMs) {
+Handover::Handover(std::string agent, common::ProxyChoice proxy, DWORD timeoutMs) {
     order_.agent = std::move(agent);
     order_.proxy = std::move(proxy);
     order_.timeoutMs = timeoutMs;

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "net/proxy.h"
+#include "common/proxy_choice.h"
 #include "net/sync_win.h"
 
 namespace net {
@@ -35,7 +35,7 @@ class Handover {
     // What the worker is to do: fixed before the worker sees Opening.
     struct Order {
         std::string agent;
-        ProxyChoice proxy;
+        common::ProxyChoice proxy;
         DWORD timeoutMs = 0;  // for each blocking WinINet call
         std::string url;
         size_t maxBody = SIZE_MAX;  // the worker never reads more of the body than this
@@ -57,7 +57,7 @@ class Handover {
         DWORD error = 0;      // of that read
     };
 
-    Handover(std::string agent, ProxyChoice proxy, DWORD timeoutMs);
+    Handover(std::string agent, common::ProxyChoice proxy, DWORD timeoutMs);
     Handover(const Handover&) = delete;
     Handover& operator=(const Handover&) = delete;
 

@@ -15,14 +15,14 @@ using Phase = Handover::Phase;
 
 // Both sides in one thread, each call made when it need not wait.
 TEST(Handover, OrderOpenAndPiecesUntilTheEnd) {
-    ProxyChoice proxy;
-    proxy.route = ProxyChoice::Route::Direct;
+    common::ProxyChoice proxy;
+    proxy.route = common::ProxyChoice::Route::Direct;
     Handover h("agent", proxy, 1000);
     h.Open("http://h/x", 100);
     Handover::Order order;
     ASSERT_TRUE(h.TakeOrder(order));
     EXPECT_EQ(order.agent, "agent");
-    EXPECT_EQ(order.proxy.route, ProxyChoice::Route::Direct);
+    EXPECT_EQ(order.proxy.route, common::ProxyChoice::Route::Direct);
     EXPECT_EQ(order.timeoutMs, 1000u);
     EXPECT_EQ(order.url, "http://h/x");
     EXPECT_EQ(order.maxBody, 100u);
@@ -204,8 +204,8 @@ TEST(Handover, EachSideWakesTheOther) {
 // One worker waits for a next request at most, and gets the one handed over.
 TEST(IdleWorker, HandsARequestToTheWaitingWorker) {
     IdleWorker idle;
-    auto first = std::make_shared<Handover>("first", ProxyChoice{}, 0);
-    auto second = std::make_shared<Handover>("second", ProxyChoice{}, 0);
+    auto first = std::make_shared<Handover>("first", common::ProxyChoice{}, 0);
+    auto second = std::make_shared<Handover>("second", common::ProxyChoice{}, 0);
     EXPECT_FALSE(idle.HandOver(first)) << "no worker waits";
 
     std::shared_ptr<Handover> got;

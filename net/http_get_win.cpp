@@ -11,7 +11,8 @@ namespace net {
 
 static_assert(kTimedOutError == ERROR_INTERNET_TIMEOUT);
 
-BoundedHttpGet::BoundedHttpGet(std::string agent, const RequestLimits& limits, ProxyChoice proxy)
+BoundedHttpGet::BoundedHttpGet(std::string agent, const RequestLimits& limits,
+                               common::ProxyChoice proxy)
     : handover_(
           std::make_shared<Handover>(std::move(agent), std::move(proxy), limits.callTimeoutMs)),
       budget_(limits.budgetMs) {
@@ -90,7 +91,7 @@ void BoundedHttpGet::Close() {
 
 bool BoundedHttpGet::FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
                                std::string& body, size_t maxBytes, Report* report,
-                               const ProxyChoice& proxy) {
+                               const common::ProxyChoice& proxy) {
     body.clear();
     BoundedHttpGet get(agent, budgetMs, proxy);
     const size_t cap = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;

@@ -21,8 +21,8 @@
 #include <string>
 #include <utility>
 
+#include "common/proxy_choice.h"
 #include "net/handover_win.h"
-#include "net/proxy.h"
 #include "net/request_limits.h"
 #include "net/wait_budget.h"
 
@@ -34,9 +34,9 @@ class BoundedHttpGet {
     // and every read together. `proxy` chooses the route; by default the proxy set for the
     // current user in Windows (whose automatic detection, if any, runs on the worker within the
     // budget).
-    BoundedHttpGet(std::string agent, const RequestLimits& limits, ProxyChoice proxy = {});
+    BoundedHttpGet(std::string agent, const RequestLimits& limits, common::ProxyChoice proxy = {});
     // A request that waits out `budgetMs` (RequestLimits::Full).
-    BoundedHttpGet(std::string agent, DWORD budgetMs, ProxyChoice proxy = {})
+    BoundedHttpGet(std::string agent, DWORD budgetMs, common::ProxyChoice proxy = {})
         : BoundedHttpGet(std::move(agent), RequestLimits::Full(budgetMs), std::move(proxy)) {}
     ~BoundedHttpGet();
     BoundedHttpGet(const BoundedHttpGet&) = delete;
@@ -76,8 +76,8 @@ class BoundedHttpGet {
     // budget ran out first); 0 when nothing failed.
     DWORD Error() const { return error_; }
 
-    // The proxy the session went through ("host:port"), or "direct", with DescribeProxy's note
-    // when the Proxy setting was not understood; empty when no session was opened.
+    // The proxy the session went through ("host:port"), or "direct"; empty when no session was
+    // opened.
     const std::string& ProxyInForce() const { return proxyInForce_; }
 
     // What FetchText saw, for the diagnostics log.
@@ -94,7 +94,7 @@ class BoundedHttpGet {
     // read).
     static bool FetchText(const std::string& url, const std::string& agent, DWORD budgetMs,
                           std::string& body, size_t maxBytes = SIZE_MAX, Report* report = nullptr,
-                          const ProxyChoice& proxy = {});
+                          const common::ProxyChoice& proxy = {});
 
   private:
     // Waits, within what is left of the budget, until the worker has moved the exchange out of

@@ -16,11 +16,12 @@ void SetTimeouts(const WinInetFunctions& api, HINTERNET h, DWORD ms) {
 
 // The proxy a session opened for `choice` goes through: "host:port", or "direct". Only the
 // system's route needs the session's options asked.
-std::string ProxyOf(const WinInetFunctions& api, HINTERNET session, const ProxyChoice& choice) {
-    if (choice.route == ProxyChoice::Route::Direct) {
+std::string ProxyOf(const WinInetFunctions& api, HINTERNET session,
+                    const common::ProxyChoice& choice) {
+    if (choice.route == common::ProxyChoice::Route::Direct) {
         return "direct";
     }
-    if (choice.route == ProxyChoice::Route::Named) {
+    if (choice.route == common::ProxyChoice::Route::Named) {
         return choice.server;
     }
     // INTERNET_PROXY_INFO as the ANSI query fills it.
@@ -83,7 +84,7 @@ bool WinInetRequest::Fail() {
 }
 
 bool WinInetRequest::OpenSession(const std::string& url, const std::string& agent,
-                                 const ProxyChoice& proxy, DWORD timeoutMs) {
+                                 const common::ProxyChoice& proxy, DWORD timeoutMs) {
     if (!SplitUrl(url, parts_)) {
         error_ = ERROR_INTERNET_INVALID_URL;
         return false;
@@ -96,9 +97,9 @@ bool WinInetRequest::OpenSession(const std::string& url, const std::string& agen
     }
     DWORD access = INTERNET_OPEN_TYPE_PRECONFIG;
     const char* server = nullptr;
-    if (proxy.route == ProxyChoice::Route::Direct) {
+    if (proxy.route == common::ProxyChoice::Route::Direct) {
         access = INTERNET_OPEN_TYPE_DIRECT;
-    } else if (proxy.route == ProxyChoice::Route::Named) {
+    } else if (proxy.route == common::ProxyChoice::Route::Named) {
         access = INTERNET_OPEN_TYPE_PROXY;
         server = proxy.server.c_str();  // for every scheme; https goes through CONNECT
     }
@@ -106,7 +107,7 @@ bool WinInetRequest::OpenSession(const std::string& url, const std::string& agen
     if (!session_) {
         return Fail();
     }
-    proxyInForce_ = DescribeProxy(proxy, ProxyOf(*api_, session_.get(), proxy));
+    proxyInForce_ = ProxyOf(*api_, session_.get(), proxy);
     timeoutMs_ = timeoutMs;
     SetTimeouts(*api_, session_.get(), timeoutMs_);
     return true;

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "net/proxy.h"
+#include "common/proxy_choice.h"
 #include "net/url.h"
 #include "net/wininet_win.h"
 
@@ -23,11 +23,11 @@ class WinInetRequest {
 
     // Splits `url`, loads WinINet and opens a session for `proxy`. False, with Error(), when
     // the URL is not usable, WinINet cannot be had or the session cannot be opened.
-    bool OpenSession(const std::string& url, const std::string& agent, const ProxyChoice& proxy,
-                     DWORD timeoutMs);
+    bool OpenSession(const std::string& url, const std::string& agent,
+                     const common::ProxyChoice& proxy, DWORD timeoutMs);
 
-    // The proxy the session goes through ("host:port", or "direct"), with DescribeProxy's note
-    // when the Proxy setting was not understood; empty before a session is open.
+    // The proxy the session goes through ("host:port", or "direct"); empty before a session is
+    // open.
     const std::string& ProxyInForce() const { return proxyInForce_; }
 
     // Connects and sends the GET; once it is answered, its status, Content-Length and
