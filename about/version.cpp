@@ -1,33 +1,26 @@
 #include "about/version.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <utility>
 
+#include "common/decimal.h"
 #include "common/text.h"
 
 namespace about {
 
 namespace {
 
-// The same on every platform, whatever the width of unsigned long.
-constexpr unsigned long kMaxComponent = 4294967295UL;
-
+// A component is at most 4294967295, the same on every platform, whatever the width of
+// unsigned long.
 bool ParseComponent(std::string_view digits, unsigned long& value) {
-    if (digits.empty()) {
+    const std::optional<std::uint32_t> component = common::ParseDecimal<std::uint32_t>(digits);
+    if (!component) {
         return false;
     }
-    value = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        const unsigned long digit = static_cast<unsigned long>(c - '0');
-        if (value > (kMaxComponent - digit) / 10) {
-            return false;
-        }
-        value = value * 10 + digit;
-    }
+    value = *component;
     return true;
 }
 

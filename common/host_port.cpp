@@ -1,5 +1,7 @@
 #include "common/host_port.h"
 
+#include "common/decimal.h"
+
 namespace common {
 
 bool IsHostNameByte(char c) {
@@ -8,20 +10,14 @@ bool IsHostNameByte(char c) {
 }
 
 std::optional<unsigned short> ParsePort(std::string_view digits) {
-    if (digits.empty() || digits.size() > 5) {
+    if (digits.size() > 5) {
         return std::nullopt;
     }
-    unsigned long port = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        port = port * 10 + static_cast<unsigned long>(c - '0');
-    }
-    if (port < 1 || port > 65535) {
+    const std::optional<unsigned long> port = ParseDecimal<unsigned long>(digits);
+    if (!port || *port < 1 || *port > 65535) {
         return std::nullopt;
     }
-    return static_cast<unsigned short>(port);
+    return static_cast<unsigned short>(*port);
 }
 
 }  // namespace common

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "common/decimal.h"
+
 namespace kept {
 namespace {
 
@@ -72,19 +74,6 @@ bool IsPlainNumberText(std::string_view text, std::size_t maxDigits) {
         return false;
     }
     return std::all_of(text.begin(), text.end(), IsDigit);
-}
-
-// The value of `text`, which IsPlainNumberText accepted; false when it passes `max`.
-bool ReadNumber(std::string_view text, std::uint64_t max, std::uint64_t& value) {
-    value = 0;
-    for (const char c : text) {
-        const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (max - digit) / 10) {
-            return false;
-        }
-        value = value * 10 + digit;
-    }
-    return true;
 }
 
 std::size_t DecimalDigits(std::size_t n) {
@@ -159,10 +148,15 @@ bool ReadRecordLine(std::string_view line, RecordLine& out) {
         const std::uint64_t max =
             stamp ? static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
                   : kMaxFileBytes;
-        if (!IsPlainNumberText(parts[i + 1], stamp ? kMaxStampDigits : kMaxLengthDigits) ||
-            !ReadNumber(parts[i + 1], max, numbers[i])) {
+        if (!IsPlainNumberText(parts[i + 1], stamp ? kMaxStampDigits : kMaxLengthDigits)) {
             return false;
         }
+        const std::optional<std::uint64_t> number =
+            common::ParseDecimal<std::uint64_t>(parts[i + 1]);
+        if (!number || *number > max) {
+            return false;
+        }
+        numbers[i] = *number;
     }
     out.stamp = static_cast<std::int64_t>(numbers[0]);
     out.keyLen = static_cast<std::size_t>(numbers[1]);

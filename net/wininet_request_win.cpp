@@ -1,7 +1,10 @@
 #include "net/wininet_request_win.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
+
+#include "common/decimal.h"
 
 namespace net {
 namespace {
@@ -53,14 +56,7 @@ std::optional<std::uint64_t> ContentLengthOf(const WinInetFunctions& api, HINTER
         size == 0 || size >= sizeof text) {
         return std::nullopt;
     }
-    std::uint64_t length = 0;
-    for (DWORD i = 0; i < size; ++i) {
-        if (text[i] < '0' || text[i] > '9' || length > (UINT64_MAX - 9) / 10) {
-            return std::nullopt;
-        }
-        length = length * 10 + static_cast<std::uint64_t>(text[i] - '0');
-    }
-    return length;
+    return common::ParseDecimal<std::uint64_t>(std::string_view(text, size));
 }
 
 // The answer's Content-Type header as the server sent it; empty when there is none, or when it

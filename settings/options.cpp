@@ -1,15 +1,12 @@
 #include "settings/options.h"
 
+#include "common/decimal.h"
 #include "common/host_port.h"
 #include "common/text.h"
 #include "settings/scramble.h"
 
 namespace settings {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 std::string_view Trimmed(std::string_view s) {
     return common::text::TrimWhere(s, [](char c) { return c == ' '; });
@@ -93,22 +90,17 @@ common::ProxyChoice ParseProxySetting(std::optional<std::string_view> value) {
 }
 
 int ParseKeepAnswersDays(std::string_view value) {
-    int days = 0;
-    bool anyDigit = false;
+    std::string digits;
     for (const char c : value) {
-        if (c == ' ') {
-            continue;
-        }
-        if (!IsDigit(c)) {
-            return kDefaultKeepDays;
-        }
-        anyDigit = true;
-        days = days * 10 + (c - '0');
-        if (days > kMaxKeepDays) {
-            return kDefaultKeepDays;  // more digits could only make it larger
+        if (c != ' ') {
+            digits += c;
         }
     }
-    return anyDigit ? days : kDefaultKeepDays;
+    const std::optional<unsigned long> days = common::ParseDecimal<unsigned long>(digits);
+    if (!days || *days > static_cast<unsigned long>(kMaxKeepDays)) {
+        return kDefaultKeepDays;
+    }
+    return static_cast<int>(*days);
 }
 
 bool BaseCallFallbackOn(std::string_view value) {
