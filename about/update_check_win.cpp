@@ -126,11 +126,8 @@ bool CheckIsDue(const AutomationFunctions& ole, UpdateCheckMemory& memory) {
     SYSTEMTIME local = {};
     GetLocalTime(&local);
     const CivilTime now = ToCivil(local);
-    if (memory.lastCheckHour) {
-        const long long hoursSince = HourIndex(now) - *memory.lastCheckHour;
-        if (hoursSince >= 0 && hoursSince <= 24) {
-            return false;  // known to be within the day; a clock set back reads the store again
-        }
+    if (memory.lastCheckHour && CheckedWithinTheDay(*memory.lastCheckHour, HourIndex(now))) {
+        return false;  // known to be within the day; a clock set back reads the store again
     }
     CivilTime lastCheck = {};
     if (!ParseLocalTime(ole, ReadLastCheck(), lastCheck)) {

@@ -28,4 +28,8 @@ bool UpdateCheckDue(const CivilTime& lastCheck, const CivilTime& now) {
     return HourIndex(now) - HourIndex(lastCheck) > kBoundariesBeforeCheck;
 }
 
+bool CheckedWithinTheDay(long long lastCheckHour, long long nowHour) {
+    return lastCheckHour <= nowHour && nowHour - lastCheckHour <= kBoundariesBeforeCheck;
+}
+
 }  // namespace about

@@ -22,4 +22,9 @@ long long HourIndex(const CivilTime& t);
 // the whole hour). A `lastCheck` in the future gives a negative count: not due.
 bool UpdateCheckDue(const CivilTime& lastCheck, const CivilTime& now);
 
+// True when a check made in the hour `lastCheckHour` is known to leave none due in the hour
+// `nowHour` (both HourIndex values): it lies no later than now and no more than 24 boundaries
+// back. A check in the future (a clock set back) is not known so.
+bool CheckedWithinTheDay(long long lastCheckHour, long long nowHour);
+
 }  // namespace about

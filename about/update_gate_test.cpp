@@ -53,6 +53,28 @@ TEST(UpdateCheckDue, FutureMomentWaitsUntilPassedBy25Boundaries) {
     EXPECT_TRUE(UpdateCheckDue(At(2024, 5, 11, 10, 0), At(2024, 5, 12, 11, 0)));
 }
 
+// The hour of the last check that the program remembers between runs spares it the store's read
+// for the rest of the day, and only then.
+TEST(CheckedWithinTheDay, FromTheHourOfTheCheckTo24BoundariesLater) {
+    const long long checked = HourIndex(At(2024, 5, 9, 10, 30));
+    EXPECT_TRUE(CheckedWithinTheDay(checked, checked));
+    EXPECT_TRUE(CheckedWithinTheDay(checked, HourIndex(At(2024, 5, 10, 10, 59))));
+    EXPECT_FALSE(CheckedWithinTheDay(checked, HourIndex(At(2024, 5, 10, 11, 0))));
+    // A clock set back, even by an hour, asks the store again.
+    EXPECT_FALSE(CheckedWithinTheDay(checked, HourIndex(At(2024, 5, 9, 9, 59))));
+    // The remembered hour never holds back a check that the stored time makes due: of three
+    // days, it spares the 25 hours from the check's own on.
+    int spared = 0;
+    for (int hour = 0; hour < 72; ++hour) {
+        const CivilTime now = At(2024, 5, 9 + hour / 24, hour % 24, 15);
+        if (CheckedWithinTheDay(checked, HourIndex(now))) {
+            EXPECT_FALSE(UpdateCheckDue(At(2024, 5, 9, 10, 30), now)) << hour;
+            ++spared;
+        }
+    }
+    EXPECT_EQ(spared, 25);
+}
+
 TEST(UpdateCheckDue, DefaultMomentOf2009IsLongPast) {
     // "01/04/2009 7:59:00 PM", read month-first or day-first.
     EXPECT_TRUE(UpdateCheckDue(At(2009, 1, 4, 19, 59), At(2009, 1, 5, 21, 0)));
