@@ -42,6 +42,8 @@ std::string OneLineField(std::string_view value);
 // ASCII letters compared without regard to case; every other byte as it is.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
+// `s` with its ASCII letters in upper case; every other byte as it is.
+std::string AsciiUpper(std::string_view s);
 
 // True when `needle` occurs anywhere in `haystack` (exact, case-sensitive).
 inline bool Contains(const std::string& haystack, const std::string& needle) {

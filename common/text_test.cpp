@@ -31,6 +31,10 @@ TEST(NoCase, OnlyAsciiLettersIgnoreCase) {
     EXPECT_TRUE(text::StartsWithNoCase("HTTPS://x", "https://"));
     EXPECT_FALSE(text::StartsWithNoCase("http:/", "http://"));
     EXPECT_TRUE(text::StartsWithNoCase("x", ""));
+    EXPECT_EQ(text::AsciiUpper("dl/n0call/p"), "DL/N0CALL/P");
+    EXPECT_EQ(text::AsciiUpper("\xE9t\xE9 Mix{z}"), "\xE9T\xE9 MIX{Z}");  // accented bytes stay
+    EXPECT_EQ(text::AsciiUpper("@`az{"), "@`AZ{");
+    EXPECT_EQ(text::AsciiUpper(""), "");
 }
 
 }  // namespace common

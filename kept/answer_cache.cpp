@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "common/decimal.h"
+#include "common/text.h"
 
 namespace kept {
 namespace {
@@ -239,13 +240,7 @@ bool operator==(const KeptAnswer& a, const KeptAnswer& b) {
 }
 
 std::string CacheKey(std::string_view callsign) {
-    std::string key(callsign);
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return key;
+    return common::text::AsciiUpper(callsign);
 }
 
 std::uint32_t Crc32(std::string_view bytes) {
