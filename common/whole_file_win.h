@@ -1,6 +1,6 @@
-// Writing a whole file in one go. Each caller keeps its own rule around it: the settings file is
-// only ever created new, the reply file is deleted and created anew, the kept answers are written
-// to a temporary file, flushed and moved over the old one.
+// Writing a whole file in one go, and naming a file in a folder. Each caller keeps its own rule
+// around it: the settings file is only ever created new, the reply file is deleted and created
+// anew, the kept answers are written to a temporary file, flushed and moved over the old one.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,11 @@
 #include <string_view>
 
 namespace common {
+
+// The path of the file `name` in `folder` (given without a trailing backslash).
+inline std::string PathIn(const std::string& folder, const char* name) {
+    return folder + "\\" + name;
+}
 
 // Creates the file at `path` with `creation` (CREATE_NEW: never over an existing file;
 // CREATE_ALWAYS: replacing one), writes all of `content`, flushes it to the disk when `flush`

@@ -8,10 +8,6 @@
 namespace diag {
 namespace {
 
-std::string PathIn(const std::string& folder, const char* name) {
-    return folder + "\\" + name;
-}
-
 std::string LocalTimeNow() {
     SYSTEMTIME t = {};
     GetLocalTime(&t);
@@ -44,10 +40,10 @@ DWORD TryAppend(const std::string& path, const std::string& content) {
 
 // Neither step shows that the folder can be written, so an access denial is never waited for.
 void AppendLine(const std::string& folder, const std::string& line, common::RetryBudget& retries) {
-    const std::string path = PathIn(folder, kLogFileName);
+    const std::string path = common::PathIn(folder, kLogFileName);
     const std::string content = line + "\r\n";
     if (LogNeedsRollOver(FileSize(path), content.size())) {
-        const std::string old = PathIn(folder, kOldLogFileName);
+        const std::string old = common::PathIn(folder, kOldLogFileName);
         common::RetryFileStep(retries, false, [&] {
             return MoveFileExA(path.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING)
                        ? ERROR_SUCCESS

@@ -14,10 +14,6 @@ void CloseMutex(HANDLE mutex) {
 }
 using UniqueMutex = common::UniqueAny<HANDLE, CloseMutex>;
 
-std::string PathIn(const std::string& folder, const char* name) {
-    return folder + "\\" + name;
-}
-
 // The folder's full path as the system spells it, or the folder as given when that fails.
 std::string FullPath(const std::string& folder) {
     std::string buffer(MAX_PATH, '\0');
@@ -138,7 +134,7 @@ DWORD MoveOver(const std::string& from, const std::string& to) {
 // tries of both steps (1 when neither had to wait).
 DWORD ReplaceCacheFile(const std::string& folder, const std::string& content,
                        common::RetryBudget& retries, unsigned& tries) {
-    const std::string temp = PathIn(folder, kTempCacheFileName);
+    const std::string temp = common::PathIn(folder, kTempCacheFileName);
     // A temporary file held by another program makes the create fail; a denial is a read-only
     // folder or file.
     common::RetriedStep step = common::RetryFileStep(
@@ -148,7 +144,7 @@ DWORD ReplaceCacheFile(const std::string& folder, const std::string& content,
         // The temporary file was just created beside the file: the folder can be written, and
         // only a hold on either file can refuse the move.
         step = common::RetryFileStep(
-            retries, true, [&] { return MoveOver(temp, PathIn(folder, kCacheFileName)); });
+            retries, true, [&] { return MoveOver(temp, common::PathIn(folder, kCacheFileName)); });
         tries += step.tries - 1;
     }
     if (step.error != ERROR_SUCCESS) {
@@ -162,7 +158,7 @@ DWORD ReplaceCacheFile(const std::string& folder, const std::string& content,
 // left alone. False, with the report filled in, when the file cannot be used.
 bool ReadLocked(const std::string& folder, FolderLock& lock, CacheReport& report,
                 std::string& bytes, ParsedCache& parsed) {
-    const std::string path = PathIn(folder, kCacheFileName);
+    const std::string path = common::PathIn(folder, kCacheFileName);
     const DWORD error = ReadWholeFile(path, bytes);
     if (error != ERROR_SUCCESS) {
         report.outcome = CacheOutcome::ReadFailed;
@@ -178,8 +174,9 @@ bool ReadLocked(const std::string& folder, FolderLock& lock, CacheReport& report
         return false;
     }
     // Nothing shows that the folder can be written: a denial is not waited for.
-    const common::RetriedStep moved = common::RetryFileStep(
-        lock.Retries(), false, [&] { return MoveOver(path, PathIn(folder, kBadCacheFileName)); });
+    const common::RetriedStep moved = common::RetryFileStep(lock.Retries(), false, [&] {
+        return MoveOver(path, common::PathIn(folder, kBadCacheFileName));
+    });
     report.setAsideTries = moved.tries;
     if (moved.error != ERROR_SUCCESS) {
         report.outcome = CacheOutcome::ReadFailed;

@@ -75,7 +75,7 @@ bool WriteReplyFileOrReport(const std::string& text, const std::string& callsign
     const std::string message = product::messages::Fill(
         product::messages::kCouldNotWriteReply,
         {{product::messages::kReplyPath,
-          CurrentFolder() + "\\" + product::messages::kReplyFileName},
+          common::PathIn(CurrentFolder(), product::messages::kReplyFileName)},
          {product::messages::kSystemMessage, common::SystemMessage(error)}});
     MessageBoxA(nullptr, message.c_str(), product::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;

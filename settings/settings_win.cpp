@@ -59,7 +59,7 @@ std::string ProgramFolder() {
 }
 
 std::string SettingsFilePath() {
-    return ProgramFolder() + "\\" + product::messages::kSettingsFileName;
+    return common::PathIn(ProgramFolder(), product::messages::kSettingsFileName);
 }
 
 bool CreateDefaultSettingsFile(common::RetryBudget& retries, const HeldWriteNote& note) {
