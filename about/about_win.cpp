@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -47,10 +48,17 @@ constexpr LabelLayout kLabels[] = {
      HoverTarget::OtherLabel},
     {IDC_ABOUT_DOWNLOAD, "Click Here", 2640, 1200, 735, 195, true, SS_LEFT, HoverTarget::ClickHere},
 };
-// Where each label of the layout stands in kLabels.
-constexpr int kTitleLabel = 0;
-constexpr int kSendEmailLabel = 2;
-constexpr int kDownloadLabel = 4;
+// Where the label `id` stands in kLabels; an id the table lacks does not compile.
+constexpr int LabelIndex(int id) {
+    int i = 0;
+    while (kLabels[i].id != id) {
+        ++i;
+    }
+    return i;
+}
+constexpr int kTitleLabel = LabelIndex(IDC_ABOUT_TITLE);
+constexpr int kSendEmailLabel = LabelIndex(IDC_ABOUT_SEND_EMAIL);
+constexpr int kDownloadLabel = LabelIndex(IDC_ABOUT_DOWNLOAD);
 
 constexpr const char* kSendEmailTip = "Send Email to OXBEL";
 constexpr const char* kDownloadTip = "Download the latest Update Here";
@@ -171,6 +179,7 @@ void AboutWindow::OnLoad() {
 }
 
 bool AboutWindow::Load() {
+    static_assert(std::size(kLabels) == kLabelCount, "a window for each label of the layout");
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!common::RegisterProgramWindowClass(kAboutWindowClass, &WindowProc, nullptr)) {
         return false;
