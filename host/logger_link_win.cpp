@@ -16,8 +16,7 @@ void LoggerLink::Connect(HWND own) {
     extendedWnd_ = FindWindowA(nullptr, "Extended Lookup Information");
     loggerWnd_ = FindWindowA(nullptr, "Logger32");
     msgLogger_ = RegisterWindowMessageA("Logger32 1");
-    extendedPresent_ = extendedWnd_ != nullptr;
-    if (extendedPresent_) {
+    if (extendedWnd_) {
         PostMessageA(extendedWnd_, msgExtended_, 0, reinterpret_cast<LPARAM>(own));
     }
 }
@@ -41,7 +40,7 @@ bool LoggerLink::OnCommand(WPARAM command, LPARAM value) {
 }
 
 void LoggerLink::SendExtended(const std::string& text) const {
-    if (!extendedPresent_ || replyWnd_ == HWND_BROADCAST) {
+    if (!extendedWnd_ || replyWnd_ == HWND_BROADCAST) {
         return;
     }
     DWORD_PTR ignored = 0;

@@ -62,9 +62,8 @@ class LoggerLink {
     UINT msgLogger_ = 0;          // registered "Logger32 1"
     HWND loggerWnd_ = nullptr;    // the logger's window found at load, or null
     HWND extendedWnd_ = nullptr;  // the extended-information window found at load, or null
-    bool extendedPresent_ = false;
-    HWND replyWnd_ = nullptr;  // receives the extended text (command 10)
-    std::string callsign_;     // collected by command 1, emptied at the end of each run
+    HWND replyWnd_ = nullptr;     // receives the extended text (command 10)
+    std::string callsign_;        // collected by command 1, emptied at the end of each run
     bool busy_ = false;
 };
 
