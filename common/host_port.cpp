@@ -1,12 +1,12 @@
 #include "common/host_port.h"
 
 #include "common/decimal.h"
+#include "common/text.h"
 
 namespace common {
 
 bool IsHostNameByte(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '.' || c == '_';
+    return text::IsAsciiLetter(c) || text::IsAsciiDigit(c) || c == '-' || c == '.' || c == '_';
 }
 
 std::optional<unsigned short> ParsePort(std::string_view digits) {

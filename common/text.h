@@ -6,6 +6,14 @@
 
 namespace common::text {
 
+inline bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+inline bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 inline bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace common {
 
 TEST(TrimSpaces, RemovesOnlySpacesAtBothEnds) {
@@ -21,6 +23,16 @@ TEST(TrimBlanks, RemovesSpaceTabAndLineBreaksAtBothEndsOnly) {
         const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
         EXPECT_EQ(text::IsBlank(c), blank) << "byte " << b;
         EXPECT_EQ(text::IsLineBreak(c), c == '\r' || c == '\n') << "byte " << b;
+    }
+}
+
+TEST(AsciiClasses, OnlyTheAsciiDigitsAndLetters) {
+    const std::string digits = "0123456789";
+    const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    for (int b = 0; b <= 255; ++b) {
+        const char c = static_cast<char>(b);
+        EXPECT_EQ(text::IsAsciiDigit(c), digits.find(c) != std::string::npos) << "byte " << b;
+        EXPECT_EQ(text::IsAsciiLetter(c), letters.find(c) != std::string::npos) << "byte " << b;
     }
 }
 

@@ -11,6 +11,8 @@
 namespace kept {
 namespace {
 
+using common::text::IsAsciiDigit;
+
 constexpr std::string_view kHeader = kCacheHeaderLine;
 
 // A record line without its line break: the line's checksum, the stamp (up to 19 digits), three
@@ -43,12 +45,8 @@ std::uint32_t CrcUpdate(std::uint32_t state, std::string_view bytes) {
     return state;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool IsLowerHex(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f');
+    return IsAsciiDigit(c) || (c >= 'a' && c <= 'f');
 }
 
 // The pieces of `line` between single spaces.
@@ -74,7 +72,7 @@ bool IsPlainNumberText(std::string_view text, std::size_t maxDigits) {
     if (text.size() > 1 && text[0] == '0') {
         return false;
     }
-    return std::all_of(text.begin(), text.end(), IsDigit);
+    return std::all_of(text.begin(), text.end(), IsAsciiDigit);
 }
 
 std::size_t DecimalDigits(std::size_t n) {
@@ -223,7 +221,7 @@ bool IsNewerHeader(std::string_view bytes) {
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
-    if (line.empty() || !std::all_of(line.begin(), line.end(), IsDigit)) {
+    if (line.empty() || !std::all_of(line.begin(), line.end(), IsAsciiDigit)) {
         return false;
     }
     const std::size_t lead = line.find_first_not_of('0');

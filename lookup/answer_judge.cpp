@@ -8,13 +8,8 @@
 namespace lookup {
 namespace {
 
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using common::text::IsAsciiDigit;
+using common::text::IsAsciiLetter;
 
 bool OnlyBlanks(std::string_view body) {
     return common::text::TrimBlanks(body).empty();
@@ -55,7 +50,7 @@ bool HoldsMarkup(std::string_view body) {
     for (std::size_t i = body.find('<'); i != std::string_view::npos; i = body.find('<', i + 1)) {
         if (i + 1 < body.size()) {
             const char next = body[i + 1];
-            if (IsLetter(next) || next == '/' || next == '!' || next == '?') {
+            if (IsAsciiLetter(next) || next == '/' || next == '!' || next == '?') {
                 return true;
             }
         }
@@ -109,9 +104,9 @@ bool ReadsAsCallsign(std::string_view word) {
     bool letter = false;
     bool digit = false;
     for (const char c : word) {
-        letter = letter || IsLetter(c);
-        digit = digit || IsDigit(c);
-        if (!IsLetter(c) && !IsDigit(c) && c != '/') {
+        letter = letter || IsAsciiLetter(c);
+        digit = digit || IsAsciiDigit(c);
+        if (!IsAsciiLetter(c) && !IsAsciiDigit(c) && c != '/') {
             return false;
         }
     }

@@ -2,17 +2,14 @@
 
 #include <vector>
 
+#include "common/text.h"
+
 namespace lookup {
 
 namespace {
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using common::text::IsAsciiDigit;
+using common::text::IsAsciiLetter;
 
 bool CouldBeHomeCall(const std::string& part) {
     if (part.size() < 3) {

@@ -10,8 +10,8 @@ namespace net {
 
 namespace {
 
-bool IsUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+bool IsUnreserved(char c) {
+    return common::text::IsAsciiLetter(c) || common::text::IsAsciiDigit(c) || c == '-' ||
            c == '.' || c == '_' || c == '~';
 }
 
@@ -23,7 +23,7 @@ std::string PercentEncode(const std::string& value) {
     result.reserve(value.size() * 3);
     for (const char ch : value) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        if (IsUnreserved(c)) {
+        if (IsUnreserved(ch)) {
             result.push_back(ch);
         } else {
             result.push_back('%');

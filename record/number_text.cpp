@@ -15,9 +15,7 @@ namespace {
 
 constexpr int kSignificantDigits = 15;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using common::text::IsAsciiDigit;
 
 // Appends the decimal exponent as sign and at least two digits.
 void AppendExponent(std::string& out, int exponent) {
@@ -57,7 +55,7 @@ std::string FormatNumber(double v, const std::string& decimalSeparator) {
     const auto ePos = sci.find_first_of("eE");
     std::string digits;
     for (std::size_t i = 0; i < ePos; ++i) {
-        if (IsDigit(sci[i])) {
+        if (IsAsciiDigit(sci[i])) {
             digits += sci[i];
         }
     }
@@ -108,7 +106,7 @@ bool ParseNumber(const std::string& input, const std::string& userDecimalSeparat
     }
 
     std::string intDigits;
-    while (pos < end && IsDigit(s[pos])) {
+    while (pos < end && IsAsciiDigit(s[pos])) {
         intDigits += s[pos++];
     }
     std::string fracDigits;
@@ -121,7 +119,7 @@ bool ParseNumber(const std::string& input, const std::string& userDecimalSeparat
     }
     if (sepLen > 0) {
         pos += sepLen;
-        while (pos < end && IsDigit(s[pos])) {
+        while (pos < end && IsAsciiDigit(s[pos])) {
             fracDigits += s[pos++];
         }
     }
@@ -141,7 +139,7 @@ bool ParseNumber(const std::string& input, const std::string& userDecimalSeparat
             normal += s[pos++];
         }
         const std::size_t expStart = pos;
-        while (pos < end && IsDigit(s[pos])) {
+        while (pos < end && IsAsciiDigit(s[pos])) {
             normal += s[pos++];
         }
         if (pos == expStart) {
