@@ -10,11 +10,8 @@
 #include "about/update_server.h"
 #include "about/version.h"
 #include "common/dpi_win.h"
-#include "common/lifetime_win.h"
 #include "common/message_pump_win.h"
 #include "common/twips.h"
-#include "common/window_class_win.h"
-#include "common/window_object_win.h"
 #include "product/messages.h"
 #include "settings/settings_win.h"
 #include "res/resource.h"
@@ -84,10 +81,6 @@ common::UniqueFont LabelFont(UINT dpi, bool underline) {
 
 }  // namespace
 
-AboutWindow::~AboutWindow() {
-    common::ForgetWindowObject(hwnd_);
-}
-
 HWND AboutWindow::LinkLabel(HoverTarget link) const {
     return link == HoverTarget::SendEmail ? labels_[kSendEmailLabel] : labels_[kDownloadLabel];
 }
@@ -108,7 +101,7 @@ void AboutWindow::PointerOver(HoverTarget target) {
 LRESULT CALLBACK AboutWindow::LabelProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR refData) {
     if (msg == WM_MOUSEMOVE) {
-        auto* self = common::WindowObject<AboutWindow>(GetParent(label));
+        auto* self = ObjectOf(GetParent(label));
         if (self) {
             self->PointerOver(static_cast<HoverTarget>(refData));
         }
@@ -180,36 +173,29 @@ void AboutWindow::OnLoad() {
 
 bool AboutWindow::Load() {
     static_assert(std::size(kLabels) == kLabelCount, "a window for each label of the layout");
+    if (!Create(kAboutWindowClass, nullptr, kExStyle, "", kStyle, 0, 0)) {
+        return false;
+    }
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!common::RegisterProgramWindowClass(kAboutWindowClass, &WindowProc, nullptr)) {
-        return false;
-    }
-    HWND hwnd = CreateWindowExA(kExStyle, kAboutWindowClass, "", kStyle, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
-    if (!hwnd) {
-        return false;
-    }
-    hwnd_ = hwnd;
-    common::WindowOpened();
     // The program's icon in the caption and the task switcher, as on the main window.
-    SendMessageA(hwnd, WM_SETICON, ICON_BIG,
+    SendMessageA(hwnd_, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP))));
-    SendMessageA(hwnd, WM_SETICON, ICON_SMALL,
-                 static_cast<LPARAM>(GetClassLongPtrA(hwnd, GCLP_HICONSM)));
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL,
+                 static_cast<LPARAM>(GetClassLongPtrA(hwnd_, GCLP_HICONSM)));
 
     for (int i = 0; i < kLabelCount; ++i) {
         const LabelLayout& l = kLabels[i];
         // SS_NOTIFY: the labels take the pointer themselves, for the hover colours and clicks.
         labels_[i] = CreateWindowExA(
             0, "STATIC", l.text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX | l.align, 0, 0, 0,
-            0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(l.id)), instance, nullptr);
+            0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(l.id)), instance, nullptr);
         SetWindowSubclass(labels_[i], &LabelProc, static_cast<UINT_PTR>(l.id),
                           static_cast<DWORD_PTR>(l.target));
     }
     tooltip_ =
         CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance, nullptr);
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr);
 
     OnLoad();
     CentreOnScreen();
@@ -254,32 +240,28 @@ void AboutWindow::OnDownload() {
     OpenDocument(archive, "Open", nullptr, nullptr, 0);
 }
 
-LRESULT CALLBACK AboutWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = common::WindowObject<AboutWindow>(hwnd, msg, lParam);
-    if (!self) {
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
+LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_MOUSEMOVE:
-            self->PointerOver(HoverTarget::Background);
+            PointerOver(HoverTarget::Background);
             return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == STN_CLICKED) {
                 if (LOWORD(wParam) == IDC_ABOUT_SEND_EMAIL) {
-                    self->OnSendEmail();
+                    OnSendEmail();
                 } else if (LOWORD(wParam) == IDC_ABOUT_DOWNLOAD) {
-                    self->OnDownload();
+                    OnDownload();
                 }
                 return 0;
             }
             break;
         case WM_CTLCOLORSTATIC: {
             const HWND label = reinterpret_cast<HWND>(lParam);
-            const bool sendEmail = label == self->labels_[kSendEmailLabel];
-            if (!sendEmail && label != self->labels_[kDownloadLabel]) {
+            const bool sendEmail = label == labels_[kSendEmailLabel];
+            if (!sendEmail && label != labels_[kDownloadLabel]) {
                 break;
             }
-            const bool red = sendEmail ? self->colours_.sendEmailRed : self->colours_.clickHereRed;
+            const bool red = sendEmail ? colours_.sendEmailRed : colours_.clickHereRed;
             HDC dc = reinterpret_cast<HDC>(wParam);
             SetTextColor(dc, red ? kRed : kBlue);
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -287,31 +269,20 @@ LRESULT CALLBACK AboutWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
         }
         case WM_CLOSE:
             // The main window takes input again before this one goes, so that it is activated.
-            self->ReleaseHeldWindow();
-            DestroyWindow(hwnd);
+            ReleaseHeldWindow();
+            DestroyWindow(hwnd_);
             return 0;
-        case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            self->LayOut(HIWORD(wParam));
-            return 0;
-        }
         case WM_NCDESTROY:
-            if (self->hwnd_ == hwnd) {
-                self->hwnd_ = nullptr;
-                for (HWND& label : self->labels_) {
-                    label = nullptr;
-                }
-                self->tooltip_ = nullptr;  // destroyed with its owner
-                ++self->unloads_;
-                common::WindowClosed();
+            for (HWND& label : labels_) {
+                label = nullptr;
             }
+            tooltip_ = nullptr;  // destroyed with its owner
+            ++unloads_;
             break;
         default:
             break;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
 void AboutWindow::ShowModeless(const AboutOwner& owner) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "about/link_hover.h"
+#include "common/base_window_win.h"
 #include "common/handles_win.h"
 
 namespace about {
@@ -29,13 +30,8 @@ struct AboutOwner {
     std::string updateBase;
 };
 
-class AboutWindow {
+class AboutWindow : public common::BaseWindow<AboutWindow> {
   public:
-    AboutWindow() = default;
-    ~AboutWindow();
-    AboutWindow(const AboutWindow&) = delete;
-    AboutWindow& operator=(const AboutWindow&) = delete;
-
     // From the menu: shows the window modeless and returns at once. When it is already open,
     // the same window is brought to the front.
     void ShowModeless(const AboutOwner& owner);
@@ -46,6 +42,8 @@ class AboutWindow {
     void ShowModal(const AboutOwner& owner);
 
   private:
+    friend class common::BaseWindow<AboutWindow>;
+
     static constexpr int kLabelCount = 5;
 
     bool Load();
@@ -60,11 +58,10 @@ class AboutWindow {
     void ReleaseHeldWindow();
     HWND LinkLabel(HoverTarget link) const;
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK LabelProc(HWND label, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR refData);
 
-    HWND hwnd_ = nullptr;
     HWND labels_[kLabelCount] = {};
     HWND tooltip_ = nullptr;
     common::UniqueFont textFont_;

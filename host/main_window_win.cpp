@@ -6,8 +6,6 @@
 #include "common/dpi_win.h"
 #include "common/lifetime_win.h"
 #include "common/twips.h"
-#include "common/window_class_win.h"
-#include "common/window_object_win.h"
 #include "host/lookup_run_win.h"
 #include "product/messages.h"
 #include "res/resource.h"
@@ -43,10 +41,6 @@ common::UniqueFont MessageFontForDpi(UINT dpi) {
 
 }  // namespace
 
-MainWindow::~MainWindow() {
-    common::ForgetWindowObject(hwnd_);
-}
-
 bool MainWindow::Show() {
     return Load(true);
 }
@@ -58,26 +52,16 @@ void MainWindow::EnsureLoaded() {
 }
 
 bool MainWindow::Load(bool show) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!common::RegisterProgramWindowClass(kMainWindowClass, &WindowProc,
-                                            MAKEINTRESOURCEA(IDR_MAIN_MENU))) {
-        return false;
-    }
     // Created minimised; a re-load stays hidden.
-    HWND hwnd = CreateWindowExA(kExStyle, kMainWindowClass, kMainCaption, kStyle | WS_MINIMIZE,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                nullptr, instance, this);
-    if (!hwnd) {
+    if (!Create(kMainWindowClass, MAKEINTRESOURCEA(IDR_MAIN_MENU), kExStyle, kMainCaption,
+                kStyle | WS_MINIMIZE, CW_USEDEFAULT, CW_USEDEFAULT)) {
         return false;
     }
-    hwnd_ = hwnd;
-    common::WindowOpened();
-
-    testButton_ =
-        CreateWindowExA(0, "BUTTON", "Command1", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 0, 0,
-                        hwnd, reinterpret_cast<HMENU>(IDC_TEST_BUTTON), instance, nullptr);
-    LayOut(common::WindowDpi(hwnd));
-    SetTimer(hwnd, IDT_WATCHDOG, kWatchdogMs, nullptr);  // the watchdog runs from the load on
+    testButton_ = CreateWindowExA(0, "BUTTON", "Command1", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
+                                  0, 0, 0, hwnd_, reinterpret_cast<HMENU>(IDC_TEST_BUTTON),
+                                  GetModuleHandleA(nullptr), nullptr);
+    LayOut(common::WindowDpi(hwnd_));
+    SetTimer(hwnd_, IDT_WATCHDOG, kWatchdogMs, nullptr);  // the watchdog runs from the load on
 
     OnLoad();
     if (show && IsLoaded()) {
@@ -201,59 +185,43 @@ void MainWindow::OnAccount() {
     account::ChangeAccount(retries);
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = common::WindowObject<MainWindow>(hwnd, msg, lParam);
-    if (!self) {
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     // The logger's message: registered at load, so not a constant of a case label.
-    if (msg != 0 && msg == self->link_.LookupMessage()) {
-        self->OnLoggerCommand(wParam, lParam);
+    if (msg != 0 && msg == link_.LookupMessage()) {
+        OnLoggerCommand(wParam, lParam);
         return 0;
     }
     switch (msg) {
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_TEST_BUTTON && HIWORD(wParam) == BN_CLICKED) {
-                self->OnTestButton();
+                OnTestButton();
                 return 0;
             }
             if (LOWORD(wParam) == IDM_ABOUT && HIWORD(wParam) == 0) {
-                self->OnAbout();
+                OnAbout();
                 return 0;
             }
             if (LOWORD(wParam) == IDM_ACCOUNT && HIWORD(wParam) == 0) {
-                self->OnAccount();
+                OnAccount();
                 return 0;
             }
             break;
         case WM_TIMER:
             if (wParam == IDT_WATCHDOG) {
-                self->OnWatchdog();
+                OnWatchdog();
                 return 0;
             }
             break;
         case WM_CLOSE:
-            self->Unload();
+            Unload();
             return 0;
-        case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
-                         suggested->right - suggested->left, suggested->bottom - suggested->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            self->LayOut(HIWORD(wParam));
-            return 0;
-        }
         case WM_NCDESTROY:
-            if (self->hwnd_ == hwnd) {
-                self->hwnd_ = nullptr;
-                self->testButton_ = nullptr;
-                common::WindowClosed();
-            }
+            testButton_ = nullptr;  // destroyed with its parent
             break;
         default:
             break;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
 }  // namespace host

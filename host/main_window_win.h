@@ -2,7 +2,7 @@
 // the logger and the extended-information window have a window to talk to; it owns the link
 // with them, the watchdog timer, the test button, the menu and the About window. The object
 // outlives its window: a look-up run that needs the window after it was closed loads it again,
-// hidden. Its window procedure reaches the object through the window's user data.
+// hidden.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 #include "about/about_win.h"
 #include "about/update_check_win.h"
+#include "common/base_window_win.h"
 #include "common/handles_win.h"
 #include "host/logger_link_win.h"
 #include "lookup/service_wait.h"
@@ -23,13 +24,8 @@ inline constexpr const char* kMainWindowClass = "QuendixInternetLookupMain";
 inline constexpr const char* kMainCaption = "InternetCallsignLookup";
 inline constexpr UINT kWatchdogMs = 45000;
 
-class MainWindow {
+class MainWindow : public common::BaseWindow<MainWindow> {
   public:
-    MainWindow() = default;
-    ~MainWindow();
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
-
     // The first load at program start: the window is shown minimised.
     bool Show();
     // Loads the window again, hidden, when it has been closed.
@@ -62,6 +58,8 @@ class MainWindow {
     void ShowAboutModal(const std::string& updateBase);
 
   private:
+    friend class common::BaseWindow<MainWindow>;
+
     bool Load(bool show);
     void OnLoad();
     void OnWatchdog();
@@ -75,9 +73,8 @@ class MainWindow {
     // is not brought back).
     about::AboutOwner AboutOwnerLink(std::string updateBase = std::string());
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    HWND hwnd_ = nullptr;
     HWND testButton_ = nullptr;
     bool watchdogBoxOpen_ = false;  // the watchdog's box is showing; no second count meanwhile
     common::UniqueFont font_;

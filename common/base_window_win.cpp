@@ -1,4 +1,4 @@
-#include "common/window_class_win.h"
+#include "common/base_window_win.h"
 
 #include "res/resource.h"
 
