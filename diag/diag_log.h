@@ -17,7 +17,7 @@ inline constexpr std::uint64_t kLogSizeLimitBytes = 1024 * 1024;
 inline constexpr char kLookupEvent[] = "lookup";
 inline constexpr char kUpdateCheckEvent[] = "update check";
 inline constexpr char kReplyFileEvent[] = "reply file";
-// The kept-answers file, when its state was not plain (KeptStateOutcome).
+// The kept-answers file, when its state was not plain (the file's outcomes below).
 inline constexpr char kKeptAnswersEvent[] = "kept answers";
 // A write of the settings file that had to wait for another program's hold.
 inline constexpr char kSettingsFileEvent[] = "settings file";
@@ -31,10 +31,11 @@ inline constexpr char kOutcomeBaseCallRetry[] = "base-call retry";
 inline constexpr char kOutcomeWriteFailed[] = "write failed";
 // A file written once another program let go of it (the line's tries say after how many).
 inline constexpr char kOutcomeWritten[] = "written";
-// The service was not reached and the answer kept from an earlier look-up was given instead.
+// The service was not reached, or its answer was cut off, and the answer kept from an earlier
+// look-up was given instead.
 inline constexpr char kOutcomeKeptAnswer[] = "kept answer";
-// Something answered, but not the service: a sign-in page, an error page, a line of text. The
-// kept answer, when there is one, was given (the kept days field says so).
+// Something answered, but not the service: a sign-in page, an error page, JSON, an image, a line
+// of text. The kept answer, when there is one, was given (the kept days field says so).
 inline constexpr char kOutcomeNotAnAnswer[] = "not an answer";
 // The states of the kept-answers file worth a line of their own.
 inline constexpr char kOutcomeLockNotHad[] = "lock not had";
