@@ -70,9 +70,11 @@ std::string FormatLogLine(const LogEntry& entry) {
     } else if (entry.event != kKeptAnswersEvent) {
         result = "HTTP " + std::to_string(entry.status);
     }
+    const std::string url =
+        entry.schemeAdded ? MaskSecrets(entry.url) + kSchemeAddedNote : MaskSecrets(entry.url);
     const std::string fields[] = {
         entry.localTime, entry.event,
-        entry.callsign,  MaskSecrets(entry.url),
+        entry.callsign,  url,
         result,          std::to_string(entry.bytes),
         entry.outcome,   std::to_string(entry.ms),
         entry.proxy,     entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),

@@ -80,6 +80,15 @@ TEST(DiagLog, LineHoldsEveryFieldInOrder) {
     EXPECT_EQ(FormatLogLine(write),
               "T|reply file|N0CALL||error 5 Access denied.|0|write failed|0||");
 
+    // An address set without a scheme: the URL says that "http://" was added.
+    LogEntry added = LookupEntry();
+    added.schemeAdded = true;
+    EXPECT_EQ(FormatLogLine(added),
+              "2026-12-07T09:05:03.042|lookup|N0CALL/P|http://127.0.0.1:8080/call?username=K1TEST"
+              "&password=***&rawlookup=1&callsign=N0CALL%2FP&program=Logger32 (http:// added)"
+              "|HTTP 200|9|"
+              "base-call retry|17||");
+
     // Empty values still keep their places.
     EXPECT_EQ(FormatLogLine(LogEntry()), "||||HTTP 0|0||0||");
 

@@ -52,8 +52,8 @@ void Prepare(MainWindow& window, Prepared& run) {
     if (account.userName != settings::kNotSet) {
         window.EnsureLoaded();
         const std::string& updateBase = run.options.updateBase;
-        about::CheckForUpdate(run.log, updateBase, run.options.proxy, window.UpdateMemory(),
-                              [&window, &updateBase] {
+        about::CheckForUpdate(run.log, updateBase, run.options.updateSchemeAdded, run.options.proxy,
+                              window.UpdateMemory(), [&window, &updateBase] {
                                   window.RestoreAndActivate();
                                   window.ShowAboutModal(updateBase);
                               });
@@ -76,6 +76,7 @@ lookup::ServiceQuestion Question(const Prepared& run, const std::string& callsig
     lookup::ServiceQuestion question;
     question.callsign = callsign;
     question.serviceBase = options.lookupBase;
+    question.serviceBaseSchemeAdded = options.lookupSchemeAdded;
     question.account = options.account;
     question.baseCallFallback = options.baseCallFallback;
     question.decimalSeparator = UserDecimalSeparator();

@@ -134,7 +134,8 @@ Options ReadOptions() {
 
 std::string ReadUpdateBase() {
     return NormalizeBaseUrl(ReadIniValue(SettingsFilePath(), kServiceSection, kUpdateUrlKey),
-                            kDefaultUpdateBase);
+                            kDefaultUpdateBase)
+        .url;
 }
 
 Account ReadAccount() {
