@@ -223,11 +223,10 @@ TEST_F(AccountMenu, IgnoredDuringALookUpRun) {
     EXPECT_EQ(addon_->FindDialog(""), nullptr)
         << "a box opened: " << TextOf(addon_->FindDialog(""));
 
-    // A look-up posted now is handled after the entry chosen during the run: had the entry
-    // opened its boxes afterwards, this look-up would meet them.
-    ASSERT_TRUE(addon_->Post(kCmdChar, 'K'));
-    ASSERT_TRUE(addon_->Post(kCmdChar, '1'));
-    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    // A look-up posted once the run has returned is handled after the entry chosen during the
+    // run: had the entry opened its boxes afterwards, this look-up would meet them.
+    ASSERT_NO_FATAL_FAILURE(WaitUntilTheRunHasReturned());
+    ASSERT_NO_FATAL_FAILURE(PostLookUp("K1"));
     ASSERT_TRUE(WaitForNotificationOrDialog(2)) << ProcessNote();
     EXPECT_EQ(addon_->FindDialog(""), nullptr)
         << "a box opened: " << TextOf(addon_->FindDialog(""));

@@ -112,13 +112,12 @@ TEST_F(LoggerLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
     ASSERT_EQ(second->Texts().size(), 1u);
     EXPECT_EQ(Visible(second->Texts()[0]), Visible(kWorkedExtended));
 
-    // A look-up posted now is handled after everything posted during the run: once it has
-    // ended, a look-up those had started would have come first, and characters they had kept
-    // would lead its call. The run emptied the buffer.
+    // A look-up posted once the run has returned is handled after everything posted during the
+    // run: once it has ended, a look-up those had started would have come first, and characters
+    // they had kept would lead its call. The run emptied the buffer.
     server_.SetAnswer("/call", Answer(WorkedBody()));
-    ASSERT_TRUE(addon_->Post(kCmdChar, 'K'));
-    ASSERT_TRUE(addon_->Post(kCmdChar, '1'));
-    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    ASSERT_NO_FATAL_FAILURE(WaitUntilTheRunHasReturned());
+    ASSERT_NO_FATAL_FAILURE(PostLookUp("K1"));
     ASSERT_TRUE(WaitForNotifications(2)) << ProcessNote();
     ASSERT_EQ(Calls().size(), 2u) << "a command during the run started another look-up";
     EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "K1"));

@@ -359,11 +359,11 @@ TEST_F(LookupRoad, CommandsDuringThePromptAreDropped) {
     EXPECT_EQ(Calls()[0].target, CallTarget("Not%20Set", "Not%20Set", "AB1CD"));
     EXPECT_EQ(Visible(LookupDat()), Visible("AB1CD not found in lookup database|\r\n"));
 
-    // A look-up posted now is handled after everything posted during the prompt: once it has
-    // ended, a look-up those had started would have come first, and 'X' would lead its call.
-    ASSERT_TRUE(addon_->Post(kCmdChar, 'K'));
-    ASSERT_TRUE(addon_->Post(kCmdChar, '1'));
-    ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    // A look-up posted once the run has returned is handled after everything posted during the
+    // prompt: once it has ended, a look-up those had started would have come first, and 'X'
+    // would lead its call.
+    ASSERT_NO_FATAL_FAILURE(WaitUntilTheRunHasReturned());
+    ASSERT_NO_FATAL_FAILURE(PostLookUp("K1"));
     ASSERT_TRUE(WaitCancellingPrompts(2, &prompts)) << "the next look-up did not end";
     EXPECT_EQ(prompts.count, 2) << "a run started between the two look-ups";
     ASSERT_EQ(Calls().size(), 2u) << "a command during the prompt started a look-up";
