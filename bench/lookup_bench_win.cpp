@@ -5,7 +5,9 @@
 //     the same way) and against a bare WinINet GET of the same URL from this process (own
 //     session each time, 265-byte reads, no worker thread), in interleaved rounds of the three;
 //   - the add-on's look-up with a 1,000,000-byte answer against the bare GET;
-//   - start-up to a findable, minimised main window against a program that shows one window.
+//   - start-up to a findable, minimised main window against a program that shows one window;
+//   - start-up to the first answer (the first look-up of a fresh process, which also loads
+//     WinINet and makes the first connection) against the same of the floor program.
 // The sides of each figure run interleaved, so all see the same machine.
 // It prints figures and judges none of them.
 //
@@ -371,9 +373,9 @@ bool StartBare(const char* name, double& ms, std::string* error) {
 }
 
 // With `first`, the started program then looks up once: the first look-up of a process, which
-// also loads what start-up left for later.
+// also loads what start-up left for later; `toAnswer` gets the time from the start to its answer.
 bool StartProgram(const AddOnFolder& folder, double& ms, std::string* error, HWND reply = nullptr,
-                  LookupResult* first = nullptr) {
+                  LookupResult* first = nullptr, double* toAnswer = nullptr) {
     AddOn addon(folder);
     const double start = NowMs();
     if (!addon.Start(error)) {
@@ -388,6 +390,9 @@ bool StartProgram(const AddOnFolder& folder, double& ms, std::string* error, HWN
             addon.Terminate();
             return false;
         }
+        if (toAnswer) {
+            *toAnswer = g_marks.notified - start;
+        }
     }
     if (HWND main = addon.MainWindow()) {
         PostMessageA(main, WM_CLOSE, 0, 0);
@@ -397,6 +402,32 @@ bool StartProgram(const AddOnFolder& folder, double& ms, std::string* error, HWN
     }
     if (ms < 0) {
         *error = "the program's minimised window did not appear";
+        return false;
+    }
+    return true;
+}
+
+// The floor program started in the add-on's folder, then its first look-up; `toAnswer` gets the
+// time from the start to its answer, `body` is the answer the stand-in gives.
+bool StartFloor(const AddOnFolder& folder, unsigned short port, HWND reply, const std::string& body,
+                double& toAnswer, std::string* error) {
+    FloorProgram floor;
+    const double start = NowMs();
+    if (!floor.Start(folder.Path(), folder.SettingsPath(), port, error)) {
+        return false;
+    }
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(floor.Window(), LookupMessage(), kCmdReplyWindow,
+                        reinterpret_cast<LPARAM>(reply), SMTO_NORMAL, 5000, &ignored);
+    LookupResult first;
+    if (!OneLookup(Target{floor.Window(), folder.ReplyPath(), body + "\r\n", nullptr}, first,
+                   error)) {
+        *error = "the floor program's first look-up: " + *error;
+        return false;
+    }
+    toAnswer = g_marks.notified - start;
+    if (!floor.Stop()) {
+        *error = "the floor program did not end when its window was closed";
         return false;
     }
     return true;
@@ -439,7 +470,7 @@ int Run(const Plan& plan, bool steps) {
     }
 
     std::vector<double> lookups, floorLookups, gets, bigLookups, bigGets, programStarts, bareStarts,
-        bareButtonStarts, bareImportStarts, roundTrips;
+        bareButtonStarts, bareImportStarts, roundTrips, programFirstAnswers, floorFirstAnswers;
     std::vector<LookupResult> details, floorDetails, firstLookups;
     std::vector<GetResult> getDetails;
     {
@@ -634,6 +665,26 @@ int Run(const Plan& plan, bool steps) {
         }
     }
 
+    // From the start of a process to its first answer: the program against the floor program,
+    // in interleaved pairs.
+    for (int i = 0; i < plan.startWarmups + plan.startPairs; ++i) {
+        double ours = 0, least = 0, window = 0;
+        LookupResult first;
+        for (int side = 0; side < 2; ++side) {
+            const bool programFirst = i % 2 == 0;
+            const bool ok = (side == 0) == programFirst
+                                ? StartProgram(folder, window, &error, reply, &first, &ours)
+                                : StartFloor(folder, server.Port(), reply, body, least, &error);
+            if (!ok) {
+                return Fail("start to the first answer: " + error);
+            }
+        }
+        if (i >= plan.startWarmups) {
+            programFirstAnswers.push_back(ours);
+            floorFirstAnswers.push_back(least);
+        }
+    }
+
     std::printf(
         "Look-up of %s (%zu-byte answer): the add-on, the floor program and a bare GET, "
         "%d interleaved rounds after %d warm-ups\n",
@@ -651,6 +702,11 @@ int Run(const Plan& plan, bool steps) {
     std::printf("Start-up to a findable, minimised window, %d pairs after %d warm-ups\n",
                 plan.startPairs, plan.startWarmups);
     PrintFigure("program", programStarts, "bare Win32 window", bareStarts);
+    std::printf(
+        "Start to the first answer (start-up, then the first look-up: WinINet loaded, the first "
+        "connection), %d pairs after %d warm-ups\n",
+        plan.startPairs, plan.startWarmups);
+    PrintFigure("program", programFirstAnswers, "floor program", floorFirstAnswers);
 
     if (steps) {
         std::vector<double> getRequest, getRest;

@@ -28,6 +28,15 @@ bool DispatchPendingMessages() {
     return true;
 }
 
+bool MessageBreaks::Take() {
+    const ULONGLONG now = GetTickCount64();
+    if (last_ && now - *last_ < intervalMs_) {
+        return true;
+    }
+    last_ = now;
+    return DispatchPendingMessages();
+}
+
 bool PauseDispatchingMessages(DWORD ms) {
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {

@@ -6,11 +6,29 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 
 namespace common {
 
 // Dispatches every message waiting for this thread. False when it met a WM_QUIT.
 bool DispatchPendingMessages();
+
+// The breaks of a loop of short steps that do not wait for messages themselves: the messages
+// waiting for this thread are dispatched at the first break, then at most once per interval. A
+// look at an empty queue is a round trip to the system (under Wine it also yields the thread), so
+// such a loop looks by time, not at every step.
+class MessageBreaks {
+  public:
+    explicit MessageBreaks(DWORD intervalMs) : intervalMs_(intervalMs) {}
+
+    // Dispatches every waiting message at the first call, and at a later one once the interval
+    // since the last dispatch has passed. False when it met a WM_QUIT.
+    bool Take();
+
+  private:
+    DWORD intervalMs_;
+    std::optional<ULONGLONG> last_;
+};
 
 // Waits `ms` milliseconds, dispatching messages as they come. False when it met a WM_QUIT
 // (it then returns at once).

@@ -64,19 +64,25 @@ std::string MaskSecrets(const std::string& url) {
 }
 
 std::string FormatLogLine(const LogEntry& entry) {
+    const bool fileEvent = entry.event == kReplyFileEvent || entry.event == kKeptAnswersEvent ||
+                           entry.event == kSettingsFileEvent;
     std::string result;
     if (entry.error != 0) {
         result = "error " + std::to_string(entry.error) + " " + entry.errorText;
-    } else if (entry.event != kKeptAnswersEvent) {
+    } else if (!fileEvent) {
         result = "HTTP " + std::to_string(entry.status);
     }
     const std::string url =
         entry.schemeAdded ? MaskSecrets(entry.url) + kSchemeAddedNote : MaskSecrets(entry.url);
+    std::string outcome = entry.outcome;
+    if (entry.tries > 1) {
+        outcome += " after " + std::to_string(entry.tries) + " tries";
+    }
     const std::string fields[] = {
         entry.localTime, entry.event,
         entry.callsign,  url,
         result,          std::to_string(entry.bytes),
-        entry.outcome,   std::to_string(entry.ms),
+        outcome,         std::to_string(entry.ms) + (entry.shortWait ? kShortWaitNote : ""),
         entry.proxy,     entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),
     };
     std::string line;

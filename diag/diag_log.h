@@ -19,6 +19,8 @@ inline constexpr char kUpdateCheckEvent[] = "update check";
 inline constexpr char kReplyFileEvent[] = "reply file";
 // The kept-answers file, when its state was not plain (KeptStateOutcome).
 inline constexpr char kKeptAnswersEvent[] = "kept answers";
+// A write of the settings file that had to wait for another program's hold.
+inline constexpr char kSettingsFileEvent[] = "settings file";
 
 // Outcomes.
 inline constexpr char kOutcomeFound[] = "found";
@@ -27,6 +29,8 @@ inline constexpr char kOutcomeAccountError[] = "account error";
 inline constexpr char kOutcomeNoSession[] = "no session";
 inline constexpr char kOutcomeBaseCallRetry[] = "base-call retry";
 inline constexpr char kOutcomeWriteFailed[] = "write failed";
+// A file written once another program let go of it (the line's tries say after how many).
+inline constexpr char kOutcomeWritten[] = "written";
 // The service was not reached and the answer kept from an earlier look-up was given instead.
 inline constexpr char kOutcomeKeptAnswer[] = "kept answer";
 // Something answered, but not the service: a sign-in page, an error page, a line of text. The
@@ -42,6 +46,10 @@ inline constexpr char kOutcomeNewerVersion[] = "newer version left alone";
 // Follows the URL when the setting that gave its address had no scheme, so "http://" was added.
 inline constexpr char kSchemeAddedNote[] = " (http:// added)";
 
+// Follows the time taken of a request of a look-up that waited only the short wait, because the
+// service had been silent (lookup/service_wait.h).
+inline constexpr char kShortWaitNote[] = " (short wait)";
+
 struct LogEntry {
     std::string localTime;  // from IsoLocalTime
     std::string event;
@@ -56,6 +64,11 @@ struct LogEntry {
     std::uint64_t ms = 0;  // time taken
     std::string proxy;     // the proxy in force ("host:port" or "direct"); empty for no request
     long keptDays = -1;    // age in whole days of a kept answer given; -1 for none
+    // Tries of a file step that another program's hold made repeat (common/file_retry.h);
+    // 0 or 1 for none.
+    unsigned tries = 0;
+    // A request of a look-up that waited only the short wait: kShortWaitNote follows the time.
+    bool shortWait = false;
 };
 
 // "YYYY-MM-DDTHH:MM:SS.mmm", the local time as given.
@@ -73,8 +86,10 @@ std::string MaskSecrets(const std::string& url);
 // time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where url is followed by
 // kSchemeAddedNote when the entry says the scheme was added, result is
 // "error <number> <text>" when there is an error, else "HTTP <status>" (empty for an event of
-// the kept-answers file, which has no exchange), and the last field is empty unless a kept
-// answer was given.
+// a file: the reply file, the kept-answers file, the settings file, which have no exchange),
+// outcome is followed by " after <n> tries" when a held file was tried n > 1 times, ms by
+// kShortWaitNote for a request made with the short wait, and the last field is empty unless a
+// kept answer was given.
 std::string FormatLogLine(const LogEntry& entry);
 
 // True when a file of `currentSize` bytes must be renamed before `lineSize` more are added.

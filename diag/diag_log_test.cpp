@@ -105,6 +105,39 @@ TEST(DiagLog, LineHoldsEveryFieldInOrder) {
     EXPECT_EQ(FormatLogLine(kept), "T|kept answers|N0CALL||error 1460 Timeout.|0|lock not had|0||");
 }
 
+// A file that another program held: the outcome says after how many tries it was written, or
+// failed; a file written at the first try says nothing of tries.
+TEST(DiagLog, TriesOfAHeldFileFollowTheOutcome) {
+    LogEntry kept;
+    kept.localTime = "T";
+    kept.event = kKeptAnswersEvent;
+    kept.callsign = "N0CALL";
+    kept.outcome = kOutcomeWritten;
+    kept.tries = 7;
+    EXPECT_EQ(FormatLogLine(kept), "T|kept answers|N0CALL|||0|written after 7 tries|0||");
+    kept.outcome = kOutcomeNotWritten;
+    kept.error = 32;
+    kept.errorText = "Sharing violation.";
+    kept.tries = 9;
+    EXPECT_EQ(FormatLogLine(kept),
+              "T|kept answers|N0CALL||error 32 Sharing violation.|0|not written after 9 tries|0||");
+    kept.tries = 1;
+    EXPECT_EQ(FormatLogLine(kept),
+              "T|kept answers|N0CALL||error 32 Sharing violation.|0|not written|0||");
+
+    // The other files have no exchange either.
+    LogEntry reply = kept;
+    reply.event = kReplyFileEvent;
+    reply.error = 0;
+    reply.outcome = kOutcomeWritten;
+    reply.tries = 3;
+    EXPECT_EQ(FormatLogLine(reply), "T|reply file|N0CALL|||0|written after 3 tries|0||");
+    LogEntry settings = reply;
+    settings.event = kSettingsFileEvent;
+    settings.tries = 2;
+    EXPECT_EQ(FormatLogLine(settings), "T|settings file|N0CALL|||0|written after 2 tries|0||");
+}
+
 TEST(DiagLog, ProxyInForceAndTheAgeOfAKeptAnswer) {
     LogEntry kept = LookupEntry();
     kept.status = 0;
@@ -126,6 +159,24 @@ TEST(DiagLog, ProxyInForceAndTheAgeOfAKeptAnswer) {
     kept.proxy = "a|b\r\n";
     const std::string odd = FormatLogLine(kept);
     EXPECT_EQ(std::count(odd.begin(), odd.end(), '|'), 9) << odd;
+}
+
+// A look-up made with the short wait says so after its time; every other field is as ever.
+TEST(DiagLog, TheShortWaitFollowsTheTimeTaken) {
+    LogEntry e = LookupEntry();
+    e.error = 12002;
+    e.errorText = "The operation timed out";
+    e.bytes = 0;
+    e.outcome = kOutcomeKeptAnswer;
+    e.ms = 3001;
+    e.proxy = "direct";
+    e.keptDays = 2;
+    const std::string full = FormatLogLine(e);
+    e.shortWait = true;
+    const std::string line = FormatLogLine(e);
+    EXPECT_EQ(line.substr(line.find("|error")),
+              "|error 12002 The operation timed out|0|kept answer|3001 (short wait)|direct|2");
+    EXPECT_EQ(line, full.substr(0, full.find("|3001|")) + "|3001 (short wait)|direct|2");
 }
 
 TEST(DiagLog, ValuesCannotSplitTheLineOrAddFields) {

@@ -1,7 +1,9 @@
 #include "diag/diag_log_win.h"
 
+#include "common/file_retry_win.h"
 #include "common/handles_win.h"
 #include "common/system_message_win.h"
+#include "common/whole_file_win.h"
 
 namespace diag {
 namespace {
@@ -25,20 +27,34 @@ std::uint64_t FileSize(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void AppendLine(const std::string& folder, const std::string& line) {
-    const std::string path = PathIn(folder, kLogFileName);
-    const std::string content = line + "\r\n";
-    if (LogNeedsRollOver(FileSize(path), content.size())) {
-        MoveFileExA(path.c_str(), PathIn(folder, kOldLogFileName).c_str(),
-                    MOVEFILE_REPLACE_EXISTING);
-    }
+// One try at adding `content` to the end of the file.
+DWORD TryAppend(const std::string& path, const std::string& content) {
     common::UniqueFile file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        return;
+        return common::LastErrorOr(ERROR_OPEN_FAILED);
     }
     DWORD written = 0;
-    WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    if (!WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                   nullptr)) {
+        return common::LastErrorOr(ERROR_WRITE_FAULT);
+    }
+    return ERROR_SUCCESS;
+}
+
+// Neither step shows that the folder can be written, so an access denial is never waited for.
+void AppendLine(const std::string& folder, const std::string& line, common::RetryBudget& retries) {
+    const std::string path = PathIn(folder, kLogFileName);
+    const std::string content = line + "\r\n";
+    if (LogNeedsRollOver(FileSize(path), content.size())) {
+        const std::string old = PathIn(folder, kOldLogFileName);
+        common::RetryFileStep(retries, false, [&] {
+            return MoveFileExA(path.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING)
+                       ? ERROR_SUCCESS
+                       : common::LastErrorOr(ERROR_WRITE_FAULT);
+        });
+    }
+    common::RetryFileStep(retries, false, [&] { return TryAppend(path, content); });
 }
 
 }  // namespace
@@ -52,7 +68,8 @@ void DiagLog::Append(LogEntry entry) const {
         if (entry.error != 0 && entry.errorText.empty()) {
             entry.errorText = common::SystemMessage(entry.error);
         }
-        AppendLine(folder_, FormatLogLine(entry));
+        common::RetryBudget none(0);
+        AppendLine(folder_, FormatLogLine(entry), retries_ ? *retries_ : none);
     } catch (...) {
         // Out of memory while logging: the run goes on without the line.
     }

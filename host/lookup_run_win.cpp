@@ -17,6 +17,10 @@ namespace {
 
 // What the preparation of a run leaves for the request.
 struct Prepared {
+    // The run's wait for files that other programs hold, all its files together; of it, the
+    // share the log's own file may take. Every step that writes a file draws on it.
+    common::RetryBudget retries{common::kRetryBudgetMs};
+    common::RetryBudget logRetries{retries, diag::kLogRetryShareMs};
     // What the run read of the settings file at its start (the account as asked for, on first
     // use); nothing reads the file again during the run.
     settings::Options options;
@@ -35,19 +39,45 @@ std::string UserDecimalSeparator() {
     return buffer;
 }
 
+// A line for a write of the settings file that had to wait for another program.
+void LogSettingsWrite(const diag::DiagLog& log, const std::string& callsign, unsigned tries,
+                      unsigned long error) {
+    diag::LogEntry entry;
+    entry.event = diag::kSettingsFileEvent;
+    entry.callsign = callsign;
+    entry.error = error;
+    entry.outcome = error == ERROR_SUCCESS ? diag::kOutcomeWritten : diag::kOutcomeWriteFailed;
+    entry.tries = tries;
+    log.Append(entry);
+}
+
 // Fills `run` step by step, so that a step that fails leaves what the earlier ones found.
-void Prepare(MainWindow& window, Prepared& run) {
+void Prepare(MainWindow& window, const std::string& callsign, Prepared& run) {
     window.EnsureLoaded();
-    run.settingsFileMissing = !settings::CreateDefaultSettingsFile();
+    // The file is created before the log's switch is read from it: a creation that had to wait
+    // is logged once the log is known.
+    unsigned createTries = 0;
+    unsigned long createError = ERROR_SUCCESS;
+    run.settingsFileMissing =
+        !settings::CreateDefaultSettingsFile(run.retries, [&](unsigned tries, unsigned long error) {
+            createTries = tries;
+            createError = error;
+        });
     if (run.settingsFileMissing) {
         settings::ReportSettingsFileNotCreated();
     }
-    run.options = settings::ReadOptions();
-    run.log = diag::DiagLog(run.options.log, settings::ProgramFolder());
+    run.options = settings::ReadOptions(window.SettingsMemory());
+    run.log = diag::DiagLog(run.options.log, settings::ProgramFolder(), &run.logRetries);
+    if (createTries > 1) {
+        LogSettingsWrite(run.log, callsign, createTries, createError);
+    }
     settings::Account& account = run.options.account;
     if (account.userName == settings::kNotSet) {
         window.EnsureLoaded();
-        account = settings::AskForAccount(account);
+        account =
+            settings::AskForAccount(account, run.retries, [&](unsigned tries, unsigned long error) {
+                LogSettingsWrite(run.log, callsign, tries, error);
+            });
     }
     if (account.userName != settings::kNotSet) {
         window.EnsureLoaded();
@@ -71,7 +101,7 @@ void ShowAccountError(const Prepared& run) {
     MessageBoxA(nullptr, text.c_str(), common::messages::kAppTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
-lookup::ServiceQuestion Question(const Prepared& run, const std::string& callsign) {
+lookup::ServiceQuestion Question(Prepared& run, const std::string& callsign) {
     const settings::Options& options = run.options;
     lookup::ServiceQuestion question;
     question.callsign = callsign;
@@ -83,14 +113,15 @@ lookup::ServiceQuestion Question(const Prepared& run, const std::string& callsig
     question.proxy = options.proxy;
     question.keptFolder = settings::ProgramFolder();
     question.keepDays = options.keepDays;
+    question.retries = &run.retries;
     return question;
 }
 
 // Asks the service and delivers the answer. False when the reply file was not written: a stale
 // file must never be taken for this callsign's answer, so the logger is not told.
-bool AskAndAnswer(MainWindow& window, const Prepared& run, const lookup::ServiceQuestion& question,
+bool AskAndAnswer(MainWindow& window, Prepared& run, const lookup::ServiceQuestion& question,
                   lookup::ServiceAnswer& answer) {
-    answer = lookup::AskService(question, run.log);
+    answer = lookup::AskService(question, run.log, window.ServiceWaitMemory());
     if (answer.accountError) {
         ShowAccountError(run);
         window.Unload();
@@ -98,7 +129,8 @@ bool AskAndAnswer(MainWindow& window, const Prepared& run, const lookup::Service
     if (answer.forExtendedWindow) {
         window.Link().SendExtended(answer.extendedMessage);
     }
-    return lookup::WriteReplyFileOrReport(answer.replyText, question.callsign, run.log);
+    return lookup::WriteReplyFileOrReport(answer.replyText, question.callsign, run.log,
+                                          run.retries);
 }
 
 }  // namespace
@@ -110,7 +142,7 @@ void RunLookup(MainWindow& window, std::string callsign) {
 
     Prepared run;
     try {
-        Prepare(window, run);
+        Prepare(window, callsign, run);
     } catch (...) {
         // Out of memory while preparing: the look-up still runs and the logger is still told.
     }

@@ -197,7 +197,8 @@ void MainWindow::OnAccount() {
     }
     common::KeepAlive keepAlive;
     LoggerLink::BusyScope busy(link_);
-    settings::ChangeAccount();
+    common::RetryBudget retries(common::kRetryBudgetMs);
+    settings::ChangeAccount(retries);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

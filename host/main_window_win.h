@@ -13,6 +13,8 @@
 #include "about/update_check_win.h"
 #include "common/handles_win.h"
 #include "host/logger_link_win.h"
+#include "lookup/service_wait.h"
+#include "settings/settings_memory.h"
 
 namespace host {
 
@@ -39,6 +41,10 @@ class MainWindow {
     LoggerLink& Link() { return link_; }
     // What the program knows of the last update check, from one run to the next.
     about::UpdateCheckMemory& UpdateMemory() { return updateMemory_; }
+    // What the program keeps of the settings file, from one run to the next.
+    settings::SettingsMemory& SettingsMemory() { return settingsMemory_; }
+    // What the program knows of the service's silence, from one look-up to the next.
+    lookup::ServiceWait& ServiceWaitMemory() { return serviceWait_; }
 
     // The watchdog: arming restarts the 45-second count. Both load the window again when it
     // was closed, as every step of a look-up run that uses the window does.
@@ -78,6 +84,8 @@ class MainWindow {
     LoggerLink link_;
     about::AboutWindow about_;
     about::UpdateCheckMemory updateMemory_;
+    settings::SettingsMemory settingsMemory_;
+    lookup::ServiceWait serviceWait_;
 };
 
 }  // namespace host

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/file_retry_win.h"
 #include "common/handles_win.h"
 #include "common/whole_file_win.h"
 
@@ -35,10 +36,13 @@ std::string FullPath(const std::string& folder) {
     return folder;
 }
 
-// Holds the folder's named mutex for as long as it lives, once taken.
+// Holds the folder's named mutex for as long as it lives, once taken, and the share of the
+// caller's wait for held files that may be spent meanwhile (kLockedRetryMs).
 class FolderLock {
   public:
-    FolderLock(const std::string& folder, DWORD waitMs) {
+    FolderLock(const std::string& folder, const CacheFileOptions& options)
+        : none_(0), retries_(options.retries ? *options.retries : none_, kLockedRetryMs) {
+        const DWORD waitMs = options.lockWaitMs;
         const std::string name = CacheLockName(FullPath(folder));
         mutex_.reset(CreateMutexA(nullptr, FALSE, name.c_str()));
         if (!mutex_) {
@@ -70,6 +74,7 @@ class FolderLock {
     FolderLock& operator=(const FolderLock&) = delete;
 
     bool Held() const { return held_; }
+    common::RetryBudget& Retries() { return retries_; }
     // Why it is not held.
     CacheReport Failure() const {
         CacheReport report;
@@ -79,6 +84,8 @@ class FolderLock {
     }
 
   private:
+    common::RetryBudget none_;
+    common::RetryBudget retries_;
     UniqueMutex mutex_;
     bool held_ = false;
     CacheOutcome outcome_ = CacheOutcome::Ok;
@@ -119,27 +126,42 @@ DWORD ReadWholeFile(const std::string& path, std::string& bytes) {
     return ERROR_SUCCESS;
 }
 
-// Puts `content` in place of the file through the temporary file; on failure the file is as it
-// was and the temporary file is gone.
-DWORD ReplaceCacheFile(const std::string& folder, const std::string& content) {
+// Moves `from` over `to`; ERROR_SUCCESS or the system's error.
+DWORD MoveOver(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? ERROR_SUCCESS
+               : common::LastErrorOr(ERROR_WRITE_FAULT);
+}
+
+// Puts `content` in place of the file through the temporary file, waiting for held files from
+// `retries`; on failure the file is as it was and the temporary file is gone. `tries` counts the
+// tries of both steps (1 when neither had to wait).
+DWORD ReplaceCacheFile(const std::string& folder, const std::string& content,
+                       common::RetryBudget& retries, unsigned& tries) {
     const std::string temp = PathIn(folder, kTempCacheFileName);
-    DWORD error = common::WriteWholeFile(temp, content, CREATE_ALWAYS, true);
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExA(temp.c_str(), PathIn(folder, kCacheFileName).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = common::LastErrorOr(ERROR_WRITE_FAULT);
+    // A temporary file held by another program makes the create fail; a denial is a read-only
+    // folder or file.
+    common::RetriedStep step = common::RetryFileStep(
+        retries, false, [&] { return common::WriteWholeFile(temp, content, CREATE_ALWAYS, true); });
+    tries = step.tries;
+    if (step.error == ERROR_SUCCESS) {
+        // The temporary file was just created beside the file: the folder can be written, and
+        // only a hold on either file can refuse the move.
+        step = common::RetryFileStep(
+            retries, true, [&] { return MoveOver(temp, PathIn(folder, kCacheFileName)); });
+        tries += step.tries - 1;
     }
-    if (error != ERROR_SUCCESS) {
+    if (step.error != ERROR_SUCCESS) {
         DeleteFileA(temp.c_str());
     }
-    return error;
+    return step.error;
 }
 
 // With the lock held: reads the file into `bytes` and `parsed`. An unreadable file is set aside
-// and counts as an empty one; a later version's is left alone. False, with the report filled in,
-// when the file cannot be used.
-bool ReadLocked(const std::string& folder, CacheReport& report, std::string& bytes,
-                ParsedCache& parsed) {
+// (a held one waited for from the lock's share) and counts as an empty one; a later version's is
+// left alone. False, with the report filled in, when the file cannot be used.
+bool ReadLocked(const std::string& folder, FolderLock& lock, CacheReport& report,
+                std::string& bytes, ParsedCache& parsed) {
     const std::string path = PathIn(folder, kCacheFileName);
     const DWORD error = ReadWholeFile(path, bytes);
     if (error != ERROR_SUCCESS) {
@@ -155,10 +177,13 @@ bool ReadLocked(const std::string& folder, CacheReport& report, std::string& byt
         report.outcome = CacheOutcome::NewerVersion;
         return false;
     }
-    if (!MoveFileExA(path.c_str(), PathIn(folder, kBadCacheFileName).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // Nothing shows that the folder can be written: a denial is not waited for.
+    const common::RetriedStep moved = common::RetryFileStep(
+        lock.Retries(), false, [&] { return MoveOver(path, PathIn(folder, kBadCacheFileName)); });
+    report.setAsideTries = moved.tries;
+    if (moved.error != ERROR_SUCCESS) {
         report.outcome = CacheOutcome::ReadFailed;
-        report.error = common::LastErrorOr(ERROR_FILE_CORRUPT);
+        report.error = moved.error;
         return false;
     }
     report.setAside = true;
@@ -184,14 +209,14 @@ LoadedAnswers LoadKeptAnswers(const std::string& folder, std::int64_t now, int d
         return loaded;
     }
     try {
-        const FolderLock lock(folder, options.lockWaitMs);
+        FolderLock lock(folder, options);
         if (!lock.Held()) {
             loaded.report = lock.Failure();
             return loaded;
         }
         std::string bytes;
         ParsedCache parsed;
-        if (ReadLocked(folder, loaded.report, bytes, parsed)) {
+        if (ReadLocked(folder, lock, loaded.report, bytes, parsed)) {
             for (KeptAnswer& entry : parsed.entries) {
                 if (IsFresh(entry.stamp, now, days)) {
                     loaded.entries.push_back(std::move(entry));
@@ -229,13 +254,13 @@ CacheReport StoreKeptAnswer(const std::string& folder, const AnswerChange& chang
     }
     CacheReport report;
     try {
-        const FolderLock lock(folder, options.lockWaitMs);
+        FolderLock lock(folder, options);
         if (!lock.Held()) {
             return lock.Failure();
         }
         std::string bytes;
         ParsedCache parsed;
-        if (!ReadLocked(folder, report, bytes, parsed)) {
+        if (!ReadLocked(folder, lock, report, bytes, parsed)) {
             return report;
         }
         ApplyChange(parsed.entries, change, now, days, options.limits);
@@ -243,7 +268,7 @@ CacheReport StoreKeptAnswer(const std::string& folder, const AnswerChange& chang
         if (content == bytes) {
             return report;
         }
-        const DWORD error = ReplaceCacheFile(folder, content);
+        const DWORD error = ReplaceCacheFile(folder, content, lock.Retries(), report.writeTries);
         if (error != ERROR_SUCCESS) {
             report.outcome = CacheOutcome::WriteFailed;
             report.error = error;

@@ -20,11 +20,15 @@
 #include <string>
 #include <vector>
 
+#include "common/file_retry.h"
 #include "kept/answer_cache.h"
 
 namespace kept {
 
 inline constexpr DWORD kCacheLockWaitMs = 2000;
+// While the lock is held, held files are waited for at most this long in all (from the caller's
+// budget), so that another process waiting for the lock gets it within its wait.
+inline constexpr std::uint32_t kLockedRetryMs = kCacheLockWaitMs / 2;
 
 enum class CacheOutcome {
     Ok,            // done (a missing file reads as one with no answers)
@@ -43,11 +47,18 @@ struct CacheReport {
     // a store then began a new file.
     bool setAside = false;
     DWORD error = ERROR_SUCCESS;  // the system's error number of a failure
+    // The tries of the setting-aside and of the write, when made (0: not made); more than one
+    // when another program held a file.
+    unsigned setAsideTries = 0;
+    unsigned writeTries = 0;
 };
 
 struct CacheFileOptions {
     DWORD lockWaitMs = kCacheLockWaitMs;
     CacheLimits limits;
+    // The run's wait for files another program holds (common/file_retry.h), of which a call
+    // takes at most kLockedRetryMs; none: such a file is not waited for.
+    common::RetryBudget* retries = nullptr;
 };
 
 struct LoadedAnswers {
@@ -56,7 +67,8 @@ struct LoadedAnswers {
 };
 
 // Reads the file under the lock. A missing file (or folder) reads as one with no answers; an
-// unreadable one is set aside and reads so too.
+// unreadable one is set aside and reads so too (a file that another program holds is waited for
+// as the retry rule says).
 LoadedAnswers LoadKeptAnswers(const std::string& folder, std::int64_t now, int days,
                               const CacheFileOptions& options = {});
 
@@ -72,7 +84,9 @@ KeptLookup LookUpKeptAnswer(const std::string& folder, const std::string& callsi
 // Under the lock: reads the file, applies the change (ApplyChange with the options' limits),
 // writes the whole new content to kTempCacheFileName in the same folder, flushes it to disk and
 // moves it over the file in one step. When nothing changed, nothing is written. A missing file
-// is begun anew. The change must
+// is begun anew. The temporary file and the move wait for another program's hold as the retry
+// rule says; an access denial of the move counts as a hold (the temporary file was just created
+// beside the file, so the folder can be written). The change must
 // hold only the callsign and the two lines the logger receives (see answer_cache.h).
 CacheReport StoreKeptAnswer(const std::string& folder, const AnswerChange& change, std::int64_t now,
                             int days, const CacheFileOptions& options = {});

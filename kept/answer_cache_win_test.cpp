@@ -245,3 +245,146 @@ TEST_F(AnswerCacheFile, ConcurrentStoresLoseNothing) {
         }
     }
 }
+
+namespace {
+
+// Holds a file open the way a virus scanner does, for `holdMs` from now, on a thread of its own.
+class HeldOpen {
+  public:
+    HeldOpen(const std::string& path, DWORD sharing, DWORD holdMs)
+        : file_(CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        if (file_ != INVALID_HANDLE_VALUE) {
+            thread_ = std::thread([this, holdMs] {
+                Sleep(holdMs);
+                CloseHandle(file_);
+            });
+        }
+    }
+    ~HeldOpen() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+
+    bool Ok() const { return file_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE file_;
+    std::thread thread_;
+};
+
+}  // namespace
+
+// The file held open for reading while a store puts the new one in its place: the move waits
+// for it, the answer is kept beside the earlier one, and the wait comes from the caller's budget.
+TEST_F(AnswerCacheFile, AHeldFileIsWaitedForFromTheBudget) {
+    ASSERT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
+    common::RetryBudget budget(common::kRetryBudgetMs);
+    kept::CacheFileOptions options;
+    options.retries = &budget;
+    const ULONGLONG start = GetTickCount64();
+    kept::CacheReport report;
+    {
+        const HeldOpen held(CachePath(), FILE_SHARE_READ, 600);
+        ASSERT_TRUE(held.Ok());
+        report = Store(AnswerChange::Found("K1ABC", "k", ""), kNow, options);
+    }
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    EXPECT_EQ(report.outcome, CacheOutcome::Ok) << report.error;
+    EXPECT_GT(report.writeTries, 1u);
+    EXPECT_GE(elapsed, 550u);
+    EXPECT_LT(budget.LeftMs(), common::kRetryBudgetMs - 500);
+    EXPECT_GE(budget.LeftMs(), common::kRetryBudgetMs - kept::kLockedRetryMs);
+    const kept::LoadedAnswers loaded = kept::LoadKeptAnswers(folder_, kNow, kDays);
+    ASSERT_EQ(loaded.entries.size(), 2u);
+    EXPECT_FALSE(Exists(Path(kept::kTempCacheFileName)));
+
+    // A withdrawn answer too.
+    {
+        const HeldOpen held(CachePath(), FILE_SHARE_READ, 300);
+        ASSERT_TRUE(held.Ok());
+        report = Store(AnswerChange::NotFound("N0CALL"), kNow, options);
+    }
+    EXPECT_EQ(report.outcome, CacheOutcome::Ok) << report.error;
+    EXPECT_GT(report.writeTries, 1u);
+    const kept::LoadedAnswers after = kept::LoadKeptAnswers(folder_, kNow, kDays);
+    ASSERT_EQ(after.entries.size(), 1u);
+    EXPECT_EQ(after.entries[0].key, "K1ABC");
+}
+
+// A temporary file another program holds (a scanner looking at the last one) is waited for too.
+TEST_F(AnswerCacheFile, AHeldTemporaryFileIsWaitedFor) {
+    ASSERT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
+    WriteBytes(Path(kept::kTempCacheFileName), "left over");
+    common::RetryBudget budget(common::kRetryBudgetMs);
+    kept::CacheFileOptions options;
+    options.retries = &budget;
+    kept::CacheReport report;
+    {
+        const HeldOpen held(Path(kept::kTempCacheFileName), FILE_SHARE_READ, 600);
+        ASSERT_TRUE(held.Ok());
+        report = Store(AnswerChange::Found("K1ABC", "k", ""), kNow, options);
+    }
+    EXPECT_EQ(report.outcome, CacheOutcome::Ok) << report.error;
+    EXPECT_GT(report.writeTries, 1u);
+    EXPECT_EQ(kept::LoadKeptAnswers(folder_, kNow, kDays).entries.size(), 2u);
+    EXPECT_FALSE(Exists(Path(kept::kTempCacheFileName)));
+}
+
+// While the folder's lock is held, a file held for longer is waited for no longer than the
+// lock's share of the budget, well within another process's wait for the lock; the file stays as
+// it was. Without a budget nothing is waited for, and what no waiting clears (something in the way
+// of the temporary file) fails at the first try.
+TEST_F(AnswerCacheFile, TheWaitUnderTheLockIsShorterThanTheLocksWait) {
+    ASSERT_EQ(Store(AnswerChange::Found("N0CALL", "r", "e")).outcome, CacheOutcome::Ok);
+    const std::string before = ReadBytes(CachePath());
+    common::RetryBudget budget(common::kRetryBudgetMs);
+    kept::CacheFileOptions options;
+    options.retries = &budget;
+    {
+        const HeldOpen held(CachePath(), FILE_SHARE_READ, 3000);
+        ASSERT_TRUE(held.Ok());
+        const ULONGLONG start = GetTickCount64();
+        const kept::CacheReport report =
+            Store(AnswerChange::Found("K1ABC", "k", ""), kNow, options);
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        EXPECT_EQ(report.outcome, CacheOutcome::WriteFailed);
+        EXPECT_GT(report.writeTries, 1u);
+        EXPECT_GE(elapsed, kept::kLockedRetryMs - 50);
+        EXPECT_LT(elapsed, kept::kCacheLockWaitMs - 300);
+        EXPECT_EQ(budget.LeftMs(), common::kRetryBudgetMs - kept::kLockedRetryMs);
+
+        const kept::CacheReport unwaited = Store(AnswerChange::Found("K1ABC", "k", ""));
+        EXPECT_EQ(unwaited.outcome, CacheOutcome::WriteFailed);
+        EXPECT_EQ(unwaited.writeTries, 1u);
+    }
+    EXPECT_EQ(ReadBytes(CachePath()), before);
+    EXPECT_FALSE(Exists(Path(kept::kTempCacheFileName)));
+
+    ASSERT_TRUE(CreateDirectoryA(Path(kept::kTempCacheFileName).c_str(), nullptr));
+    const kept::CacheReport blocked = Store(AnswerChange::Found("K1ABC", "k", ""), kNow, options);
+    EXPECT_EQ(blocked.outcome, CacheOutcome::WriteFailed);
+    EXPECT_EQ(blocked.writeTries, 1u);
+    EXPECT_EQ(budget.LeftMs(), common::kRetryBudgetMs - kept::kLockedRetryMs);
+}
+
+// An unreadable file that another program holds is set aside once it is let go.
+TEST_F(AnswerCacheFile, AHeldUnreadableFileIsSetAsideOnceLetGo) {
+    WriteBytes(CachePath(), "not a file of answers\r\n");
+    common::RetryBudget budget(common::kRetryBudgetMs);
+    kept::CacheFileOptions options;
+    options.retries = &budget;
+    kept::LoadedAnswers loaded;
+    {
+        const HeldOpen held(CachePath(), FILE_SHARE_READ, 300);
+        ASSERT_TRUE(held.Ok());
+        loaded = kept::LoadKeptAnswers(folder_, kNow, kDays, options);
+    }
+    EXPECT_EQ(loaded.report.outcome, CacheOutcome::Ok) << loaded.report.error;
+    EXPECT_TRUE(loaded.report.setAside);
+    EXPECT_GT(loaded.report.setAsideTries, 1u);
+    EXPECT_EQ(ReadBytes(Path(kept::kBadCacheFileName)), "not a file of answers\r\n");
+}

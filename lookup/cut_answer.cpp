@@ -42,8 +42,9 @@ bool SeemsCutShortOf(std::string_view body, const std::string& message,
     const std::vector<std::string_view> fresh = FieldsOf(message);
     const std::vector<std::string_view> kept = FieldsOf(keptMessage);
     // What a field shows when the answer carries nothing for it.
-    const std::vector<std::string_view> blank =
-        FieldsOf(ExtendedMessage(record::ReplyLine(record::CallRecord()), record::CallRecord()));
+    const record::CallRecord empty;
+    const std::string blankMessage = ExtendedMessage(record::ReplyLine(empty), empty);
+    const std::vector<std::string_view> blank = FieldsOf(blankMessage);
     const record::LinePlace lastPlace = record::PlaceInLines(last);
     for (const unsigned char tag : tags) {
         const record::LinePlace place = record::PlaceInLines(tag);

@@ -2,31 +2,11 @@
 
 namespace lookup {
 
-bool WorthRetrying(ReplyStep step, ReplyFailure failure, bool deletedBefore,
-                   unsigned long long elapsedMs) {
-    if (elapsedMs >= kReplyRetryWindowMs) {
-        return false;
+bool ReplyHoldShown(ReplyStep step, common::FileFailure failure, bool deletedBefore) {
+    if (failure == common::FileFailure::AlreadyExists) {
+        return deletedBefore && step == ReplyStep::Create;
     }
-    switch (failure) {
-        case ReplyFailure::SharingViolation:
-        case ReplyFailure::LockViolation:
-            return true;
-        case ReplyFailure::AccessDenied:
-            return deletedBefore;
-        case ReplyFailure::AlreadyExists:
-            return deletedBefore && step == ReplyStep::Create;
-        case ReplyFailure::Other:
-            return false;
-    }
-    return false;
-}
-
-unsigned PauseBeforeRetryMs(unsigned long long elapsedMs) {
-    if (elapsedMs >= kReplyRetryWindowMs) {
-        return 0;
-    }
-    const unsigned long long left = kReplyRetryWindowMs - elapsedMs;
-    return left < kReplyRetryPauseMs ? static_cast<unsigned>(left) : kReplyRetryPauseMs;
+    return deletedBefore;
 }
 
 }  // namespace lookup

@@ -6,6 +6,7 @@
 #include "lookup/base_call.h"
 #include "lookup/cut_answer.h"
 #include "lookup/request.h"
+#include "lookup/service_wait.h"
 #include "net/http_get_win.h"
 #include "record/call_record.h"
 
@@ -16,6 +17,9 @@ constexpr DWORD kReadBufferSize = 265;
 // Reading stops here and the look-up goes on with what it has; real answers are well under a
 // kilobyte.
 constexpr size_t kMaxAnswerBytes = 1024 * 1024;
+// Between two reads of an answer, the waiting messages are dispatched after the first read and
+// then once this much time has passed since they last were.
+constexpr DWORD kMessageBreakMs = 50;
 
 // One request of a run, as the diagnostics log records it.
 struct Attempt {
@@ -29,21 +33,36 @@ struct Attempt {
     bool MayChangeKept() const { return lookup::MayChangeKept(verdict, log.status); }
 };
 
-// Asks the service about `callsign` within `budgetMs`, leaves the answer in `attempt.body` and
-// judges the exchange.
+// How `request` ended, for the look-up's wait.
+RequestEnd EndOf(bool opened, const net::BoundedHttpGet& request,
+                 const net::RequestLimits& limits) {
+    RequestEnd end;
+    end.opened = opened;
+    end.status = request.Status();
+    end.readFailed = request.Failed();
+    end.error = request.Error();
+    end.spentMs = request.SpentMs();
+    end.callTimeoutMs = limits.callTimeoutMs;
+    return end;
+}
+
+// Asks the service about `callsign` within `budgetMs` of the look-up's wait, leaves the answer in
+// `attempt.body`, judges the exchange and tells `wait` what came of it.
 void RequestAnswer(const ServiceQuestion& question, const std::string& callsign, DWORD budgetMs,
-                   Attempt& attempt) {
+                   ServiceWait& wait, Attempt& attempt) {
     const std::string url = BuildLookupUrl(question.serviceBase, question.account.userName,
                                            question.account.password, callsign);
     const ULONGLONG start = GetTickCount64();
-    net::BoundedHttpGet request("vb wininet", budgetMs, question.proxy);
+    const net::RequestLimits limits = wait.Limits(budgetMs);
+    net::BoundedHttpGet request("vb wininet", limits, question.proxy);
     const bool opened = request.Open(url, kMaxAnswerBytes);
     if (opened) {
+        common::MessageBreaks breaks(kMessageBreakMs);
         char buffer[kReadBufferSize];
         DWORD got = request.Read(buffer, kReadBufferSize);
         attempt.body.assign(buffer, got);
         while (got != 0 && attempt.body.size() < kMaxAnswerBytes) {
-            common::DispatchPendingMessages();
+            breaks.Take();
             const size_t room = kMaxAnswerBytes - attempt.body.size();
             got = request.Read(buffer,
                                room < kReadBufferSize ? static_cast<DWORD>(room) : kReadBufferSize);
@@ -60,7 +79,9 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     attempt.log.bytes = attempt.body.size();
     attempt.log.ms = GetTickCount64() - start;
     attempt.log.proxy = request.ProxyInForce();
+    attempt.log.shortWait = wait.ShortWait();
     attempt.spentMs = request.SpentMs();
+    wait.Tell(HeardFrom(EndOf(opened, request, limits)));
     Exchange exchange;
     exchange.opened = opened;
     exchange.readFailed = request.Failed();
@@ -94,19 +115,25 @@ void LogAttempt(const diag::DiagLog& log, Attempt& attempt, const char* outcome)
 // A line of its own for the kept-answers file when its state was not plain.
 void LogKeptState(const diag::DiagLog& log, const std::string& callsign,
                   const kept::CacheReport& report) {
-    const auto line = [&](const char* outcome, DWORD error) {
+    // A file held by another program: the line of the step that waited gives its tries.
+    const auto line = [&](const char* outcome, DWORD error, unsigned tries = 0) {
         diag::LogEntry entry;
         entry.event = diag::kKeptAnswersEvent;
         entry.callsign = callsign;
         entry.outcome = outcome;
         entry.error = error;
+        entry.tries = tries;
         log.Append(entry);
     };
     if (report.setAside) {
-        line(diag::kOutcomeSetAside, ERROR_SUCCESS);
+        line(diag::kOutcomeSetAside, ERROR_SUCCESS, report.setAsideTries);
     }
     switch (report.outcome) {
         case kept::CacheOutcome::Ok:
+            if (report.writeTries > 1) {
+                line(diag::kOutcomeWritten, ERROR_SUCCESS, report.writeTries);
+            }
+            break;
         case kept::CacheOutcome::Off:
             break;
         case kept::CacheOutcome::LockTimedOut:
@@ -114,15 +141,23 @@ void LogKeptState(const diag::DiagLog& log, const std::string& callsign,
             line(diag::kOutcomeLockNotHad, report.error);
             break;
         case kept::CacheOutcome::ReadFailed:
-            line(diag::kOutcomeNotRead, report.error);
+            // (an unreadable file that could not be set aside)
+            line(diag::kOutcomeNotRead, report.error, report.setAsideTries);
             break;
         case kept::CacheOutcome::WriteFailed:
-            line(diag::kOutcomeNotWritten, report.error);
+            line(diag::kOutcomeNotWritten, report.error, report.writeTries);
             break;
         case kept::CacheOutcome::NewerVersion:
             line(diag::kOutcomeNewerVersion, ERROR_SUCCESS);
             break;
     }
+}
+
+// The kept file's options of the run: held files are waited for from the run's budget.
+kept::CacheFileOptions KeptFileOptions(const ServiceQuestion& question) {
+    kept::CacheFileOptions options;
+    options.retries = question.retries;
+    return options;
 }
 
 // The key of the callsign as the logger asked for it, in its reply-line form.
@@ -136,7 +171,7 @@ kept::KeptLookup LookUpKept(const ServiceQuestion& question) {
         return kept::KeptLookup();
     }
     return kept::LookUpKeptAnswer(question.keptFolder, KeptKey(question), kept::UtcSecondsNow(),
-                                  question.keepDays);
+                                  question.keepDays, KeptFileOptions(question));
 }
 
 // Gives the kept answer `hit` in place of what `attempt` brought, and logs the attempt so.
@@ -195,22 +230,23 @@ enum class BaseCallResult {
 };
 
 // The callbook knows only the home call: a portable or prefixed callsign that was not found is
-// asked for once more with its base call, within what is left of the run's budget. A record
+// asked for once more with its base call, within what is left of the look-up's wait. A record
 // found so is taken under the callsign as sent; an account error in the second answer takes
 // the account-error path; anything else leaves the first answer's "not found". `mayChangeKept`
 // stays true only when the second answer, if there is one, was whole and of a 2xx status too.
 // The second request, when answered, is left in `second` for the caller to log.
 BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog& log,
-                           Attempt& first, Attempt& second, record::CallRecord& found,
-                           NoticeResult& notices, ServiceAnswer& answer, bool& mayChangeKept) {
+                           ServiceWait& wait, Attempt& first, Attempt& second,
+                           record::CallRecord& found, NoticeResult& notices, ServiceAnswer& answer,
+                           bool& mayChangeKept) {
     const std::string& callsign = question.callsign;
     const std::string base = question.baseCallFallback ? BaseCall(callsign) : std::string();
-    if (base.empty() || base == callsign || first.spentMs >= kRequestBudgetMs) {
+    if (base.empty() || base == callsign || first.spentMs >= wait.BudgetMs()) {
         LogAttempt(log, first, diag::kOutcomeNotFound);
         return BaseCallResult::NotAsked;
     }
     LogAttempt(log, first, diag::kOutcomeBaseCallRetry);
-    RequestAnswer(question, base, kRequestBudgetMs - first.spentMs, second);
+    RequestAnswer(question, base, wait.BudgetMs() - first.spentMs, wait, second);
     if (second.verdict != Verdict::Answered) {
         if (GiveKeptAnswer(question, log, second, answer, NoAnswerOutcome(second))) {
             return BaseCallResult::KeptAnswer;
@@ -234,11 +270,13 @@ BaseCallResult TryBaseCall(const ServiceQuestion& question, const diag::DiagLog&
 
 }  // namespace
 
-ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log) {
+ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log,
+                         ServiceWait& wait) {
     const std::string& callsign = question.callsign;
     ServiceAnswer answer;
     Attempt first;
-    RequestAnswer(question, callsign, kRequestBudgetMs, first);
+    wait.BeginLookup(GetTickCount64());
+    RequestAnswer(question, callsign, wait.BudgetMs(), wait, first);
     if (first.verdict != Verdict::Answered) {
         const bool cutOff = first.verdict == Verdict::CutOff;
         // A cut-off answer is logged once it has been read for what arrived.
@@ -262,7 +300,7 @@ ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& l
     Attempt second;
     if (notices.notFound) {
         const BaseCallResult base =
-            TryBaseCall(question, log, first, second, found, notices, answer, mayChangeKept);
+            TryBaseCall(question, log, wait, first, second, found, notices, answer, mayChangeKept);
         if (base == BaseCallResult::KeptAnswer) {
             return answer;
         }
@@ -311,7 +349,7 @@ void KeepAnswer(const ServiceQuestion& question, const ServiceAnswer& answer,
     }
     LogKeptState(log, question.callsign,
                  kept::StoreKeptAnswer(question.keptFolder, change, kept::UtcSecondsNow(),
-                                       question.keepDays));
+                                       question.keepDays, KeptFileOptions(question)));
 }
 
 }  // namespace lookup

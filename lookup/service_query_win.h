@@ -7,16 +7,13 @@
 
 #include <string>
 
+#include "common/file_retry.h"
 #include "diag/diag_log_win.h"
+#include "lookup/service_wait.h"
 #include "net/proxy.h"
 #include "settings/options.h"
 
 namespace lookup {
-
-// A look-up request, from opening to the last read, ends within this time whatever the server
-// does. With the update check's fetch before it in the same run (about::kUpdateFetchBudgetMs) a
-// whole run stays under 30 seconds.
-inline constexpr DWORD kRequestBudgetMs = 20000;
 
 // What a run asks the service, with what the run read of the settings at its start.
 struct ServiceQuestion {
@@ -32,6 +29,8 @@ struct ServiceQuestion {
     // and the days an answer is kept (0: keeping off, the file is neither read nor written).
     std::string keptFolder;
     int keepDays = 0;
+    // The run's wait for files other programs hold (the run owns it); none: not waited for.
+    common::RetryBudget* retries = nullptr;
 };
 
 // What the service said, in the form the logger is to get it.
@@ -67,7 +66,10 @@ struct ServiceAnswer {
 // answer kept for the callsign, when there is a fresh one, is given instead (as it also is for
 // an answer cut off in the body), else the no-session text. A cut-off answer with nothing kept
 // is read for what arrived.
-ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log);
+// `wait` chooses how long the look-up waits (the full wait, or the short one while the service
+// is silent; service_wait.h) and is told what each request came to.
+ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log,
+                         ServiceWait& wait);
 
 // Keeps or drops the answer in the kept-answers file as `answer.keep` says. Call it after the
 // logger has been told, so that the look-up does not wait for the file. A file that cannot be

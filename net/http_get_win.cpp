@@ -8,12 +8,13 @@
 
 namespace net {
 
-BoundedHttpGet::BoundedHttpGet(std::string agent, DWORD budgetMs, ProxyChoice proxy)
-    // Each blocking call on the worker gives up well before the whole budget is spent, so a
-    // silent server fails the call itself rather than leaving the worker behind.
-    : handover_(std::make_shared<Handover>(std::move(agent), std::move(proxy), budgetMs / 2)),
-      budget_(budgetMs) {
-    error_ = StartRequestWorker(handover_);
+static_assert(kTimedOutError == ERROR_INTERNET_TIMEOUT);
+
+BoundedHttpGet::BoundedHttpGet(std::string agent, const RequestLimits& limits, ProxyChoice proxy)
+    : handover_(
+          std::make_shared<Handover>(std::move(agent), std::move(proxy), limits.callTimeoutMs)),
+      budget_(limits.budgetMs) {
+    error_ = StartRequestWorker(handover_, limits.spareLastWorker);
     usable_ = error_ == 0;  // with no worker, every call fails as a request not opened
 }
 

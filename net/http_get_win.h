@@ -7,7 +7,8 @@
 // from the last piece without a hand-over each.
 //
 // At most kMaxRequestWorkers workers live at once in the program, abandoned ones included; a
-// request that finds none free fails as a request that could not be opened. A worker whose
+// request that finds none free (a short one, RequestLimits::Short, none but the last) fails as a
+// request that could not be opened. A worker whose
 // request ended (not abandoned) waits for the next request, one such worker at most, so a run
 // does not pay for starting a thread; every request still opens its own WinINet session.
 #pragma once
@@ -18,19 +19,25 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "net/handover_win.h"
 #include "net/proxy.h"
+#include "net/request_limits.h"
 #include "net/wait_budget.h"
 
 namespace net {
 
 class BoundedHttpGet {
   public:
-    // `budgetMs` bounds the time spent waiting on the whole exchange: opening the request and
-    // every read together. `proxy` chooses the route; by default the proxy set for the current
-    // user in Windows (whose automatic detection, if any, runs on the worker within the budget).
-    BoundedHttpGet(std::string agent, DWORD budgetMs, ProxyChoice proxy = {});
+    // `limits.budgetMs` bounds the time spent waiting on the whole exchange: opening the request
+    // and every read together. `proxy` chooses the route; by default the proxy set for the
+    // current user in Windows (whose automatic detection, if any, runs on the worker within the
+    // budget).
+    BoundedHttpGet(std::string agent, const RequestLimits& limits, ProxyChoice proxy = {});
+    // A request that waits out `budgetMs` (RequestLimits::Full).
+    BoundedHttpGet(std::string agent, DWORD budgetMs, ProxyChoice proxy = {})
+        : BoundedHttpGet(std::move(agent), RequestLimits::Full(budgetMs), std::move(proxy)) {}
     ~BoundedHttpGet();
     BoundedHttpGet(const BoundedHttpGet&) = delete;
     BoundedHttpGet& operator=(const BoundedHttpGet&) = delete;

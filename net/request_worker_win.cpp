@@ -89,11 +89,11 @@ using UniqueThread = common::UniqueAny<HANDLE, CloseThreadHandle>;
 
 }  // namespace
 
-DWORD StartRequestWorker(const std::shared_ptr<Handover>& handover) {
+DWORD StartRequestWorker(const std::shared_ptr<Handover>& handover, bool spareLastWorker) {
     if (IdleWorkers().HandOver(handover)) {
         return 0;
     }
-    WorkerLimit::Slot slot = RequestWorkers().TryTake();
+    WorkerLimit::Slot slot = RequestWorkers().TryTake(spareLastWorker ? 1 : 0);
     if (!slot.Held()) {
         return ERROR_BUSY;  // every worker is taken: the request cannot be opened
     }

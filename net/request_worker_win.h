@@ -13,8 +13,9 @@
 namespace net {
 
 // Gives the request of `handover` a worker: the one waiting for a next request, or a new thread
-// when fewer than kMaxRequestWorkers live. 0, or why there is none: ERROR_BUSY when every
-// worker is taken, else the error of starting the thread.
-DWORD StartRequestWorker(const std::shared_ptr<Handover>& handover);
+// when fewer than kMaxRequestWorkers live (with `spareLastWorker`, when at least one more would
+// still be free after it). 0, or why there is none: ERROR_BUSY when every worker it may take is
+// taken, else the error of starting the thread.
+DWORD StartRequestWorker(const std::shared_ptr<Handover>& handover, bool spareLastWorker);
 
 }  // namespace net

@@ -18,9 +18,9 @@ void WorkerLimit::Slot::Release() {
     }
 }
 
-WorkerLimit::Slot WorkerLimit::TryTake() {
+WorkerLimit::Slot WorkerLimit::TryTake(int keepFree) {
     int inUse = inUse_.load();
-    while (inUse < capacity_) {
+    while (inUse + keepFree < capacity_) {
         // Counts this slot only if no other taker changed the count meanwhile.
         if (inUse_.compare_exchange_weak(inUse, inUse + 1)) {
             return Slot(this);

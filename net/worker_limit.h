@@ -35,8 +35,9 @@ class WorkerLimit {
         WorkerLimit* owner_ = nullptr;
     };
 
-    // A held slot, or an empty one when every slot is taken.
-    Slot TryTake();
+    // A held slot, or an empty one when every slot is taken, or when taking one would leave fewer
+    // than `keepFree` slots free.
+    Slot TryTake(int keepFree = 0);
 
     int InUse() const;
     int Capacity() const { return capacity_; }

@@ -61,6 +61,31 @@ TEST(WorkerLimit, MovedSlotCountsOnce) {
     EXPECT_EQ(limit.InUse(), 0);
 }
 
+// A taker that keeps one slot free stops one short of the capacity; a taker that keeps none
+// still has the last slot.
+TEST(WorkerLimit, KeepingASlotFreeLeavesTheLastOneToOthers) {
+    WorkerLimit limit(kMaxRequestWorkers);
+    std::vector<WorkerLimit::Slot> sparing;
+    for (int i = 0; i < kMaxRequestWorkers; ++i) {
+        WorkerLimit::Slot slot = limit.TryTake(1);
+        if (slot.Held()) {
+            sparing.push_back(std::move(slot));
+        }
+    }
+    EXPECT_EQ(sparing.size(), static_cast<size_t>(kMaxRequestWorkers - 1));
+    EXPECT_EQ(limit.InUse(), kMaxRequestWorkers - 1) << "a refused take was counted";
+    WorkerLimit::Slot last = limit.TryTake();
+    EXPECT_TRUE(last.Held());
+    EXPECT_FALSE(limit.TryTake().Held());
+
+    // One sparing slot given back: another sparing taker finds none it may take while the last
+    // free slot would go with it.
+    sparing.pop_back();
+    EXPECT_FALSE(limit.TryTake(1).Held());
+    last.Release();
+    EXPECT_TRUE(limit.TryTake(1).Held());
+}
+
 TEST(WorkerLimit, ZeroCapacityGivesNothing) {
     WorkerLimit limit(0);
     EXPECT_FALSE(limit.TryTake().Held());

@@ -10,7 +10,7 @@
 
 namespace settings {
 
-void ChangeAccount() {
+void ChangeAccount(common::RetryBudget& retries) {
     const std::string storedName = ReadSetting(kUserNameKey);
     const std::string storedPassword = ClearPassword(ReadSetting(kPasswordKey));
 
@@ -25,14 +25,14 @@ void ChangeAccount() {
     const AccountWrites writes =
         DecideAccountWrites(storedName, storedPassword, name, password.text);
     if (writes.userName || writes.password) {
-        CreateDefaultSettingsFile();  // a file deleted meanwhile comes back whole
+        CreateDefaultSettingsFile(retries);  // a file deleted meanwhile comes back whole
     }
     bool stored = true;
     if (writes.userName) {
-        stored = WriteSetting(kUserNameKey, writes.newUserName);
+        stored = WriteSetting(kUserNameKey, writes.newUserName, retries);
     }
     if (writes.password) {
-        stored = WriteSetting(kPasswordKey, EncodeText(writes.newPassword)) && stored;
+        stored = WriteSetting(kPasswordKey, EncodeText(writes.newPassword), retries) && stored;
     }
     if (!stored) {
         ReportSettingsFileNotWritten();

@@ -52,40 +52,43 @@ namespace {
 
 // The prompt sequence, changing `account` to what was typed. False when a user name or password
 // that was typed could not be stored (the run still goes on with it).
-bool AskAndStoreAccount(Account& account) {
+bool AskAndStoreAccount(Account& account, common::RetryBudget& retries, const HeldWriteNote& note) {
+    const auto store = [&](const char* key, const std::string& value) {
+        return WriteSetting(key, value, retries, note);
+    };
     if (MessageBoxA(nullptr, common::messages::kAccountNotice, common::messages::kAppTitle,
                     MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
-        WriteSetting(kUserNameKey, kNotSet);
+        store(kUserNameKey, kNotSet);
         return true;
     }
 
     const std::string name = AskForUserName(account.userName);
     if (name.empty()) {
-        WriteSetting(kUserNameKey, kNotSet);
+        store(kUserNameKey, kNotSet);
         return true;
     }
     bool stored = true;
     if (name != account.userName) {
         account.userName = name;
-        stored = WriteSetting(kUserNameKey, account.userName);
+        stored = store(kUserNameKey, account.userName);
     }
 
     const InputBoxAnswer password = AskForStorablePassword(account.password, account.password);
     if (password.text.empty()) {
-        WriteSetting(kPasswordKey, kNotSet);
+        store(kPasswordKey, kNotSet);
         return stored;
     }
     if (password.text != account.password) {
         account.password = password.text;
-        stored = WriteSetting(kPasswordKey, EncodeText(account.password)) && stored;
+        stored = store(kPasswordKey, EncodeText(account.password)) && stored;
     }
     return stored;
 }
 
 }  // namespace
 
-Account AskForAccount(Account current) {
-    if (!AskAndStoreAccount(current)) {
+Account AskForAccount(Account current, common::RetryBudget& retries, const HeldWriteNote& note) {
+    if (!AskAndStoreAccount(current, retries, note)) {
         ReportSettingsFileNotWritten();
     }
     return current;

@@ -23,6 +23,9 @@ InputBoxAnswer AskForStorablePassword(const std::string& defaultText, const std:
 // password scrambled); Cancel, or an empty entry, stores the placeholder instead. Returns the
 // account the run goes on with: `current` with the entries that were typed and changed. An
 // account that cannot be stored is used all the same, and the user is told once per process.
-Account AskForAccount(Account current);
+// A settings file held by another program is waited for from the run's `retries` (`note` is
+// told when it was).
+Account AskForAccount(Account current, common::RetryBudget& retries,
+                      const HeldWriteNote& note = nullptr);
 
 }  // namespace settings

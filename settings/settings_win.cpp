@@ -2,42 +2,18 @@
 
 #include <windows.h>
 
-#include <optional>
-
+#include "common/file_retry_win.h"
 #include "common/whole_file_win.h"
 #include "common/messages.h"
+#include "settings/settings_read_win.h"
 
 namespace settings {
 namespace {
-
-constexpr const char* kSettingsSection = "Settings";
-constexpr const char* kServiceSection = "Service";
-constexpr const char* kLookupSection = "Lookup";
 
 // Section "Settings" with both keys unset, each line ended by CR LF.
 std::string DefaultSettings() {
     return std::string("[") + kSettingsSection + "]\r\n" + kUserNameKey + "=" + kNotSet + "\r\n" +
            kPasswordKey + "=" + kNotSet + "\r\n";
-}
-
-constexpr const char* kLookupUrlKey = "LookupURL";
-constexpr const char* kUpdateUrlKey = "UpdateURL";
-
-// Values come back through a buffer of 255 characters, terminator included.
-constexpr DWORD kValueBufferSize = 255;
-// A value that must be read whole or not at all (Proxy) has a larger one.
-constexpr DWORD kLongValueBufferSize = 1024;
-
-// The value, or none when it may have been cut: one that fills the larger buffer.
-std::optional<std::string> ReadWholeIniValue(const std::string& path, const char* section,
-                                             const char* key) {
-    char buffer[kLongValueBufferSize] = {};
-    const DWORD n =
-        GetPrivateProfileStringA(section, key, "", buffer, kLongValueBufferSize, path.c_str());
-    if (n >= kLongValueBufferSize - 1) {
-        return std::nullopt;
-    }
-    return std::string(buffer, n);
 }
 
 // A normal file: present, not a folder, not hidden, not a system file.
@@ -54,6 +30,13 @@ bool NormalFileExists(const std::string& path) {
 bool AnyFileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Tells `note` of a write that had to be tried again.
+void NoteRetries(const HeldWriteNote& note, const common::RetriedStep& step) {
+    if (note && step.tries > 1) {
+        note(step.tries, step.error);
+    }
 }
 
 }  // namespace
@@ -79,7 +62,7 @@ std::string SettingsFilePath() {
     return ProgramFolder() + "\\" + common::messages::kSettingsFileName;
 }
 
-bool CreateDefaultSettingsFile() {
+bool CreateDefaultSettingsFile(common::RetryBudget& retries, const HeldWriteNote& note) {
     const std::string path = SettingsFilePath();
     if (NormalFileExists(path)) {
         return true;
@@ -87,21 +70,22 @@ bool CreateDefaultSettingsFile() {
     // CREATE_NEW: an existing (hidden or system) file is never overwritten. A file created but
     // not written whole (a full disk) would read as empty for good, the account never asked
     // for: it goes, so that the user is told and the next look-up tries again.
-    bool created = false;
-    if (common::WriteWholeFile(path, DefaultSettings(), CREATE_NEW, false, &created) !=
-            ERROR_SUCCESS &&
-        created) {
-        DeleteFileA(path.c_str());
-    }
+    const common::RetriedStep step = common::RetryFileStep(retries, false, [&] {
+        bool created = false;
+        const DWORD error =
+            common::WriteWholeFile(path, DefaultSettings(), CREATE_NEW, false, &created);
+        if (error != ERROR_SUCCESS && created) {
+            DeleteFileA(path.c_str());
+        }
+        return error;
+    });
+    NoteRetries(note, step);
     return AnyFileExists(path);
 }
 
 std::string ReadIniValue(const std::string& path, const std::string& section,
                          const std::string& key) {
-    char buffer[kValueBufferSize] = {};
-    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer,
-                                             kValueBufferSize, path.c_str());
-    return std::string(buffer, n);
+    return ReadProfileString(path, section.c_str(), key.c_str(), kValueBufferSize);
 }
 
 bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
@@ -114,22 +98,21 @@ std::string ReadSetting(const std::string& key) {
     return ReadIniValue(SettingsFilePath(), kSettingsSection, key);
 }
 
-bool WriteSetting(const std::string& key, const std::string& value) {
-    return WriteIniValue(SettingsFilePath(), kSettingsSection, key, value);
+bool WriteSetting(const std::string& key, const std::string& value, common::RetryBudget& retries,
+                  const HeldWriteNote& note) {
+    const std::string path = SettingsFilePath();
+    // The file is rewritten whole; a denial is a read-only file or folder.
+    const common::RetriedStep step = common::RetryFileStep(retries, false, [&] {
+        return WriteIniValue(path, kSettingsSection, key, value)
+                   ? ERROR_SUCCESS
+                   : common::LastErrorOr(ERROR_WRITE_FAULT);
+    });
+    NoteRetries(note, step);
+    return step.error == ERROR_SUCCESS;
 }
 
-Options ReadOptions() {
-    const std::string path = SettingsFilePath();
-    OptionTexts texts;
-    texts.userName = ReadIniValue(path, kSettingsSection, kUserNameKey);
-    texts.password = ReadIniValue(path, kSettingsSection, kPasswordKey);
-    texts.lookupUrl = ReadIniValue(path, kServiceSection, kLookupUrlKey);
-    texts.updateUrl = ReadIniValue(path, kServiceSection, kUpdateUrlKey);
-    texts.proxy = ReadWholeIniValue(path, kServiceSection, "Proxy");
-    texts.keepAnswers = ReadIniValue(path, kLookupSection, "KeepAnswers");
-    texts.baseCallFallback = ReadIniValue(path, kLookupSection, "BaseCallFallback");
-    texts.log = ReadIniValue(path, kLookupSection, "Log");
-    return ParseOptions(texts);
+Options ReadOptions(SettingsMemory& memory) {
+    return ParseOptions(ReadOptionTexts(SettingsFilePath(), memory));
 }
 
 std::string ReadUpdateBase() {

@@ -14,7 +14,8 @@ class ReplyFile : public AddOnTest {
     // with the worked example.
     void StartWithStaleReply() {
         server_.SetAnswer("/call", Answer(WorkedBody()));
-        ASSERT_NO_FATAL_FAILURE(PrepareStandardFolder());
+        const std::string settings = StandardSettings() + "[Lookup]\r\nLog=1\r\n";
+        ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
         ASSERT_NO_FATAL_FAILURE(UseWorkFolder());
         CreateLogger();
         ASSERT_TRUE(WriteFileBytes(ReplyPath(), kStale));
@@ -23,7 +24,8 @@ class ReplyFile : public AddOnTest {
 
     // Opens the stale file with the given sharing, looks up N0CALL, keeps the file open for a
     // moment after the service was asked, and then lets it go. The run must end with the new
-    // answer in the file and the logger told, after the file was let go and not before.
+    // answer in the file and the logger told, after the file was let go and not before; the log
+    // says that the file was written after more than one try.
     void LookUpWhileHeld(DWORD sharing) {
         HANDLE held = CreateFileA(ReplyPath().c_str(), GENERIC_READ, sharing, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -48,6 +50,9 @@ class ReplyFile : public AddOnTest {
         const auto notes = logger_->Messages(kLoggerMessageName);
         ASSERT_EQ(notes.size(), 1u);
         EXPECT_EQ(Visible(notes[0].fileBytes), Visible(expected));
+        const std::string log = ReadFileBytes(JoinPath(folder_.Path(), "QuendixLookup.log"));
+        EXPECT_NE(log.find("|reply file|N0CALL|||0|written after "), std::string::npos)
+            << Visible(log);
     }
 
     const std::string kStale = "N0CALL|STALE|\r\n";

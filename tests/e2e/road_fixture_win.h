@@ -60,7 +60,8 @@ inline std::string CallTarget(const std::string& encodedUser, const std::string&
 
 class AddOnTest : public ::testing::Test {
   protected:
-    static constexpr DWORD kRunTimeoutMs = 40000;  // a run ends within 30 s; margin on top
+    // A run ends within 36 s (lookup/service_query_win.h); margin on top.
+    static constexpr DWORD kRunTimeoutMs = 40000;
     static constexpr const char* kUser = "K1TEST";
     static constexpr const char* kPassword = "secret";
 
@@ -200,8 +201,9 @@ class AddOnTest : public ::testing::Test {
             kRunTimeoutMs);
     }
 
-    // Returns once the program takes messages again after a run: a command it ignores (code 0)
-    // is answered only then. Whatever the run posted to itself on its way out is queued by now.
+    // Returns once the program takes messages again after a run: a command it ignores (code 0),
+    // sent, is answered only then, as long as no file is held (a wait for a held file dispatches
+    // messages). Whatever the run posted to itself on its way out is queued by now.
     void WaitUntilTheRunHasReturned() {
         LRESULT result = -1;
         ASSERT_TRUE(addon_->Send(0, 0, &result)) << "the program does not answer" << ProcessNote();

@@ -81,9 +81,9 @@ TEST_F(SettingsFile, FileThatCannotBeCreatedIsReportedOnce) {
     EXPECT_EQ(Visible(LookupDat()), Visible("K1B not found in lookup database|\r\n"));
 }
 
-// Another program holds the settings file open for reading only, so the account typed into the
-// prompt cannot be stored. The box says so once per process; each run goes on with what was
-// typed, and the file keeps its old content.
+// Another program holds the settings file open for reading only, for longer than any wait, so
+// the account typed into the prompt cannot be stored. The box says so once per process; each run
+// goes on with what was typed, and the file keeps its old content.
 TEST_F(SettingsFile, AccountThatCannotBeWrittenIsReportedOnce) {
     ASSERT_NO_FATAL_FAILURE(StartWith("UserName=Not Set\r\nPassword=Not Set\r\n"));
     const std::string before = ReadFileBytes(folder_.SettingsPath());
@@ -111,6 +111,47 @@ TEST_F(SettingsFile, AccountThatCannotBeWrittenIsReportedOnce) {
 
     CloseHandle(held);
     EXPECT_EQ(Visible(ReadFileBytes(folder_.SettingsPath())), Visible(before));
+}
+
+// Another program holds the settings file for a moment (a backup tool that saw it change) while
+// the first use writes the user name: the write waits for it, no box shows, the file holds the
+// account, and the log says that the file had to be waited for.
+TEST_F(SettingsFile, AccountIsStoredOnceAMomentsHoldIsLetGo) {
+    server_.SetAnswer("/call", Answer(WorkedBody()));
+    const std::string settings =
+        SettingsWith("UserName=Not Set\r\nPassword=Not Set\r\n") + "[Lookup]\r\nLog=1\r\n";
+    ASSERT_NO_FATAL_FAILURE(PrepareFolder(&settings));
+    CreateLogger();
+    ASSERT_NO_FATAL_FAILURE(StartAddOn());
+    ASSERT_NO_FATAL_FAILURE(StartLookup());
+
+    HWND notice = addon_->WaitForDialog(kAppTitle, kBoxWaitMs);
+    ASSERT_NE(notice, nullptr) << "no account notice";
+    ASSERT_NO_FATAL_FAILURE(Press(notice, IDOK));
+    HWND name = NextBox(kNameTitle, notice);
+    ASSERT_NE(name, nullptr);
+    HANDLE held = CreateFileA(folder_.SettingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_NO_FATAL_FAILURE(Enter(name, "K1NEW"));
+    PumpFor(600);
+    const HWND whileHeld = addon_->FindDialog("");
+    CloseHandle(held);
+    EXPECT_EQ(whileHeld, nullptr) << "a box before the held file was written: "
+                                  << TextOf(whileHeld);
+
+    HWND pass = NextBox(kPasswordTitle);
+    ASSERT_NE(pass, nullptr) << "no password box";
+    ASSERT_NO_FATAL_FAILURE(Enter(pass, "pw1"));
+    ASSERT_NO_FATAL_FAILURE(ExpectRunEndsWithoutBox(1));
+    EXPECT_EQ(Setting("UserName"), "K1NEW");
+    EXPECT_EQ(Setting("Password"), "qx2");
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(SentUser(0), "K1NEW");
+
+    const std::string log = ReadFileBytes(JoinPath(folder_.Path(), "QuendixLookup.log"));
+    const auto at = log.find("|settings file|N0CALL|||0|written after ");
+    EXPECT_NE(at, std::string::npos) << Visible(log);
 }
 
 }  // namespace
