@@ -143,11 +143,12 @@ bool CheckIsDue(const AutomationFunctions& ole, UpdateCheckMemory& memory) {
 
 // The fetch's line: "found" when the version file came, "not found" when the server answered
 // with another status, "no session" when no answer came.
-void LogFetch(const diag::DiagLog& log, const std::string& url,
+void LogFetch(const diag::DiagLog& log, const std::string& url, bool schemeAdded,
               const net::BoundedHttpGet::Report& report, bool fetched) {
     diag::LogEntry entry;
     entry.event = diag::kUpdateCheckEvent;
     entry.url = url;
+    entry.schemeAdded = schemeAdded;
     entry.status = report.status;
     entry.error = report.error;
     entry.bytes = report.bytes;
@@ -164,7 +165,7 @@ void LogFetch(const diag::DiagLog& log, const std::string& url,
 
 }  // namespace
 
-void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
+void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase, bool schemeAdded,
                     const common::ProxyChoice& proxy, UpdateCheckMemory& memory,
                     const std::function<void()>& onNewerVersion) {
     const AutomationFunctions* ole = Automation();
@@ -178,7 +179,7 @@ void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
     net::BoundedHttpGet::Report report;
     const bool fetched = net::BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body,
                                                         kMaxDescriptionBytes, &report, proxy);
-    LogFetch(log, url, report, fetched);
+    LogFetch(log, url, schemeAdded, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, common::messages::kUpdateAvailable, common::messages::kUpdateCaption,
                     MB_OK);

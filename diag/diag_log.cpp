@@ -72,13 +72,15 @@ std::string FormatLogLine(const LogEntry& entry) {
     } else if (!fileEvent) {
         result = "HTTP " + std::to_string(entry.status);
     }
+    const std::string url =
+        entry.schemeAdded ? MaskSecrets(entry.url) + kSchemeAddedNote : MaskSecrets(entry.url);
     std::string outcome = entry.outcome;
     if (entry.tries > 1) {
         outcome += " after " + std::to_string(entry.tries) + " tries";
     }
     const std::string fields[] = {
         entry.localTime, entry.event,
-        entry.callsign,  MaskSecrets(entry.url),
+        entry.callsign,  url,
         result,          std::to_string(entry.bytes),
         outcome,         std::to_string(entry.ms) + (entry.shortWait ? kShortWaitNote : ""),
         entry.proxy,     entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),

@@ -44,6 +44,9 @@ inline constexpr char kOutcomeNotRead[] = "not read";
 inline constexpr char kOutcomeNotWritten[] = "not written";
 inline constexpr char kOutcomeNewerVersion[] = "newer version left alone";
 
+// Follows the URL when the setting that gave its address had no scheme, so "http://" was added.
+inline constexpr char kSchemeAddedNote[] = " (http:// added)";
+
 // Follows the time taken of a request of a look-up that waited only the short wait, because the
 // service had been silent (lookup/service_wait.h).
 inline constexpr char kShortWaitNote[] = " (short wait)";
@@ -53,6 +56,7 @@ struct LogEntry {
     std::string event;
     std::string callsign;      // the callsign the request carried (empty for none)
     std::string url;           // as requested; user-info and password are masked when written
+    bool schemeAdded = false;  // the address was set without a scheme and taken as http://
     unsigned long status = 0;  // HTTP status, 0 when no answer came
     unsigned long error = 0;   // WinINet or system error number, 0 for none
     std::string errorText;     // its text
@@ -80,7 +84,8 @@ std::string MaskSecrets(const std::string& url);
 // One line, without its line break: the fields separated by "|", each value made safe by
 // common::text::OneLineField (the rule of the reply line's values), so that no value can split
 // the line or add a field.
-// time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where result is
+// time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where url is followed by
+// kSchemeAddedNote when the entry says the scheme was added, result is
 // "error <number> <text>" when there is an error, else "HTTP <status>" (empty for an event of
 // a file: the reply file, the kept-answers file, the settings file, which have no exchange),
 // outcome is followed by " after <n> tries" when a held file was tried n > 1 times, ms by
