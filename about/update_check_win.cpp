@@ -140,11 +140,13 @@ bool CheckIsDue(const AutomationFunctions& ole, UpdateCheckMemory& memory) {
 
 // The fetch's line: "found" when the version file came, "not found" when the server answered
 // with another status, "no session" when no answer came.
-void LogFetch(const diag::DiagLog& log, const std::string& url, const common::ProxyChoice& proxy,
-              const net::BoundedHttpGet::Report& report, bool fetched) {
+void LogFetch(const diag::DiagLog& log, const std::string& url, bool schemeAdded,
+              const common::ProxyChoice& proxy, const net::BoundedHttpGet::Report& report,
+              bool fetched) {
     diag::LogEntry entry;
     entry.event = diag::kUpdateCheckEvent;
     entry.url = url;
+    entry.schemeAdded = schemeAdded;
     entry.status = report.status;
     entry.error = report.error;
     entry.errorText = net::ErrorText(report.error);
@@ -163,7 +165,7 @@ void LogFetch(const diag::DiagLog& log, const std::string& url, const common::Pr
 
 }  // namespace
 
-void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
+void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase, bool schemeAdded,
                     const common::ProxyChoice& proxy, UpdateCheckMemory& memory,
                     const std::function<void()>& onNewerVersion) {
     const AutomationFunctions* ole = Automation();
@@ -177,7 +179,7 @@ void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
     net::BoundedHttpGet::Report report;
     const bool fetched = net::BoundedHttpGet::FetchText(url, kAgent, kUpdateFetchBudgetMs, body,
                                                         kMaxDescriptionBytes, &report, proxy);
-    LogFetch(log, url, proxy, report, fetched);
+    LogFetch(log, url, schemeAdded, proxy, report, fetched);
     if (fetched && IsNewerVersion(body)) {
         MessageBoxA(nullptr, product::messages::kUpdateAvailable, product::messages::kUpdateCaption,
                     MB_OK);

@@ -23,11 +23,11 @@ struct UpdateCheckMemory {
 };
 
 // Runs the check when it is due and returns when it is done: asks the update server at
-// `updateBase` (the run's, as it read the settings) by the route `proxy`; the fetch goes to
-// `log`. When the server publishes a newer version, a box says so and, once it is closed,
-// `onNewerVersion` runs (the program shows its About window there) before the time of the check
-// is stored.
-void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase,
+// `updateBase` (the run's, as it read the settings; `schemeAdded` when "http://" was put before
+// the setting's value) by the route `proxy`; the fetch goes to `log`. When the server publishes a
+// newer version, a box says so and, once it is closed, `onNewerVersion` runs (the program shows its
+// About window there) before the time of the check is stored.
+void CheckForUpdate(const diag::DiagLog& log, const std::string& updateBase, bool schemeAdded,
                     const common::ProxyChoice& proxy, UpdateCheckMemory& memory,
                     const std::function<void()>& onNewerVersion);
 

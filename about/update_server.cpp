@@ -1,5 +1,7 @@
 #include "about/update_server.h"
 
+#include "app_version.h"
+
 namespace about {
 
 std::string UpdateDescriptionUrl(const std::string& updateBase) {
@@ -7,7 +9,7 @@ std::string UpdateDescriptionUrl(const std::string& updateBase) {
 }
 
 std::string UpdateArchiveUrl(const std::string& updateBase) {
-    return updateBase + "/files/QuendixInternetLookup.zip";
+    return updateBase + "/files/" APP_ZIP_NAME;
 }
 
 std::string SupportMailtoLink() {

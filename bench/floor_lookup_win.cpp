@@ -1,5 +1,5 @@
 // The floor of the look-up figures: the least program that answers the logger's protocol, to be
-// measured beside the add-on (lookup_bench, scripts/count_syscalls.sh). It is no product.
+// measured beside the add-on (lookup_bench, scripts/count_syscalls.py). It is no product.
 //
 // One minimised window on one thread. At start it registers the three messages, finds the
 // logger's window and the extended-information window and announces itself to the latter.

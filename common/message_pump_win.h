@@ -1,6 +1,9 @@
-// Nested message loops of the user-interface thread: a run that waits (for the service, for a
-// held file, for a window to close) keeps the program's windows answering. A WM_QUIT met in a
-// nested loop is posted again and ends that loop, so that the main loop still sees it.
+// Nested message loops of the user-interface thread, where a run lets the program's windows
+// answer: between the reads of an answer (MessageBreaks), while it pauses for a held file, while
+// it waits for a window to close. Where it waits for the service (the open of a request and
+// each read) the thread sleeps until the request's worker hands over or the time runs out, and
+// no message is dispatched meanwhile: the logger's messages wait in the queue. A WM_QUIT met in
+// a nested loop is posted again and ends that loop, so that the main loop still sees it.
 #pragma once
 
 #include <windows.h>

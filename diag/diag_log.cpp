@@ -72,6 +72,8 @@ std::string FormatLogLine(const LogEntry& entry) {
     } else if (!fileEvent) {
         result = "HTTP " + std::to_string(entry.status);
     }
+    const std::string url =
+        entry.schemeAdded ? MaskSecrets(entry.url) + kSchemeAddedNote : MaskSecrets(entry.url);
     std::string outcome = entry.outcome;
     if (entry.tries > 1) {
         outcome += " after " + std::to_string(entry.tries) + " tries";
@@ -82,7 +84,7 @@ std::string FormatLogLine(const LogEntry& entry) {
     }
     const std::string fields[] = {
         entry.localTime, entry.event,
-        entry.callsign,  MaskSecrets(entry.url),
+        entry.callsign,  url,
         result,          std::to_string(entry.bytes),
         outcome,         std::to_string(entry.ms) + (entry.shortWait ? kShortWaitNote : ""),
         proxy,           entry.keptDays >= 0 ? std::to_string(entry.keptDays) : std::string(),

@@ -17,7 +17,7 @@ inline constexpr std::uint64_t kLogSizeLimitBytes = 1024 * 1024;
 inline constexpr char kLookupEvent[] = "lookup";
 inline constexpr char kUpdateCheckEvent[] = "update check";
 inline constexpr char kReplyFileEvent[] = "reply file";
-// The kept-answers file, when its state was not plain (KeptStateOutcome).
+// The kept-answers file, when its state was not plain (the file's outcomes below).
 inline constexpr char kKeptAnswersEvent[] = "kept answers";
 // A write of the settings file that had to wait for another program's hold.
 inline constexpr char kSettingsFileEvent[] = "settings file";
@@ -31,10 +31,11 @@ inline constexpr char kOutcomeBaseCallRetry[] = "base-call retry";
 inline constexpr char kOutcomeWriteFailed[] = "write failed";
 // A file written once another program let go of it (the line's tries say after how many).
 inline constexpr char kOutcomeWritten[] = "written";
-// The service was not reached and the answer kept from an earlier look-up was given instead.
+// The service was not reached, or its answer was cut off, and the answer kept from an earlier
+// look-up was given instead.
 inline constexpr char kOutcomeKeptAnswer[] = "kept answer";
-// Something answered, but not the service: a sign-in page, an error page, a line of text. The
-// kept answer, when there is one, was given (the kept days field says so).
+// Something answered, but not the service: a sign-in page, an error page, JSON, an image, a line
+// of text. The kept answer, when there is one, was given (the kept days field says so).
 inline constexpr char kOutcomeNotAnAnswer[] = "not an answer";
 // The states of the kept-answers file worth a line of their own.
 inline constexpr char kOutcomeLockNotHad[] = "lock not had";
@@ -42,6 +43,9 @@ inline constexpr char kOutcomeSetAside[] = "set aside";
 inline constexpr char kOutcomeNotRead[] = "not read";
 inline constexpr char kOutcomeNotWritten[] = "not written";
 inline constexpr char kOutcomeNewerVersion[] = "newer version left alone";
+
+// Follows the URL when the setting that gave its address had no scheme, so "http://" was added.
+inline constexpr char kSchemeAddedNote[] = " (http:// added)";
 
 // Follows the time taken of a request of a look-up that waited only the short wait, because the
 // service had been silent (lookup/service_wait.h).
@@ -55,6 +59,7 @@ struct LogEntry {
     std::string event;
     std::string callsign;      // the callsign the request carried (empty for none)
     std::string url;           // as requested; user-info and password are masked when written
+    bool schemeAdded = false;  // the address was set without a scheme and taken as http://
     unsigned long status = 0;  // HTTP status, 0 when no answer came
     unsigned long error = 0;   // WinINet or system error number, 0 for none
     std::string errorText;     // its text
@@ -85,7 +90,8 @@ std::string MaskSecrets(const std::string& url);
 // One line, without its line break: the fields separated by "|", each value made safe by
 // common::text::OneLineField (the rule of the reply line's values), so that no value can split
 // the line or add a field.
-// time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where result is
+// time|event|callsign|url|result|bytes|outcome|ms|proxy|kept days, where url is followed by
+// kSchemeAddedNote when the entry says the scheme was added, result is
 // "error <number> <text>" when there is an error, else "HTTP <status>" (empty for an event of
 // a file: the reply file, the kept-answers file, the settings file, which have no exchange),
 // outcome is followed by " after <n> tries" when a held file was tried n > 1 times, ms by

@@ -82,8 +82,8 @@ void Prepare(MainWindow& window, const std::string& callsign, Prepared& run) {
     if (account.userName != settings::kNotSet) {
         window.EnsureLoaded();
         const std::string& updateBase = run.options.updateBase;
-        about::CheckForUpdate(run.log, updateBase, run.options.proxy, window.UpdateMemory(),
-                              [&window, &updateBase] {
+        about::CheckForUpdate(run.log, updateBase, run.options.updateSchemeAdded, run.options.proxy,
+                              window.UpdateMemory(), [&window, &updateBase] {
                                   window.RestoreAndActivate();
                                   window.ShowAboutModal(updateBase);
                               });
@@ -106,6 +106,7 @@ lookup::ServiceQuestion Question(Prepared& run, const std::string& callsign) {
     lookup::ServiceQuestion question;
     question.callsign = callsign;
     question.serviceBase = options.lookupBase;
+    question.serviceBaseSchemeAdded = options.lookupSchemeAdded;
     question.account = options.account;
     question.baseCallFallback = options.baseCallFallback;
     question.decimalSeparator = UserDecimalSeparator();

@@ -73,6 +73,7 @@ void RequestAnswer(const ServiceQuestion& question, const std::string& callsign,
     attempt.log.event = diag::kLookupEvent;
     attempt.log.callsign = callsign;
     attempt.log.url = url;
+    attempt.log.schemeAdded = question.serviceBaseSchemeAdded;
     attempt.log.status = request.Status();
     attempt.log.error = request.Error();
     attempt.log.errorText = net::ErrorText(request.Error());

@@ -19,6 +19,8 @@ namespace lookup {
 struct ServiceQuestion {
     std::string callsign;     // as the logger sent it
     std::string serviceBase;  // the service's base URL
+    // The address was set without a scheme: the log says that "http://" was added.
+    bool serviceBaseSchemeAdded = false;
     settings::Account account;
     bool baseCallFallback = true;  // ask again with the base call when the callsign is not found
     std::string decimalSeparator = ".";  // the user's: coordinates are read and written with it

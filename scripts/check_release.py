@@ -3,8 +3,8 @@
 
 For each zip: exactly the three files at the top level; the exe is the architecture the zip is
 for, byte for byte the exe whose tests passed (recorded by scripts/test.sh); stripped; within the
-size budget; its version resource reads the project version; it imports only DLLs that ship with
-Windows; no path of this source or build folder is in it; the guide and the licence are the
+size budget; its version resource reads the project version; its download link names the zip it
+is in and not the other; it imports only DLLs that ship with Windows; no path of this source or build folder is in it; the guide and the licence are the
 repository's texts with CR LF line ends. Each zip is byte for byte what scripts/release_zip.py
 writes of those files: entries in name order, all with the release time (SOURCE_DATE_EPOCH, else
 the commit's time), fixed modes, no extra fields. The version file holds exactly
@@ -13,7 +13,7 @@ in sha256sum's format, with its right sum.
 
 Where the 32-bit tests could not run (no record for build/win32), there must be neither the
 32-bit zip nor the version file; the built 32-bit exe is checked as far as it can be without
-running it (architecture, stripped, size, version resource, imports).
+running it (architecture, stripped, size, version resource, download link, imports).
 
 Usage: scripts/check_release.py   (from anywhere; prints one line per check, exits 1 on a failure)
 """
@@ -145,6 +145,8 @@ def check_image(zip_name, machine_expected, exe, version):
           f"{zip_name}: manifest identity {m.groups() if m else None}, "
           f"expected version {'.'.join(map(str, version))} for {arch}")
 
+    check_download_link(zip_name, machine_expected, exe)
+
     # Built in another folder it must be the same bytes: no folder of this build is named in it.
     paths = [os.path.realpath(ROOT), os.path.realpath(os.path.join(ROOT, "build"))]
     found = [p for p in paths if p.encode() in exe or p.encode("utf-16-le") in exe]
@@ -158,6 +160,18 @@ def check_image(zip_name, machine_expected, exe, version):
                              capture_output=True, text=True)
         check(run.returncode == 0,
               f"{zip_name}: exe imports only Windows DLLs: {run.stdout.strip()} {run.stderr.strip()}")
+
+
+def check_download_link(label, machine_expected, exe):
+    """The exe's download link names the zip of its own architecture, never the other's: the
+    64-bit exe runs where the 32-bit one cannot (a 64-bit-only Wine), and both zips lie on the
+    update server beside each other."""
+    own = [z for z, _, m in ZIPS if m == machine_expected]
+    others = [z for z, _, m in ZIPS if m != machine_expected]
+    names = {z: (b"/files/" + z.encode()) in exe for z in own + others}
+    check(all(names[z] for z in own) and not any(names[z] for z in others),
+          f"{label}: download link names /files/{own[0]} and no other zip "
+          f"(found {[z for z, found in names.items() if found]})")
 
 
 def check_sums():

@@ -31,8 +31,12 @@ Options ParseOptions(const OptionTexts& texts) {
     Options options;
     options.account.userName = texts.userName;
     options.account.password = ClearPassword(texts.password);
-    options.lookupBase = NormalizeBaseUrl(texts.lookupUrl, kDefaultLookupBase);
-    options.updateBase = NormalizeBaseUrl(texts.updateUrl, kDefaultUpdateBase);
+    const BaseUrl lookup = NormalizeBaseUrl(texts.lookupUrl, kDefaultLookupBase);
+    options.lookupBase = lookup.url;
+    options.lookupSchemeAdded = lookup.schemeAdded;
+    const BaseUrl update = NormalizeBaseUrl(texts.updateUrl, kDefaultUpdateBase);
+    options.updateBase = update.url;
+    options.updateSchemeAdded = update.schemeAdded;
     options.proxy = ParseProxySetting(texts.proxy);
     options.keepDays = ParseKeepAnswersDays(texts.keepAnswers);
     options.baseCallFallback = BaseCallFallbackOn(texts.baseCallFallback);
@@ -44,12 +48,22 @@ std::string ClearPassword(const std::string& stored) {
     return stored == kNotSet ? stored : DecodeText(stored);
 }
 
-std::string NormalizeBaseUrl(const std::string& configured, const std::string& builtInDefault) {
-    const std::string base = DropOneTrailingSlash(common::text::TrimSpaces(configured));
-    if (!base.empty()) {
-        return base;
+bool HasScheme(std::string_view value) {
+    const std::size_t end = value.find_first_of(":/?#");
+    return end != std::string_view::npos && end > 0 && value.substr(end, 3) == "://";
+}
+
+BaseUrl NormalizeBaseUrl(const std::string& configured, const std::string& builtInDefault) {
+    BaseUrl base;
+    base.url = DropOneTrailingSlash(common::text::TrimSpaces(configured));
+    if (base.url.empty()) {
+        base.url = DropOneTrailingSlash(common::text::TrimSpaces(builtInDefault));
     }
-    return DropOneTrailingSlash(common::text::TrimSpaces(builtInDefault));
+    if (!HasScheme(base.url)) {
+        base.url.insert(0, "http://");
+        base.schemeAdded = true;
+    }
+    return base;
 }
 
 common::ProxyChoice ParseProxySetting(std::optional<std::string_view> value) {

@@ -37,6 +37,9 @@ struct Options {
     int keepDays = kDefaultKeepDays;              // [Lookup] KeepAnswers; 0: keeping is off
     bool baseCallFallback = true;                 // [Lookup] BaseCallFallback
     bool log = false;                             // [Lookup] Log
+    // LookupURL, UpdateURL had no scheme: "http://" was put before the value (NormalizeBaseUrl).
+    bool lookupSchemeAdded = false;
+    bool updateSchemeAdded = false;
 };
 
 // The keys' texts as the profile functions give them (empty when missing).
@@ -58,10 +61,22 @@ Options ParseOptions(const OptionTexts& texts);
 // The stored password in clear: the placeholder as it stands, any other value unscrambled.
 std::string ClearPassword(const std::string& stored);
 
+// True when `value` begins with a scheme: one or more characters, none of them ':', '/', '?' or
+// '#', followed by "://" ("http://h", "HTTPS://h", "ftp://h"). "h", "127.0.0.1:8080/x",
+// "h/x?u=http://y", "//h" and "http:/h" have none.
+bool HasScheme(std::string_view value);
+
+// A service's base URL made usable, and whether "http://" was put before the value.
+struct BaseUrl {
+    std::string url;
+    bool schemeAdded = false;
+};
+
 // A service's base URL from its key's value: spaces trimmed, one trailing '/' dropped. An empty
 // value (or one that is empty after that, such as "/") gives `builtInDefault`, treated the same
-// way.
-std::string NormalizeBaseUrl(const std::string& configured, const std::string& builtInDefault);
+// way. A value without a scheme (HasScheme) is taken as "http://" followed by it; a value with
+// a scheme other than http or https is kept as it is, and no request to it can be made.
+BaseUrl NormalizeBaseUrl(const std::string& configured, const std::string& builtInDefault);
 
 // "direct" in any case, spaces around it trimmed: Direct. "host:port", with "http://" (any
 // case) before it allowed and one trailing '/' after it: Named; the host is letters, digits,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "settings/scramble.h"
 
 namespace settings {
@@ -46,15 +48,68 @@ TEST(Options, EachKeyAsTheLookUpReadsIt) {
 
 TEST(NormalizeBaseUrl, TrimsDropsOneSlashAndFallsBack) {
     const std::string def = kDefaultLookupBase;
-    EXPECT_EQ(NormalizeBaseUrl("http://a.example/", def), "http://a.example");
-    EXPECT_EQ(NormalizeBaseUrl("http://a.example//", def), "http://a.example/");
-    EXPECT_EQ(NormalizeBaseUrl("  http://a.example:8080/lookup/  ", def),
+    EXPECT_EQ(NormalizeBaseUrl("http://a.example/", def).url, "http://a.example");
+    EXPECT_EQ(NormalizeBaseUrl("http://a.example//", def).url, "http://a.example/");
+    EXPECT_EQ(NormalizeBaseUrl("  http://a.example:8080/lookup/  ", def).url,
               "http://a.example:8080/lookup");
-    EXPECT_EQ(NormalizeBaseUrl("http://a.example", def), "http://a.example");
-    EXPECT_EQ(NormalizeBaseUrl("", def), def);
-    EXPECT_EQ(NormalizeBaseUrl("   ", def), def);
-    EXPECT_EQ(NormalizeBaseUrl("/", def), def);
-    EXPECT_EQ(NormalizeBaseUrl("", "http://d.example/"), "http://d.example");
+    EXPECT_EQ(NormalizeBaseUrl("http://a.example", def).url, "http://a.example");
+    EXPECT_EQ(NormalizeBaseUrl("", def).url, def);
+    EXPECT_EQ(NormalizeBaseUrl("   ", def).url, def);
+    EXPECT_EQ(NormalizeBaseUrl("/", def).url, def);
+    EXPECT_EQ(NormalizeBaseUrl("", "http://d.example/").url, "http://d.example");
+    for (const char* value : {"http://a.example", "", "/"}) {
+        EXPECT_FALSE(NormalizeBaseUrl(value, def).schemeAdded) << value;
+    }
+}
+
+// A value without a scheme is taken as "http://" followed by it, after the trim and the slash;
+// a value with any scheme, one that cannot be asked among them, is kept as it is.
+TEST(NormalizeBaseUrl, AValueWithoutASchemeIsTakenAsHttp) {
+    const std::string def = kDefaultLookupBase;
+    struct Case {
+        const char* value;
+        const char* url;
+        bool added;
+    } cases[] = {
+        {"callbook.example.org", "http://callbook.example.org", true},
+        {" 127.0.0.1:8080/x/ ", "http://127.0.0.1:8080/x", true},
+        {"localhost:8080", "http://localhost:8080", true},
+        {"h/x?u=http://y", "http://h/x?u=http://y", true},
+        {"http:/h", "http://http:/h", true},
+        {"//h", "http:////h", true},
+        {"https://a.example", "https://a.example", false},
+        {"HTTP://a.example/", "HTTP://a.example", false},
+        {"ftp://a.example", "ftp://a.example", false},
+    };
+    for (const Case& c : cases) {
+        const BaseUrl base = NormalizeBaseUrl(c.value, def);
+        EXPECT_EQ(base.url, c.url) << c.value;
+        EXPECT_EQ(base.schemeAdded, c.added) << c.value;
+    }
+
+    for (const char* with : {"http://h", "https://h", "ftp://h", "a+b.c-d://h", "x://"}) {
+        EXPECT_TRUE(HasScheme(with)) << with;
+    }
+    for (const char* without : {"", "h", "://h", "h:8080", "h:8080/x://y", "h/x://y", "h?x://y",
+                                "h#x://y", "http:/h", "http:h", "//h"}) {
+        EXPECT_FALSE(HasScheme(without)) << without;
+    }
+
+    // The options read at a run's start carry the fact, for each key alike.
+    OptionTexts texts;
+    texts.lookupUrl = "callbook.example.org/";
+    texts.updateUrl = "http://updates.example.org";
+    Options options = ParseOptions(texts);
+    EXPECT_EQ(options.lookupBase, "http://callbook.example.org");
+    EXPECT_TRUE(options.lookupSchemeAdded);
+    EXPECT_EQ(options.updateBase, "http://updates.example.org");
+    EXPECT_FALSE(options.updateSchemeAdded);
+    std::swap(texts.lookupUrl, texts.updateUrl);
+    options = ParseOptions(texts);
+    EXPECT_FALSE(options.lookupSchemeAdded);
+    EXPECT_EQ(options.updateBase, "http://callbook.example.org");
+    EXPECT_TRUE(options.updateSchemeAdded);
+    EXPECT_FALSE(ParseOptions(OptionTexts()).lookupSchemeAdded) << "the built-in address";
 }
 
 using Route = common::ProxyChoice::Route;

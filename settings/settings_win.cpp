@@ -117,7 +117,8 @@ Options ReadOptions(SettingsMemory& memory) {
 
 std::string ReadUpdateBase() {
     return NormalizeBaseUrl(ReadIniValue(SettingsFilePath(), kServiceSection, kUpdateUrlKey),
-                            kDefaultUpdateBase);
+                            kDefaultUpdateBase)
+        .url;
 }
 
 Account ReadAccount() {

@@ -106,24 +106,30 @@ TEST_F(LoggerLink, DropsCommandsDuringARunButTakesTheReplyWindow) {
     ASSERT_TRUE(addon_->Post(kCmdReplyWindow, reinterpret_cast<LPARAM>(second->Handle())));
 
     ASSERT_TRUE(WaitForNotifications(1)) << "the run did not end" << ProcessNote();
-    PumpFor(1500);  // time for any look-up that should not have started
-    ASSERT_EQ(Calls().size(), 1u) << "a command during the run started another look-up";
-    EXPECT_EQ(Notifications(), 1u);
     EXPECT_EQ(Calls()[0].target, CallTarget(kUser, kPassword, "AB1CD"));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
     EXPECT_TRUE(reply_->Texts().empty()) << "the extended line went to the old reply window";
     ASSERT_EQ(second->Texts().size(), 1u);
     EXPECT_EQ(Visible(second->Texts()[0]), Visible(kWorkedExtended));
 
-    // The characters sent during the run were not kept, and the run emptied the buffer.
+    // A look-up posted once the run has returned is handled after everything posted during the
+    // run: once it has ended, a look-up those had started would have come first, and characters
+    // they had kept would lead its call. The run emptied the buffer.
     server_.SetAnswer("/call", Answer(WorkedBody()));
+    ASSERT_NO_FATAL_FAILURE(WaitUntilTheRunHasReturned());
+    ASSERT_NO_FATAL_FAILURE(PostLookUp("K1"));
+    ASSERT_TRUE(WaitForNotifications(2)) << ProcessNote();
+    ASSERT_EQ(Calls().size(), 2u) << "a command during the run started another look-up";
+    EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "K1"));
+    EXPECT_EQ(Notifications(), 2u);
+
+    // Sent while this thread waits in SendMessage for the run: no deadlock, and it arrives.
     ASSERT_TRUE(addon_->Type("K1A"));
     ASSERT_TRUE(addon_->Send(kCmdLookup, 0));
-    ASSERT_TRUE(WaitForNotifications(2)) << ProcessNote();
-    ASSERT_EQ(Calls().size(), 2u);
-    EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "K1A"));
-    // Sent while this thread waited in SendMessage for the run: no deadlock, and it arrived.
-    EXPECT_EQ(second->Texts().size(), 2u);
+    ASSERT_TRUE(WaitForNotifications(3)) << ProcessNote();
+    ASSERT_EQ(Calls().size(), 3u);
+    EXPECT_EQ(Calls()[2].target, CallTarget(kUser, kPassword, "K1A"));
+    EXPECT_EQ(second->Texts().size(), 3u);
 }
 
 // The test button looks up "oxbel" like a logger's look-up; the logger's partial callsign is lost.

@@ -305,8 +305,8 @@ TEST_F(LookupRoad, AccountErrorThenHiddenReload) {
     EXPECT_TRUE(addon_->Running());
 }
 
-// A look-up with no settings file creates it with the three default lines; the account is
-// then the placeholder (the prompt, when it shows, is cancelled).
+// A look-up with no settings file creates it with the three default lines before it asks for
+// the account: the account is the placeholder, so the prompt shows once (and is cancelled).
 TEST_F(LookupRoad, SettingsFileCreatedWhenMissing) {
     ASSERT_NO_FATAL_FAILURE(PrepareFolder(nullptr));
     CreateLogger();
@@ -318,15 +318,10 @@ TEST_F(LookupRoad, SettingsFileCreatedWhenMissing) {
     Prompts prompts;
     ASSERT_TRUE(WaitCancellingPrompts(1, &prompts)) << "no notification";
     const std::string after = ReadFileBytes(folder_.SettingsPath());
-    if (prompts.count > 0) {
-        EXPECT_EQ(Visible(prompts.settingsAtFirst), Visible(kDefaultSettings));
-        for (const char* line :
-             {"[Settings]\r\n", "UserName=Not Set\r\n", "Password=Not Set\r\n"}) {
-            EXPECT_NE(after.find(line), std::string::npos)
-                << line << " missing: " << Visible(after);
-        }
-    } else {
-        EXPECT_EQ(Visible(after), Visible(kDefaultSettings));
+    EXPECT_EQ(prompts.count, 1) << "the placeholder account was not asked for once";
+    EXPECT_EQ(Visible(prompts.settingsAtFirst), Visible(kDefaultSettings));
+    for (const char* line : {"[Settings]\r\n", "UserName=Not Set\r\n", "Password=Not Set\r\n"}) {
+        EXPECT_NE(after.find(line), std::string::npos) << line << " missing: " << Visible(after);
     }
     // No service address is configured, so the built-in one is used, which does not exist.
     EXPECT_TRUE(Calls().empty());
@@ -359,12 +354,21 @@ TEST_F(LookupRoad, CommandsDuringThePromptAreDropped) {
 
     Prompts prompts;
     ASSERT_TRUE(WaitCancellingPrompts(1, &prompts)) << "the run did not end";
-    PumpFor(1500);  // time for any look-up that should not have started
-    EXPECT_EQ(prompts.count, 1) << "more than one prompt: a second run started";
+    EXPECT_EQ(prompts.count, 1) << "more than one prompt in the run";
     ASSERT_EQ(Calls().size(), 1u);
     EXPECT_EQ(Calls()[0].target, CallTarget("Not%20Set", "Not%20Set", "AB1CD"));
-    EXPECT_EQ(Notifications(), 1u);
     EXPECT_EQ(Visible(LookupDat()), Visible("AB1CD not found in lookup database|\r\n"));
+
+    // A look-up posted once the run has returned is handled after everything posted during the
+    // prompt: once it has ended, a look-up those had started would have come first, and 'X'
+    // would lead its call.
+    ASSERT_NO_FATAL_FAILURE(WaitUntilTheRunHasReturned());
+    ASSERT_NO_FATAL_FAILURE(PostLookUp("K1"));
+    ASSERT_TRUE(WaitCancellingPrompts(2, &prompts)) << "the next look-up did not end";
+    EXPECT_EQ(prompts.count, 2) << "a run started between the two look-ups";
+    ASSERT_EQ(Calls().size(), 2u) << "a command during the prompt started a look-up";
+    EXPECT_EQ(Calls()[1].target, CallTarget("Not%20Set", "Not%20Set", "K1"));
+    EXPECT_EQ(Notifications(), 2u);
 }
 
 // Lookup.dat cannot be replaced: a box names the file, the logger is not told, the old file
@@ -391,8 +395,6 @@ TEST_F(LookupRoad, UnwritableReplyFile) {
     EXPECT_EQ(text.find("\r\n", head.size()), std::string::npos) << Visible(text);
     ASSERT_TRUE(PressButton(box, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return addon_->FindDialog("") == nullptr; }, 5000));
-    PumpFor(1000);
-    EXPECT_EQ(Notifications(), 0u) << "the logger was told of a file that was not written";
     EXPECT_EQ(Visible(LookupDat()), Visible(stale));
 
     // The run was finished: the next look-up works and looks up only the new characters.
@@ -405,6 +407,10 @@ TEST_F(LookupRoad, UnwritableReplyFile) {
     ASSERT_EQ(Calls().size(), 2u);
     EXPECT_EQ(Calls()[1].target, CallTarget(kUser, kPassword, "K1A"));
     EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedLine + "\r\n"));
+    // The logger's first notification came with this answer: none came for the stale file.
+    EXPECT_EQ(Visible(logger_->Messages(kLoggerMessageName)[0].fileBytes),
+              Visible(kWorkedLine + "\r\n"))
+        << "the logger was told of a file that was not written";
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 
 #include <wininet.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "tests/e2e/registry_win.h"
@@ -208,7 +210,15 @@ TEST_F(Network, TwoProcessesLoseNothing) {
         ASSERT_TRUE(second.Post(kCmdLookup, 0));
         ASSERT_TRUE(WaitForNotifications(2 * (round + 1))) << ProcessNote();
     }
-    PumpFor(1000);
+    // Each program keeps its answer after the logger was told: wait until all four are there.
+    const auto keptAll = [&] {
+        const kept::ParsedCache stored = kept::ParseCache(ReadKeptFile());
+        return stored.readable &&
+               std::all_of(std::begin(calls), std::end(calls), [&](const char* call) {
+                   return kept::FindAnswer(stored.entries, call, UtcNow(), 30).has_value();
+               });
+    };
+    WaitUntil(keptAll, 5000);
     const kept::ParsedCache stored = kept::ParseCache(ReadKeptFile());
     ASSERT_TRUE(stored.readable);
     for (const char* call : calls) {

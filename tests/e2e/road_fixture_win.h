@@ -201,6 +201,23 @@ class AddOnTest : public ::testing::Test {
             kRunTimeoutMs);
     }
 
+    // Returns once the program takes messages again after a run: a command it ignores (code 0),
+    // sent, is answered only then, as long as no file is held (a wait for a held file dispatches
+    // messages). Whatever the run posted to itself on its way out is queued by now.
+    void WaitUntilTheRunHasReturned() {
+        LRESULT result = -1;
+        ASSERT_TRUE(addon_->Send(0, 0, &result)) << "the program does not answer" << ProcessNote();
+    }
+
+    // Posts the characters of `callsign` and a look-up: they are handled after everything
+    // posted to the program before.
+    void PostLookUp(const std::string& callsign) {
+        for (const char c : callsign) {
+            ASSERT_TRUE(addon_->Post(kCmdChar, static_cast<unsigned char>(c)));
+        }
+        ASSERT_TRUE(addon_->Post(kCmdLookup, 0));
+    }
+
     std::string LookupDat() const { return ReadFileBytes(ReplyPath()); }
 
     std::vector<RecordedRequest> Calls() const { return server_.RequestsFor("/call"); }

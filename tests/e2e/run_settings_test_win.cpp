@@ -59,5 +59,59 @@ TEST_F(RunSettings, ARunUsesWhatItReadAtItsStart) {
     EXPECT_EQ(LogLines().size(), 2u);
 }
 
+// LookupURL and UpdateURL written without a scheme ("127.0.0.1:PORT") are taken as "http://"
+// followed by them: the update check and the look-up reach the stand-in, and each line of the
+// log notes that the scheme was added.
+TEST_F(RunSettings, AnAddressWithoutASchemeIsTakenAsHttp) {
+    server_.SetAnswer("/call", Answer(WorkedBody()));
+    server_.SetAnswer("/files/QuendixInternetLookup.txt", Answer("1.0.0"));  // not newer
+    ASSERT_TRUE(DeleteLastCheck());  // the update check is due
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::string withScheme = server_.BaseUrl();
+    const std::string bare = withScheme.substr(std::string("http://").size());
+    ASSERT_TRUE(
+        WriteFileBytes(folder_.SettingsPath(),
+                       SettingsText(kUser, kPassword, bare + "/", bare) + "[Lookup]\r\nLog=1\r\n"));
+
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 1));
+    EXPECT_EQ(Visible(LookupDat()), Visible(kWorkedReply));
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(server_.RequestsFor("/files/QuendixInternetLookup.txt").size(), 1u);
+    const auto log = LogLines();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0][1], "update check");
+    EXPECT_EQ(log[0][3], withScheme + "/files/QuendixInternetLookup.txt (http:// added)");
+    EXPECT_EQ(log[1][1], "lookup");
+    EXPECT_EQ(log[1][3], withScheme +
+                             "/call?username=K1TEST&password=***&rawlookup=1&callsign=N0CALL"
+                             "&program=Logger32 (http:// added)");
+    EXPECT_EQ(log[1][6], "found");
+
+    // Written with its scheme, the same address gets no note.
+    ASSERT_TRUE(WriteFileBytes(
+        folder_.SettingsPath(),
+        SettingsText(kUser, kPassword, withScheme, withScheme) + "[Lookup]\r\nLog=1\r\n"));
+    ASSERT_NO_FATAL_FAILURE(LookUp("N0CALL", 2));
+    ASSERT_EQ(LogLines().size(), 3u);
+    EXPECT_EQ(LastLogLine().at(3), withScheme +
+                                       "/call?username=K1TEST&password=***&rawlookup=1"
+                                       "&callsign=N0CALL&program=Logger32");
+
+    // A scheme that cannot be asked is kept as written: no request, and the log says why.
+    const std::string ftp = "ftp://" + bare;
+    ASSERT_TRUE(WriteFileBytes(folder_.SettingsPath(),
+                               SettingsText(kUser, kPassword, ftp, ftp) + "[Lookup]\r\nLog=1\r\n"));
+    ASSERT_NO_FATAL_FAILURE(LookUp("K9ZZZ", 3));  // nothing kept for it
+    EXPECT_EQ(Visible(LookupDat()), Visible("K9ZZZNo Internet session in progress.\r\n"));
+    EXPECT_EQ(Calls().size(), 2u);
+    const auto last = LastLogLine();
+    ASSERT_EQ(last.size(), 10u);
+    EXPECT_EQ(last[3], ftp +
+                           "/call?username=K1TEST&password=***&rawlookup=1&callsign=K9ZZZ"
+                           "&program=Logger32");
+    EXPECT_EQ(last[4].rfind("error 12005 ", 0), 0u) << last[4];
+    EXPECT_EQ(last[6], "no session");
+}
+
 }  // namespace
 }  // namespace e2e

@@ -5,7 +5,10 @@
 #include <ostream>
 
 #include "about/about_win.h"
+#include "app_version.h"
+#include "res/resource.h"
 #include "tests/e2e/about_helpers_win.h"
+#include "tests/e2e/shell_recorder_win.h"
 
 namespace e2e {
 namespace {
@@ -60,9 +63,12 @@ class UpdateCheck : public AddOnTest {
 };
 
 // A newer version is published: the box, then the main window restored and the About window
-// shown modally; the look-up waits for it, and the time is written only once it is closed.
+// shown modally; the look-up waits for it, and the time is written only once it is closed. Its
+// "Click Here" fetches the zip of the exe under test from the run's update server.
 // "1.2.10" with a line break is newer than 1.2.4 as numbers are compared.
 TEST_F(UpdateCheck, NewerVersionShowsTheBoxThenTheAboutWindowThenWritesTheTime) {
+    ShellRecorder shell;
+    ASSERT_TRUE(shell.Ok());
     server_.SetAnswer(kUpdatePath, Answer("1.2.10\r\n"));
     ASSERT_TRUE(DeleteLastCheck());  // never checked: the default, a moment in 2009
     ASSERT_NO_FATAL_FAILURE(StartStandard());
@@ -91,6 +97,13 @@ TEST_F(UpdateCheck, NewerVersionShowsTheBoxThenTheAboutWindowThenWritesTheTime) 
     EXPECT_TRUE(Calls().empty()) << "the look-up went ahead while the About window was open";
     EXPECT_EQ(Notifications(), 0u);
     EXPECT_EQ(LastCheck(), "<none>") << "the time was written before the About window closed";
+
+    ASSERT_TRUE(ClickLabel(about, IDC_ABOUT_DOWNLOAD));
+    HWND confirm = addon_->WaitForDialog("Download Update", 10000);
+    ASSERT_NE(confirm, nullptr) << "no download confirmation";
+    ASSERT_TRUE(PressButton(confirm, IDOK));
+    ASSERT_TRUE(shell.WaitForOpened(1)) << "the archive was not opened";
+    EXPECT_EQ(shell.Opened()[0], server_.BaseUrl() + "/files/" APP_ZIP_NAME);
 
     ASSERT_TRUE(PostMessageA(about, WM_CLOSE, 0, 0));
     ASSERT_NO_FATAL_FAILURE(ExpectRunEndsWithoutBox(1));
