@@ -69,7 +69,7 @@ class Handover {
     // still there.
     bool WaitWhile(Phase busy, DWORD ms);
     Outcome OpenOutcome() const;
-    // The proxy the session went through, with DescribeProxy's note; empty before a session.
+    // The proxy the session went through ("host:port", or "direct"); empty before a session.
     std::string ProxyInForce() const;
     // Holding with every byte taken becomes Reading: the worker reads the next piece.
     void AskForMore();
