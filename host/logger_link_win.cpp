@@ -4,9 +4,6 @@ namespace host {
 namespace {
 
 constexpr WPARAM kReplyReady = 20;
-// A companion window that stops answering must not hold the run for ever; one that answers
-// has handled the text before the reply file is written.
-constexpr UINT kSetTextTimeoutMs = 10000;
 
 }  // namespace
 

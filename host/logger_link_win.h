@@ -15,6 +15,11 @@ constexpr WPARAM kCmdAppendChar = 1;
 constexpr WPARAM kCmdLookup = 2;
 constexpr WPARAM kCmdReplyWindow = 10;
 
+// The extended text waits at most this long for the window it goes to: a companion window that
+// stops answering must not hold the run for ever; one that answers has handled the text before
+// the reply file is written.
+constexpr UINT kSetTextTimeoutMs = 10000;
+
 class LoggerLink {
   public:
     // At each load of the main window `own`: registers the three messages, looks up the windows

@@ -58,14 +58,16 @@ struct ServiceAnswer {
 };
 
 // Asks the service about the callsign, and once more with its base call when the callsign is
-// portable or prefixed and was not found; each request goes to `log`. Pending messages are
-// dispatched between the reads of an answer.
+// portable or prefixed and was not found; each request goes to `log`. Between the reads of an
+// answer the waiting messages are dispatched (after the first read, then at most once per 50 ms);
+// while a request waits for the service, none are.
 // What came back is judged first (answer_judge.h): when the service was not reached (not
 // opened, refused, timed out, closed unanswered, a server error (5xx) or a proxy's 407, nothing
-// but blanks) or something else answered (a sign-in page, an error page, a line of text), the
-// answer kept for the callsign, when there is a fresh one, is given instead (as it also is for
-// an answer cut off in the body), else the no-session text. A cut-off answer with nothing kept
-// is read for what arrived.
+// but blanks) or something else answered (a sign-in page, an error page, JSON, an image, a line
+// of text), the answer kept for the callsign, when there is a fresh one, is given instead (as it
+// also is for an answer cut off in the body, and for a found answer whose end cannot be checked
+// that seems only a beginning of the kept one, cut_answer.h), else the no-session text. A
+// cut-off answer with nothing kept is read for what arrived.
 // `wait` chooses how long the look-up waits (the full wait, or the short one while the service
 // is silent; service_wait.h) and is told what each request came to.
 ServiceAnswer AskService(const ServiceQuestion& question, const diag::DiagLog& log,

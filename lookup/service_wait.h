@@ -34,12 +34,7 @@
 namespace lookup {
 
 // A look-up with the full wait, from opening its first request to the last read of its second,
-// ends within this time whatever the server does. A whole run, boxes aside, ends within 36
-// seconds and the time of its file calls: the update check's fetch before it
-// (about::kUpdateFetchBudgetMs, 8 s), this wait (20 s), up to two look-ups in the kept file and
-// one store, each waiting up to kept::kCacheLockWaitMs for the folder's lock (6 s), and the run's
-// wait for files other programs hold (common::kRetryBudgetMs, 2 s, all files together). The
-// watchdog, armed after the update check, sees at most 28 s of it.
+// ends within this time whatever the server does. (host/lookup_run_win.h adds up a whole run.)
 inline constexpr std::uint32_t kFullWaitMs = 20000;
 // What a look-up waits while the service is silent: long enough for a living service's answer
 // (a process's first request under Wine can take over a second), well under the 10 s after

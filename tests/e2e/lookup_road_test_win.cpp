@@ -414,7 +414,8 @@ TEST_F(LookupRoad, UnwritableReplyFile) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// A service that does not finish: the run still ends within 30 s.
+// A service that does not finish: the run still ends within the look-up's full wait and a
+// margin.
 
 class SilentService : public AddOnTest {
   protected:
