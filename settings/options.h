@@ -1,6 +1,7 @@
-// What a look-up run takes from the settings file: read once when the run starts (every key
-// once, through the system's private-profile functions) and handed down as plain values, so
-// that nothing reads the file again during the run. Here the portable part: the built-in
+// What a look-up run takes from the settings file: read once when the run starts (through the
+// system's private-profile functions, a section at a time, or not at all while the file is
+// unchanged since the last run: settings_read_win.h) and handed down as plain values, so that
+// nothing reads the file again during the run. Here the portable part: the built-in
 // values and the rule that turns each key's text into its value.
 #pragma once
 
