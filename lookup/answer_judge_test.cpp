@@ -4,18 +4,10 @@
 
 #include <string>
 
+#include "record/worked_example_test.h"
+
 namespace lookup {
 namespace {
-
-// The worked example of the service's answer, built piece by piece (a hex escape would swallow
-// the hex digits after it).
-std::string WorkedBody() {
-    return std::string("N0CALL") + "\xB8" + "JANE" + "\xB9" + "Q" + "\xBA" + "SAMPLE" + "\xBC" +
-           "12 ELM ST" + "\xBF" + "ANYTOWN" + "\xC0" + "IL" + "\xC1" + "60000" + "\xC6" + "LAKE" +
-           "\xD1" + "United States" + "\xB6" + "E" + "\xCA" + "EN52" + "\xC8" + "42.25" + "\xC9" +
-           "88.1" + "\xD0" + "BUREAU" + "\xC3" + "01/15/2005" + "\xC4" + "01/15/2015" + "\xB7" +
-           "X" + "\xD3" + "Y" + "\xC7" + "-6" + "\xC5" + "11/02/2008" + "\xBB" + "IGNORED";
-}
 
 // `body` must outlive the exchange, which only views it.
 Exchange Whole(const std::string& body, unsigned long status = 200) {
@@ -28,7 +20,7 @@ Exchange Whole(const std::string& body, unsigned long status = 200) {
 }
 
 TEST(ServiceAnswerShape, TheServiceAnswersAndItsNotices) {
-    EXPECT_TRUE(LooksLikeServiceAnswer(WorkedBody()));
+    EXPECT_TRUE(LooksLikeServiceAnswer(record::WorkedExampleAnswer()));
     EXPECT_TRUE(LooksLikeServiceAnswer("NOT FOUND"));
     EXPECT_TRUE(LooksLikeServiceAnswer("ERROR"));
     EXPECT_TRUE(LooksLikeServiceAnswer("ERROR: NOT FOUND"));
@@ -134,7 +126,7 @@ TEST(ServiceAnswerShape, TheServersLabelCountsOnlyAgainst) {
     e.contentType = "image/gif";
     EXPECT_EQ(JudgeExchange(e), Verdict::NotAnAnswer);
     // The service's answer under a text label is its answer.
-    const std::string worked = WorkedBody();
+    const std::string worked = record::WorkedExampleAnswer();
     e = Whole(worked);
     e.contentType = "text/html";
     EXPECT_EQ(JudgeExchange(e), Verdict::Answered);
@@ -143,7 +135,7 @@ TEST(ServiceAnswerShape, TheServersLabelCountsOnlyAgainst) {
 }
 
 TEST(JudgeExchange, WhatTheServiceSaid) {
-    const std::string worked = WorkedBody();
+    const std::string worked = record::WorkedExampleAnswer();
     EXPECT_EQ(JudgeExchange(Whole(worked)), Verdict::Answered);
     EXPECT_EQ(JudgeExchange(Whole("NOT FOUND")), Verdict::Answered);
     // A 4xx answer in the service's shape is the service's; its HTML page is not.
@@ -166,7 +158,7 @@ TEST(JudgeExchange, WhatTheServiceSaid) {
 }
 
 TEST(JudgeExchange, CutShort) {
-    const std::string worked = WorkedBody();
+    const std::string worked = record::WorkedExampleAnswer();
     const std::string part = worked.substr(0, 30);  // "N0CALL" up to the address
     Exchange e = Whole(part);
     e.announcedLength = worked.size();

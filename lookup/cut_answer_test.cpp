@@ -6,17 +6,10 @@
 
 #include "lookup/request.h"
 #include "record/call_record.h"
+#include "record/worked_example_test.h"
 
 namespace lookup {
 namespace {
-
-std::string WorkedBody() {
-    return std::string("N0CALL") + "\xB8" + "JANE" + "\xB9" + "Q" + "\xBA" + "SAMPLE" + "\xBC" +
-           "12 ELM ST" + "\xBF" + "ANYTOWN" + "\xC0" + "IL" + "\xC1" + "60000" + "\xC6" + "LAKE" +
-           "\xD1" + "United States" + "\xB6" + "E" + "\xCA" + "EN52" + "\xC8" + "42.25" + "\xC9" +
-           "88.1" + "\xD0" + "BUREAU" + "\xC3" + "01/15/2005" + "\xC4" + "01/15/2015" + "\xB7" +
-           "X" + "\xD3" + "Y" + "\xC7" + "-6" + "\xC5" + "11/02/2008" + "\xBB" + "IGNORED";
-}
 
 // The extended message the program builds from an answer, as it is kept.
 std::string MessageOf(const std::string& body) {
@@ -32,7 +25,7 @@ bool Cut(const std::string& body, const std::string& keptBody) {
 // the whole one; the whole one, and the same answer with trailing bytes that show nothing, are
 // not.
 TEST(CutAnswer, EveryBeginningOfTheKeptAnswerIsCut) {
-    const std::string whole = WorkedBody();
+    const std::string whole = record::WorkedExampleAnswer();
     const std::size_t firstTag = whole.find('\xB8');
     for (std::size_t n = firstTag + 1; n < whole.find('\xBB'); ++n) {
         const std::string part = whole.substr(0, n);
@@ -45,7 +38,7 @@ TEST(CutAnswer, EveryBeginningOfTheKeptAnswerIsCut) {
 }
 
 TEST(CutAnswer, AChangedRecordIsNotCut) {
-    const std::string whole = WorkedBody();
+    const std::string whole = record::WorkedExampleAnswer();
     // A field it carries shows otherwise.
     std::string moved = whole.substr(0, 30);
     moved.replace(moved.find("12 ELM ST"), 9, "9 OAK AVE");
@@ -68,7 +61,7 @@ TEST(CutAnswer, AChangedRecordIsNotCut) {
 }
 
 TEST(CutAnswer, FieldsAreComparedByTheTagsCarried) {
-    const std::string whole = WorkedBody();
+    const std::string whole = record::WorkedExampleAnswer();
     // Carried in another order, all equal, the coordinates not carried (they read 0 in the
     // line, while the kept answer has them): cut.
     const std::string reordered = std::string("N0CALL") + "\xBC" + "12 ELM ST" + "\xB8" + "JANE";
