@@ -1,7 +1,5 @@
 #include "about/update_server.h"
 
-#include "app_version.h"
-
 namespace about {
 
 std::string UpdateDescriptionUrl(const std::string& updateBase) {
@@ -9,7 +7,7 @@ std::string UpdateDescriptionUrl(const std::string& updateBase) {
 }
 
 std::string UpdateArchiveUrl(const std::string& updateBase) {
-    return updateBase + "/files/" APP_ZIP_NAME;
+    return updateBase + "/files/QuendixInternetLookup.zip";
 }
 
 std::string SupportMailtoLink() {

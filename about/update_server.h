@@ -9,9 +9,7 @@ namespace about {
 inline constexpr char kSupportAddress[] = "support@quendix.example";
 
 // The update description file and archive on the update server given by `updateBase` (the
-// server's base URL, without a trailing '/'). The archive is the zip this exe is released in
-// (APP_ZIP_NAME, set by the build for its architecture); the description file is the same for
-// both.
+// server's base URL, without a trailing '/').
 std::string UpdateDescriptionUrl(const std::string& updateBase);
 std::string UpdateArchiveUrl(const std::string& updateBase);
 

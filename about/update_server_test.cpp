@@ -9,12 +9,8 @@ TEST(ServiceAddresses, UpdateFilesAndSupportLink) {
     const std::string base = "http://updates.quendix.example";
     EXPECT_EQ(UpdateDescriptionUrl(base),
               "http://updates.quendix.example/files/QuendixInternetLookup.txt");
-    // Each architecture's exe fetches its own zip: a 64-bit-only system cannot start the 32-bit
-    // one.
     EXPECT_EQ(UpdateArchiveUrl(base),
-              sizeof(void*) == 8
-                  ? "http://updates.quendix.example/files/QuendixInternetLookup-x64.zip"
-                  : "http://updates.quendix.example/files/QuendixInternetLookup.zip");
+              "http://updates.quendix.example/files/QuendixInternetLookup.zip");
     EXPECT_EQ(SupportMailtoLink(), "mailto:support@quendix.example");
 }
 

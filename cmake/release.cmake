@@ -47,10 +47,14 @@ file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/package/QuendixInternetLookup.txt
      CONTENT "${QUENDIX_RELEASE_VERSION}")
 
 # One zip per architecture, the three files at its top level: package/QuendixInternetLookup.zip
-# (32-bit) and package/QuendixInternetLookup-x64.zip, both served by the update server; the name
-# is set once, in the top CMakeLists.txt (QUENDIX_ZIP), and the exe's download link names the
-# same zip. Not CPack: its zip entries carried the local time zone, the builder's uid and gid
+# (32-bit), what the update server serves, and package/QuendixInternetLookup-x64.zip offered
+# beside it. Not CPack: its zip entries carried the local time zone, the builder's uid and gid
 # and the directory's order.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QUENDIX_ZIP QuendixInternetLookup-x64.zip)
+else()
+  set(QUENDIX_ZIP QuendixInternetLookup.zip)
+endif()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_target(release_zip
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/release_zip.py

@@ -3,8 +3,9 @@
 
 For each zip: exactly the three files at the top level; the exe is the architecture the zip is
 for, byte for byte the exe whose tests passed (recorded by scripts/test.sh); stripped; within the
-size budget; its version resource reads the project version; its download link names the zip it
-is in and not the other; it imports only DLLs that ship with Windows; no path of this source or build folder is in it; the guide and the licence are the
+size budget; its version resource reads the project version; its download link names the
+published 32-bit zip; it imports only DLLs that ship with Windows; no path of this source or
+build folder is in it; the guide and the licence are the
 repository's texts with CR LF line ends. Each zip is byte for byte what scripts/release_zip.py
 writes of those files: entries in name order, all with the release time (SOURCE_DATE_EPOCH, else
 the commit's time), fixed modes, no extra fields. The version file holds exactly
@@ -145,7 +146,7 @@ def check_image(zip_name, machine_expected, exe, version):
           f"{zip_name}: manifest identity {m.groups() if m else None}, "
           f"expected version {'.'.join(map(str, version))} for {arch}")
 
-    check_download_link(zip_name, machine_expected, exe)
+    check_download_link(zip_name, exe)
 
     # Built in another folder it must be the same bytes: no folder of this build is named in it.
     paths = [os.path.realpath(ROOT), os.path.realpath(os.path.join(ROOT, "build"))]
@@ -162,15 +163,14 @@ def check_image(zip_name, machine_expected, exe, version):
               f"{zip_name}: exe imports only Windows DLLs: {run.stdout.strip()} {run.stderr.strip()}")
 
 
-def check_download_link(label, machine_expected, exe):
-    """The exe's download link names the zip of its own architecture, never the other's: the
-    64-bit exe runs where the 32-bit one cannot (a 64-bit-only Wine), and both zips lie on the
-    update server beside each other."""
-    own = [z for z, _, m in ZIPS if m == machine_expected]
-    others = [z for z, _, m in ZIPS if m != machine_expected]
-    names = {z: (b"/files/" + z.encode()) in exe for z in own + others}
-    check(all(names[z] for z in own) and not any(names[z] for z in others),
-          f"{label}: download link names /files/{own[0]} and no other zip "
+def check_download_link(label, exe):
+    """The exe's download link (About window, update message) names the published zip, the
+    32-bit one, which both exes offer, and no other."""
+    own = ZIPS[0][0]
+    others = [z for z, _, _ in ZIPS[1:]]
+    names = {z: (b"/files/" + z.encode()) in exe for z in [own] + others}
+    check(names[own] and not any(names[z] for z in others),
+          f"{label}: download link names /files/{own} and no other zip "
           f"(found {[z for z, found in names.items() if found]})")
 
 

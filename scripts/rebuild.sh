@@ -31,12 +31,8 @@ for tree in win32 win64; do
 done
 rm -rf "$OUT/dist"
 mkdir -p "$OUT/dist"
-# Each tree's zip as its configuration names it (the exe's download link names the same zip).
-for tree in win32 win64; do
-    zip=$(sed -n 's/^#define APP_ZIP_NAME "\(.*\)"$/\1/p' "$OUT/$tree/generated/app_version.h")
-    cp "$OUT/$tree/package/$zip" "$OUT/dist/"
-done
-cp "$OUT/win32/package/QuendixInternetLookup.txt" "$OUT/dist/"
+cp "$OUT/win32/package/QuendixInternetLookup.zip" "$OUT/win32/package/QuendixInternetLookup.txt" \
+   "$OUT/win64/package/QuendixInternetLookup-x64.zip" "$OUT/dist/"
 # As scripts/release.sh writes it.
 sums=$(cd "$OUT/dist" && export LC_ALL=C && shopt -s nullglob && for file in *; do sha256sum -- "$file"; done)
 printf '%s' "${sums:+$sums$'\n'}" >"$OUT/dist/SHA256SUMS"

@@ -22,12 +22,6 @@ cd "$ROOT"
 scripts/install-deps.sh
 scripts/build.sh win32 win64
 
-# The zip a tree is released in, as its configuration names it (the exe's download link names
-# the same zip): QuendixInternetLookup.zip for win32, QuendixInternetLookup-x64.zip for win64.
-zip_of() {
-    sed -n 's/^#define APP_ZIP_NAME "\(.*\)"$/\1/p' "build/$1/generated/app_version.h"
-}
-
 # Why the exe of a tree may not be released; nothing when it may.
 untested() {
     local tree=$1 exe="build/$1/bin/QuendixInternetLookup.exe" record="build/$1/tested-exe.sha256"
@@ -52,12 +46,12 @@ for tree in win32 win64; do
     # Packaging builds nothing new, but check that the exe is still the tested one.
     why=$(untested "$tree")
     [ -z "$why" ] || { echo "NOT RELEASED ($tree): $why" >&2; refused=1; continue; }
-    zip=$(zip_of "$tree")
-    cp "build/$tree/package/$zip" dist/
-    made+=("$zip")
     if [ "$tree" = win32 ]; then
-        cp build/win32/package/QuendixInternetLookup.txt dist/
-        made+=(QuendixInternetLookup.txt)
+        cp build/win32/package/QuendixInternetLookup.zip build/win32/package/QuendixInternetLookup.txt dist/
+        made+=(QuendixInternetLookup.zip QuendixInternetLookup.txt)
+    else
+        cp build/win64/package/QuendixInternetLookup-x64.zip dist/
+        made+=(QuendixInternetLookup-x64.zip)
     fi
 done
 

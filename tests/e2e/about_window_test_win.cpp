@@ -9,7 +9,6 @@
 #include <cstdlib>
 
 #include "about/about_win.h"
-#include "app_version.h"
 #include "common/twips.h"
 #include "res/resource.h"
 #include "tests/e2e/about_helpers_win.h"
@@ -234,8 +233,7 @@ TEST_F(AboutWindow, DownloadConfirmedDisablesTheWatchdogCancelledLeavesIt) {
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(PressButton(box, IDOK));
     ASSERT_TRUE(shell.WaitForOpened(1)) << "the archive was not opened";
-    // The zip of the exe under test: the 64-bit exe's own, which a 64-bit-only Wine can start.
-    EXPECT_EQ(shell.Opened()[0], server_.BaseUrl() + "/files/" APP_ZIP_NAME);
+    EXPECT_EQ(shell.Opened()[0], server_.BaseUrl() + "/files/QuendixInternetLookup.zip");
 
     // Past the watchdog's time for both.
     const ULONGLONG deadline = addon_->StartTick() + kWatchdogMs + 10000;

@@ -5,7 +5,6 @@
 #include <ostream>
 
 #include "about/about_win.h"
-#include "app_version.h"
 #include "res/resource.h"
 #include "tests/e2e/about_helpers_win.h"
 #include "tests/e2e/shell_recorder_win.h"
@@ -64,7 +63,7 @@ class UpdateCheck : public AddOnTest {
 
 // A newer version is published: the box, then the main window restored and the About window
 // shown modally; the look-up waits for it, and the time is written only once it is closed. Its
-// "Click Here" fetches the zip of the exe under test from the run's update server.
+// "Click Here" fetches the published zip from the run's update server.
 // "1.2.10" with a line break is newer than 1.2.4 as numbers are compared.
 TEST_F(UpdateCheck, NewerVersionShowsTheBoxThenTheAboutWindowThenWritesTheTime) {
     ShellRecorder shell;
@@ -103,7 +102,7 @@ TEST_F(UpdateCheck, NewerVersionShowsTheBoxThenTheAboutWindowThenWritesTheTime) 
     ASSERT_NE(confirm, nullptr) << "no download confirmation";
     ASSERT_TRUE(PressButton(confirm, IDOK));
     ASSERT_TRUE(shell.WaitForOpened(1)) << "the archive was not opened";
-    EXPECT_EQ(shell.Opened()[0], server_.BaseUrl() + "/files/" APP_ZIP_NAME);
+    EXPECT_EQ(shell.Opened()[0], server_.BaseUrl() + "/files/QuendixInternetLookup.zip");
 
     ASSERT_TRUE(PostMessageA(about, WM_CLOSE, 0, 0));
     ASSERT_NO_FATAL_FAILURE(ExpectRunEndsWithoutBox(1));
